@@ -1,0 +1,79 @@
+#!/usr/bin/env bash
+# Set-up, build and run Kelmora on Debian 12. Run as root (or with sudo available) on a
+# fresh machine; packages already present are not installed again.
+#
+#   ./kelmora.sh demo    build, then make a gallery from examples/photos into gallery-demo/
+#   ./kelmora.sh test    build with AddressSanitizer + UBSan and run the whole test suite
+#   ./kelmora.sh bench   build optimised and run the benchmarks
+#   ./kelmora.sh fuzz T [SECONDS]   build the libFuzzer targets with clang and run target T
+set -euo pipefail
+cd "$(dirname "$0")"
+top=$(pwd)
+jobs=$(nproc)
+
+build_packages=(g++ cmake ninja-build pkg-config libjpeg62-turbo-dev zlib1g-dev)
+test_packages=(libgtest-dev libgmock-dev libbenchmark-dev chromium libimage-exiftool-perl)
+bench_packages=(libbenchmark-dev libjpeg-turbo-progs imagemagick)
+fuzz_packages=(clang libclang-rt-14-dev)
+
+install_packages() {
+  local missing=()
+  for p in "$@"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  echo "Installing: ${missing[*]}"
+  local sudo=""
+  [ "$(id -u)" -ne 0 ] && sudo="sudo"
+  $sudo apt-get update
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends "${missing[@]}"
+}
+
+configure_and_build() {  # folder, cmake options...
+  local dir=$1
+  shift
+  cmake -S "$top" -B "$dir" -G Ninja "$@"
+  cmake --build "$dir" -j "$jobs"
+}
+
+case "${1:-}" in
+  demo)
+    install_packages "${build_packages[@]}"
+    configure_and_build build-release -DCMAKE_BUILD_TYPE=Release -DKELMORA_BUILD_TESTS=OFF \
+      -DKELMORA_BUILD_BENCH=OFF
+    out="$top/gallery-demo"
+    mkdir -p "$out"
+    build-release/bin/kelmora-cli build-release/bin/default.km2 "$top/examples/photos" "$out"
+    echo "Gallery written: $out/page1.htm"
+    ;;
+  test)
+    install_packages "${build_packages[@]}" "${test_packages[@]}"
+    configure_and_build build-test -DCMAKE_BUILD_TYPE=Debug -DKELMORA_SANITIZE=ON \
+      -DKELMORA_BUILD_BENCH=OFF
+    cd build-test
+    ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+      ctest --output-on-failure -j "$jobs"
+    ;;
+  bench)
+    install_packages "${build_packages[@]}" "${bench_packages[@]}"
+    configure_and_build build-bench -DCMAKE_BUILD_TYPE=Release -DKELMORA_BUILD_TESTS=OFF
+    for b in build-bench/bin/*_bench; do "$b"; done
+    ;;
+  fuzz)
+    install_packages "${build_packages[@]}" "${fuzz_packages[@]}"
+    target=${2:?"name a fuzz target, e.g. ini_reader_fuzz"}
+    seconds=${3:-300}
+    configure_and_build build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKELMORA_FUZZ=ON \
+      -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
+    corpus="build-fuzz/corpus/$target"
+    mkdir -p "$corpus"
+    seeds=()
+    [ -d "fuzz/corpus/$target" ] && seeds+=("fuzz/corpus/$target")
+    "build-fuzz/bin/$target" -max_total_time="$seconds" -max_len=1048576 \
+      -artifact_prefix="fuzz/crashers/$target-" "$corpus" "${seeds[@]}"
+    ;;
+  *)
+    sed -n '2,9p' "$0"
+    exit 2
+    ;;
+esac

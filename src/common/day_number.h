@@ -1,0 +1,21 @@
+#pragma once
+
+#include <ctime>
+
+namespace kelmora {
+
+// Dates are day numbers counted from 30 December 1899 (day 0), the fraction being the time
+// of day.
+double EncodeDayNumber(int year, int month, int day, int hour, int minute, double second);
+
+// A local broken-down time as a day number.
+double DayNumberFromTm(const std::tm& local);
+
+// The day number of a file modification time in local time, seconds rounded down to even
+// (the two-second resolution of packed file dates).
+double FileTimeToDayNumber(std::time_t mtime);
+
+// True when the date exists in the proleptic Gregorian calendar.
+bool IsValidDate(int year, int month, int day);
+
+}  // namespace kelmora

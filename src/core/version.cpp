@@ -1,0 +1,9 @@
+#include "core/version.h"
+
+namespace kelmora {
+
+const char* Version() {
+  return KELMORA_VERSION;
+}
+
+}  // namespace kelmora

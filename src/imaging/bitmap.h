@@ -1,0 +1,90 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace kelmora {
+
+enum class PixelFormat { kDevice, k1Bit, k4Bit, k8Bit, k24Bit, k32Bit };
+
+struct PaletteEntry {
+  uint8_t red = 0;
+  uint8_t green = 0;
+  uint8_t blue = 0;
+  bool operator==(const PaletteEntry&) const = default;
+};
+
+// Bits per pixel of a format; the device-dependent format is stored as 24-bit.
+int BitsPerPixel(PixelFormat format);
+
+// The in-memory raster every picture passes through. The working format is 24-bit, three
+// bytes per pixel in the order blue, green, red. Rows are stored top-down, each padded to
+// a multiple of 4 bytes; consumers reach a row by its index and step between rows by
+// RowStride(). Pixel memory is sized with overflow checks: a size that cannot be held
+// raises EKelmora instead of corrupting memory.
+class TBitmap {
+ public:
+  // Upper bound for the pixel memory of one bitmap: far above any camera picture, well
+  // below what would exhaust the machine or overflow offset arithmetic.
+  static constexpr uint64_t kMaxPixelBytes = uint64_t{4} << 30;
+
+  TBitmap() = default;
+  TBitmap(const TBitmap& other);
+  TBitmap& operator=(const TBitmap& other);
+  TBitmap(TBitmap&&) noexcept = default;
+  TBitmap& operator=(TBitmap&&) noexcept = default;
+
+  int32_t Width() const { return width_; }
+  int32_t Height() const { return height_; }
+  PixelFormat Format() const { return format_; }
+
+  // Resizes, keeping the pixel format; the pixels become zero.
+  void SetSize(int32_t width, int32_t height);
+  void SetWidth(int32_t width) { SetSize(width, height_); }
+  void SetHeight(int32_t height) { SetSize(width_, height); }
+
+  // Converts the pixels present to the new format: palette indices expand to their
+  // colours; 32-bit drops the fourth byte; converting colours to a palette format is
+  // unsupported (raises EKelmora) unless the bitmap is empty.
+  void SetPixelFormat(PixelFormat format);
+
+  uint8_t* ScanLine(int32_t row) { return pixels_.get() + static_cast<size_t>(row) * stride_; }
+  const uint8_t* ScanLine(int32_t row) const {
+    return pixels_.get() + static_cast<size_t>(row) * stride_;
+  }
+  // Address of row 1 minus address of row 0.
+  ptrdiff_t RowStride() const { return static_cast<ptrdiff_t>(stride_); }
+  size_t BytesPerRow() const { return stride_; }
+
+  const std::vector<PaletteEntry>& Palette() const { return palette_; }
+  void SetPalette(std::vector<PaletteEntry> palette);
+
+  // Loads a Windows BMP file (the bitmap's own loader); raises EBitmapFormat for a
+  // truncated or malformed file and EFileError when it cannot be read.
+  void LoadFromFile(const std::string& path);
+  void LoadFromBmpBytes(std::span<const uint8_t> bytes);
+
+  // The bitmap as a BMP file (BITMAPINFOHEADER, bottom-up, its own bit depth).
+  std::vector<uint8_t> SaveToBmpBytes() const;
+
+ private:
+  static size_t StrideFor(int32_t width, PixelFormat format);
+  void Allocate(int32_t width, int32_t height, PixelFormat format);
+
+  struct FreeDeleter {
+    void operator()(uint8_t* p) const;
+  };
+
+  int32_t width_ = 0;
+  int32_t height_ = 0;
+  PixelFormat format_ = PixelFormat::kDevice;
+  size_t stride_ = 0;
+  std::unique_ptr<uint8_t[], FreeDeleter> pixels_;
+  std::vector<PaletteEntry> palette_;
+};
+
+}  // namespace kelmora

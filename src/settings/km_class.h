@@ -1,0 +1,58 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace kelmora {
+
+// A 32-bit Windows colour value: red in the lowest byte (0x00BBGGRR); values from
+// 0x80000000 on name system colours.
+using TColor = int32_t;
+
+// Every option of one gallery. A new record is all zero; the defaults come only from
+// loading a settings file. Field names are the settings-file keys.
+class KM_Class {
+ public:
+  std::string InputPath;
+  std::string OutputPath;
+  std::string AdditionalPath;
+  std::string ThumbPagesName;
+  std::string ImagePagesName;
+  std::string WebSiteExtension;
+  bool ConvertFileNames = false;
+  bool LockInputPath = false;
+  bool LockOutputPath = false;
+  int32_t QualityImages = 0;
+  int32_t MaxWidthImage = 0;
+  int32_t MaxHeightImage = 0;
+  int32_t FilterIndex = 0;
+  int32_t QualityThumbnails = 0;
+  int32_t MaxSizeThumbnails = 0;
+  int32_t SortingMethodIndex = 0;
+  bool UseExif = false;
+  bool CreateOnlyWebpages = false;
+  bool CopyOrgSizedImages = false;
+  TColor BackgroundColor = 0;
+  TColor TextColor = 0;
+  TColor LinkColor = 0;
+  TColor VisitedLinkColor = 0;
+  int32_t RowsCount = 0;
+  int32_t ColsCount = 0;
+  std::string Title;
+  int32_t SubtitleIndex = 0;
+  std::vector<std::string> HTMLThumbnails;
+  std::vector<std::string> HTMLImages;
+  bool AutoBrowserStart = false;
+
+  // Reads a settings file into the record. Never fails: a missing file or key gives the
+  // key's default; locked paths keep their values.
+  bool LoadFromFile(const std::string& file_name);
+
+  // Writes the record into a settings file, keeping the file's other sections and keys.
+  // The new content replaces the old file in one step; false (old file untouched) when it
+  // cannot be written.
+  bool SaveToFile(const std::string& file_name) const;
+};
+
+}  // namespace kelmora

@@ -1,11 +1,104 @@
 #include <cstdio>
+#include <exception>
+#include <string>
+#include <vector>
 
+#include "app/command_line.h"
+#include "app/creation_run.h"
+#include "app/exif_metadata_reader.h"
+#include "app/startup.h"
+#include "cli/cli_host.h"
+#include "cli/cli_options.h"
 #include "core/version.h"
+#include "gallery/km_list.h"
+#include "metadata/exif_report.h"
+
+namespace kelmora {
+namespace {
+
+constexpr int kExitSuccess = 0;
+constexpr int kExitFailure = 1;
+constexpr int kExitUsage = 2;
+
+int PrintExifReports(const std::vector<std::string>& files) {
+  for (size_t i = 0; i < files.size(); ++i) {
+    if (i > 0) std::fputs("\n", stdout);
+    std::fputs(ExifReportText(files[i]).c_str(), stdout);
+  }
+  return kExitSuccess;
+}
+
+int RunGallery(const CliOptions& options) {
+  KM_Class settings;
+  StartUp(settings);
+  const CommandLine command_line = ParseCommandLine(options.params);
+  switch (command_line.Mode) {
+    case StartMode::kHelp:
+      std::printf("%s\n", command_line.Message.c_str());
+      return kExitSuccess;
+    case StartMode::kUsageError:
+      std::fprintf(stderr, "kelmora-cli: %s\n", command_line.Message.c_str());
+      return kExitUsage;
+    case StartMode::kInteractive:
+      std::fputs(CliUsage().c_str(), stderr);
+      return kExitUsage;
+    case StartMode::kBatch:
+      break;
+  }
+  PrepareBatchSettings(command_line, settings);
+
+  ExifMetadataReader reader;
+  KM_List list(settings, reader);
+  CliHost host(CliHost::Options{.quiet = options.quiet});
+  CreationRunOptions run_options;
+  run_options.Mode = options.mode;
+  run_options.BatchMode = true;
+  const RunOutcome outcome = ButtonDoCreateClick(settings, list, host, run_options);
+  switch (outcome) {
+    case RunOutcome::kCompleted:
+      if (!options.quiet) std::printf("Gallery written: %s\n", FirstPagePath(settings).c_str());
+      return kExitSuccess;
+    case RunOutcome::kCancelled:
+      std::fprintf(stderr,
+                   "kelmora-cli: cancelled; the pages and the images exported so far "
+                   "stay in \"%s\"\n",
+                   settings.OutputPath.c_str());
+      return kExitFailure;
+    case RunOutcome::kFailed:
+      return kExitFailure;
+  }
+  return kExitFailure;
+}
+
+int Main(int argc, char** argv) {
+  const std::vector<std::string> args(argv + 1, argv + argc);
+  const CliOptions options = ParseCliOptions(args);
+  switch (options.action) {
+    case CliOptions::Action::kHelp:
+      std::fputs(CliUsage().c_str(), stdout);
+      return kExitSuccess;
+    case CliOptions::Action::kVersion:
+      std::printf("kelmora-cli %s\n", Version());
+      return kExitSuccess;
+    case CliOptions::Action::kUsageError:
+      std::fprintf(stderr, "kelmora-cli: %s\n\n%s", options.error.c_str(), CliUsage().c_str());
+      return kExitUsage;
+    case CliOptions::Action::kExif:
+      return PrintExifReports(options.files);
+    case CliOptions::Action::kRun:
+      return RunGallery(options);
+  }
+  return kExitUsage;
+}
+
+}  // namespace
+}  // namespace kelmora
 
 int main(int argc, char** argv) {
-  (void)argc;
-  (void)argv;
-  std::printf("kelmora-cli %s\n", kelmora::Version());
-  std::printf("Usage: kelmora-cli [options] SETTINGS.km2 [INPUT [OUTPUT]]\n");
-  return 0;
+  try {
+    return kelmora::Main(argc, argv);
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "kelmora-cli: %s\n", error.what());
+    return 1;
+  }
 }

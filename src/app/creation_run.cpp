@@ -1,0 +1,198 @@
+#include "app/creation_run.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <exception>
+#include <filesystem>
+#include <future>
+#include <optional>
+
+#include "gallery/file_names.h"
+#include "gallery/image_export.h"
+#include "localisation/lang_text.h"
+#include "platform/file_system.h"
+#include "platform/shell_files.h"
+
+namespace kelmora {
+namespace {
+
+// Shows the busy state for the run's lifetime and takes it back however the run ends.
+class BusyScope {
+ public:
+  explicit BusyScope(RunHost& host) : host_(host) { host_.SetBusy(true); }
+  ~BusyScope() { host_.SetBusy(false); }
+  BusyScope(const BusyScope&) = delete;
+  BusyScope& operator=(const BusyScope&) = delete;
+
+ private:
+  RunHost& host_;
+};
+
+// Hides the progress display on every way out of the image phase.
+class ProgressScope {
+ public:
+  ProgressScope(RunHost& host, int maximum) : host_(host) { host_.ShowProgress(maximum); }
+  ~ProgressScope() { host_.HideProgress(); }
+  ProgressScope(const ProgressScope&) = delete;
+  ProgressScope& operator=(const ProgressScope&) = delete;
+
+ private:
+  RunHost& host_;
+};
+
+std::string ErrorText(const std::exception_ptr& error) {
+  try {
+    std::rethrow_exception(error);
+  } catch (const std::exception& e) {
+    return e.what();
+  } catch (...) {
+    return "Unknown error";
+  }
+}
+
+// The decoded picture of one entry, or the error its decoding raised.
+struct DecodedSource {
+  TBitmap bitmap;
+  std::exception_ptr error;
+};
+
+DecodedSource Decode(const KM_ListElement& entry) {
+  DecodedSource decoded;
+  try {
+    decoded.bitmap = DecodeSourceImage(entry);
+  } catch (...) {
+    decoded.error = std::current_exception();
+  }
+  return decoded;
+}
+
+int LastPositionToExport(CreationMode mode, int count, const KM_Class& settings) {
+  switch (mode) {
+    case CreationMode::kAll:
+      return count - 1;
+    case CreationMode::kFirstPage: {
+      const int64_t per_page = int64_t{settings.RowsCount} * settings.ColsCount;
+      return static_cast<int>(std::min<int64_t>(count - 1, per_page - 1));
+    }
+    case CreationMode::kPagesOnly:
+      return -1;
+  }
+  return -1;
+}
+
+// The image phase. The next picture is decoded on a second thread while the current one is
+// scaled and written, so both cores stay busy; progress, cancel and every file written are
+// exactly those of exporting one image after the other.
+RunOutcome ExportImages(const KM_Class& settings, KM_List& list, RunHost& host, int last) {
+  ProgressScope progress(host, last > 1 ? last : 1);
+  std::optional<std::future<DecodedSource>> next;
+  const auto start_decoding = [&](int position) {
+    if (position > last) return;
+    const KM_ListElement& entry = list.Entry(position);
+    next = std::async(std::launch::async, [&entry] { return Decode(entry); });
+  };
+  start_decoding(0);
+  for (int i = 0; i <= last; ++i) {
+    host.UpdateProgress(
+        i, GetLangText(MessageKey::TextImageXofY, {int64_t{i + 1}, int64_t{last + 1}}));
+    if (host.ProcessMessagesAndCancelRequested()) return RunOutcome::kCancelled;
+    DecodedSource current = next->get();
+    next.reset();
+    start_decoding(i + 1);
+    KM_ListElement& entry = list.Entry(i);
+    try {
+      if (current.error) std::rethrow_exception(current.error);
+      WriteExportedImages(settings, entry, current.bitmap);
+    } catch (...) {
+      host.ShowException(entry.FullPath + ": " + ErrorText(std::current_exception()));
+      return RunOutcome::kFailed;
+    }
+  }
+  return RunOutcome::kCompleted;
+}
+
+}  // namespace
+
+std::string FirstPagePath(const KM_Class& settings) {
+  return PathWithDelimiter(settings.OutputPath) + settings.ThumbPagesName + "1" +
+         settings.WebSiteExtension;
+}
+
+RunOutcome ButtonDoCreateClick(const KM_Class& settings, KM_List& list, RunHost& host,
+                               const CreationRunOptions& options) {
+  BusyScope busy(host);
+  if (!IsExistingFolder(settings.InputPath)) {
+    host.ShowError(GetLangText(MessageKey::InputFolderError, {settings.InputPath}));
+    return RunOutcome::kFailed;
+  }
+  const int count = list.ScanInputFolder();
+  if (count == 0) {
+    host.ShowError(GetLangText(MessageKey::NothingToProcessError));
+    return RunOutcome::kFailed;
+  }
+  list.SortList();
+  // No page can be laid out without a row and a column; say so before anything is written.
+  if (settings.RowsCount < 1 || settings.ColsCount < 1) {
+    host.ShowError(GetLangText(MessageKey::ThumbnailGridError,
+                               {int64_t{settings.RowsCount}, int64_t{settings.ColsCount}}));
+    return RunOutcome::kFailed;
+  }
+  if (!IsExistingFolder(settings.OutputPath)) {
+    if (!settings.OutputPath.empty() && !options.BatchMode &&
+        !host.Ask(GetLangText(MessageKey::OutputFolderNotExists, {settings.OutputPath}),
+                  Question::kCreateOutputFolder)) {
+      return RunOutcome::kCancelled;
+    }
+    if (!CreateFolderWithParents(settings.OutputPath)) {
+      host.ShowError(GetLangText(MessageKey::OutputFolderError, {settings.OutputPath}));
+      return RunOutcome::kFailed;
+    }
+  }
+  const int last = LastPositionToExport(options.Mode, count, settings);
+  if (options.Mode != CreationMode::kPagesOnly && !settings.AdditionalPath.empty()) {
+    if (!IsExistingFolder(settings.AdditionalPath)) {
+      host.ShowError(GetLangText(MessageKey::CopyAdditionalError, {settings.AdditionalPath}));
+      return RunOutcome::kFailed;
+    }
+    // The outcome of the copy is not checked: a file that cannot be copied must not keep
+    // the gallery from being made.
+    ShellCopyFiles(PathWithDelimiter(settings.AdditionalPath) + "*.*",
+                   PathWithDelimiter(settings.OutputPath), false);
+  }
+  try {
+    list.CreateWebPages();
+  } catch (...) {
+    host.ShowException(ErrorText(std::current_exception()));
+    return RunOutcome::kFailed;
+  }
+  const RunOutcome outcome = ExportImages(settings, list, host, last);
+  if (outcome != RunOutcome::kFailed && !options.BatchMode && settings.AutoBrowserStart) {
+    ButtonBrowserDisplayClick(settings, host);
+  }
+  return outcome;
+}
+
+void ButtonBrowserDisplayClick(const KM_Class& settings, RunHost& host) {
+  host.OpenDocument(FirstPagePath(settings));
+}
+
+void ButtonClearOutputFolderClick(const KM_Class& settings, RunHost& host) {
+  if (!IsExistingFolder(settings.OutputPath)) return;
+  bool holds_a_file = false;
+  std::error_code error;
+  for (const auto& item : std::filesystem::directory_iterator(settings.OutputPath, error)) {
+    std::error_code status_error;
+    if (!item.is_directory(status_error) && !status_error) {
+      holds_a_file = true;
+      break;
+    }
+  }
+  if (!holds_a_file) return;
+  if (!host.Ask(GetLangText(MessageKey::OutputFolderNotEmpty, {settings.OutputPath}),
+                Question::kClearOutputFolder)) {
+    return;
+  }
+  ShellDeleteFiles(PathWithDelimiter(settings.OutputPath) + "*.*");
+}
+
+}  // namespace kelmora

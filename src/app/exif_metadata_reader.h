@@ -1,0 +1,28 @@
+#pragma once
+
+#include <string>
+
+#include "gallery/image_metadata_reader.h"
+#include "metadata/img_data.h"
+
+namespace kelmora {
+
+// The catalogue's metadata reader: the JPEG segment and EXIF reader, with every detail
+// (DetailMode 255), reused for every file of a scan.
+class ExifMetadataReader final : public ImageMetadataReader {
+ public:
+  ExifMetadataReader() : data_(255) {}
+
+  bool ReadImageFile(const std::string& path) override { return data_.ReadImageFile(path); }
+  bool ExifPresent() const override { return data_.ExifPresent(); }
+  double CaptureDateTime() const override {
+    return data_.ExifInfo ? data_.ExifInfo->CaptureDateTime() : 0.0;
+  }
+  bool CommentPresent() const override { return data_.CommentPresent(); }
+  std::string CommentText() const override { return data_.CommentText(); }
+
+ private:
+  TimgData data_;
+};
+
+}  // namespace kelmora

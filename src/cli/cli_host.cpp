@@ -1,0 +1,118 @@
+#include "cli/cli_host.h"
+
+#include <unistd.h>
+
+#include <csignal>
+
+namespace kelmora {
+namespace {
+
+volatile std::sig_atomic_t g_cancel_requested = 0;
+
+extern "C" void OnCancelSignal(int) {
+  if (g_cancel_requested) {
+    // A second Ctrl-C means "stop now": fall back to the default action.
+    std::signal(SIGINT, SIG_DFL);
+    std::signal(SIGTERM, SIG_DFL);
+    return;
+  }
+  g_cancel_requested = 1;
+  static const char kNote[] = "\nCancelling after the current image...\n";
+  [[maybe_unused]] const ssize_t written = ::write(STDERR_FILENO, kNote, sizeof kNote - 1);
+}
+
+void InstallSignalHandlers() {
+  struct sigaction action {};
+  action.sa_handler = OnCancelSignal;
+  sigemptyset(&action.sa_mask);
+  sigaction(SIGINT, &action, nullptr);
+  sigaction(SIGTERM, &action, nullptr);
+}
+
+std::string FormatElapsed(std::chrono::steady_clock::duration elapsed) {
+  const long long seconds = std::chrono::duration_cast<std::chrono::seconds>(elapsed).count();
+  char text[32];
+  std::snprintf(text, sizeof text, "%02lld:%02lld", seconds / 60, seconds % 60);
+  return text;
+}
+
+}  // namespace
+
+CliHost::CliHost(Options options) : options_(options), terminal_(::isatty(STDOUT_FILENO) == 1) {
+  g_cancel_requested = 0;
+  InstallSignalHandlers();
+}
+
+CliHost::~CliHost() {
+  std::signal(SIGINT, SIG_DFL);
+  std::signal(SIGTERM, SIG_DFL);
+}
+
+bool CliHost::CancelRequested() const {
+  return g_cancel_requested != 0;
+}
+
+void CliHost::ShowError(const std::string& text) {
+  error_reported_ = true;
+  if (bar_drawn_) std::fputc('\n', stdout);
+  bar_drawn_ = false;
+  std::fflush(stdout);
+  std::fprintf(stderr, "kelmora-cli: %s\n", text.c_str());
+}
+
+void CliHost::ShowException(const std::string& text) {
+  ShowError(text);
+}
+
+bool CliHost::Ask(const std::string& text, Question kind) {
+  const bool answer = kind == Question::kCreateOutputFolder ? options_.create_output_folder
+                                                            : options_.clear_output_folder;
+  if (!options_.quiet) std::printf("%s %s\n", text.c_str(), answer ? "Yes." : "No.");
+  return answer;
+}
+
+void CliHost::ShowProgress(int maximum) {
+  maximum_ = maximum > 0 ? maximum : 1;
+  started_ = std::chrono::steady_clock::now();
+  // Unlike a Cancel button, Ctrl-C can be pressed before the image phase (while pages are
+  // written); that request is kept, so the run stops before the first image.
+}
+
+void CliHost::UpdateProgress(int position, const std::string& label) {
+  if (options_.quiet) return;
+  if (terminal_) {
+    DrawBar(position, label);
+  } else {
+    std::printf("%s\n", label.c_str());
+    std::fflush(stdout);
+  }
+}
+
+void CliHost::DrawBar(int position, const std::string& label) {
+  constexpr int kWidth = 30;
+  const int filled = static_cast<int>(static_cast<long long>(kWidth) * position / maximum_);
+  std::string bar(static_cast<size_t>(filled), '#');
+  bar.append(static_cast<size_t>(kWidth - filled), '.');
+  std::printf("\r[%s] %s  %s elapsed\033[K", bar.c_str(), label.c_str(),
+              FormatElapsed(std::chrono::steady_clock::now() - started_).c_str());
+  std::fflush(stdout);
+  bar_drawn_ = true;
+}
+
+bool CliHost::ProcessMessagesAndCancelRequested() {
+  return g_cancel_requested != 0;
+}
+
+void CliHost::HideProgress() {
+  if (bar_drawn_) {
+    std::printf("\n");
+    std::fflush(stdout);
+  }
+  bar_drawn_ = false;
+}
+
+void CliHost::OpenDocument(const std::string&) {
+  // A batch run never opens the browser; nothing to do on the command line.
+}
+
+}  // namespace kelmora

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <chrono>
+#include <cstdio>
+#include <string>
+
+#include "app/run_host.h"
+
+namespace kelmora {
+
+// The command line's side of a creation run: errors on stderr, questions answered from the
+// options, a progress bar on a terminal (one line per image otherwise), and Ctrl-C or
+// SIGTERM as a cancel request that takes effect before the next image.
+class CliHost : public RunHost {
+ public:
+  struct Options {
+    bool quiet = false;
+    bool create_output_folder = true;  // answer to "create the output folder?"
+    bool clear_output_folder = false;  // answer to "delete the output folder's content?"
+  };
+
+  explicit CliHost(Options options);
+  ~CliHost() override;
+  CliHost(const CliHost&) = delete;
+  CliHost& operator=(const CliHost&) = delete;
+
+  void ShowError(const std::string& text) override;
+  void ShowException(const std::string& text) override;
+  bool Ask(const std::string& text, Question kind) override;
+  void ShowProgress(int maximum) override;
+  void UpdateProgress(int position, const std::string& label) override;
+  bool ProcessMessagesAndCancelRequested() override;
+  void HideProgress() override;
+  void SetBusy(bool) override {}
+  void OpenDocument(const std::string& path) override;
+
+  bool ErrorReported() const { return error_reported_; }
+  bool CancelRequested() const;
+
+ private:
+  void DrawBar(int position, const std::string& label);
+
+  Options options_;
+  bool terminal_ = false;
+  bool bar_drawn_ = false;
+  bool error_reported_ = false;
+  int maximum_ = 1;
+  std::chrono::steady_clock::time_point started_;
+};
+
+}  // namespace kelmora

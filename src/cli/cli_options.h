@@ -1,0 +1,27 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "app/creation_run.h"
+
+namespace kelmora {
+
+// The command line of kelmora-cli: its own options, then the program's parameters
+// (SETTINGS.km2 [INPUT [OUTPUT]], or a help request such as "/?").
+struct CliOptions {
+  enum class Action { kRun, kHelp, kVersion, kExif, kUsageError };
+  Action action = Action::kRun;
+  CreationMode mode = CreationMode::kAll;
+  bool quiet = false;
+  std::vector<std::string> params;  // positional parameters, in order
+  std::vector<std::string> files;   // for --exif
+  std::string error;                // for kUsageError
+};
+
+CliOptions ParseCliOptions(const std::vector<std::string>& args);
+
+// The usage text of --help.
+std::string CliUsage();
+
+}  // namespace kelmora

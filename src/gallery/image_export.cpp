@@ -1,0 +1,144 @@
+#include "gallery/image_export.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+#include <utility>
+
+#include "common/errors.h"
+#include "common/rounding.h"
+#include "gallery/file_names.h"
+#include "imaging/filters.h"
+#include "imaging/jpeg_image.h"
+#include "imaging/resample.h"
+#include "imaging/tiff_file.h"
+
+namespace kelmora {
+namespace {
+
+// Every caller of the resampler uses the same window, whatever the filter's own support.
+constexpr float kSupport = 3.0f;
+
+// The side that follows the aspect ratio, rounded half to even in extended precision. A
+// picture so thin that the side would vanish keeps one pixel.
+int32_t FollowingSide(long double value) {
+  return std::max<int32_t>(1, RoundHalfEven(value));
+}
+
+int32_t AtLeastOne(int32_t side) {
+  return std::max<int32_t>(1, side);
+}
+
+bool CopyFileReplacing(const std::string& from, const std::string& to) {
+  std::error_code error;
+  std::filesystem::copy_file(from, to, std::filesystem::copy_options::overwrite_existing, error);
+  return !error;
+}
+
+template <typename Bitmap>
+void EncodeJpeg(Bitmap&& bitmap, int quality, const std::string& path) {
+  TJPEGImage jpeg;
+  jpeg.CompressionQuality = quality;
+  jpeg.Assign(std::forward<Bitmap>(bitmap));
+  jpeg.SaveToFile(path);
+}
+
+void ResampleAndEncode(TBitmap& source, ImageSize size, FilterFunction filter, int quality,
+                       const std::string& path) {
+  TBitmap target;
+  ResampleBitmap(source, target, size.width, size.height, filter, kSupport);
+  EncodeJpeg(std::move(target), quality, path);
+}
+
+}  // namespace
+
+ImageSize ThumbnailSize(int32_t width, int32_t height, int32_t max_size) {
+  if (width <= max_size && height <= max_size) return {AtLeastOne(width), AtLeastOne(height)};
+  const double ratio = static_cast<double>(width) / static_cast<double>(height);
+  if (width > height) {
+    return {AtLeastOne(max_size), FollowingSide(static_cast<long double>(max_size) / ratio)};
+  }
+  return {FollowingSide(static_cast<long double>(max_size) * ratio), AtLeastOne(max_size)};
+}
+
+ImageSize ResizedImageSize(int32_t width, int32_t height, int32_t max_width, int32_t max_height) {
+  const double ratio = static_cast<double>(width) / static_cast<double>(height);
+  const auto from_width = [&] {
+    return ImageSize{AtLeastOne(max_width),
+                     FollowingSide(static_cast<long double>(max_width) / ratio)};
+  };
+  const auto from_height = [&] {
+    return ImageSize{FollowingSide(static_cast<long double>(max_height) * ratio),
+                     AtLeastOne(max_height)};
+  };
+  // The longer side's bound first; the other bound only where that one overshoots it.
+  if (width > height) {
+    const ImageSize size = from_width();
+    return size.height > max_height ? from_height() : size;
+  }
+  const ImageSize size = from_height();
+  return size.width > max_width ? from_width() : size;
+}
+
+TBitmap DecodeSourceImage(const KM_ListElement& entry) {
+  TBitmap source;
+  switch (entry.ImageKind) {
+    case kImageKindBmp:
+      source.LoadFromFile(entry.FullPath);
+      break;
+    case kImageKindTiff: {
+      TTIFFFile tiff;
+      tiff.LoadFromFile(entry.FullPath);
+      source = std::move(tiff.Bitmap());
+      break;
+    }
+    default: {
+      TJPEGImage jpeg;
+      jpeg.LoadFromFile(entry.FullPath);
+      jpeg.AssignTo(source);
+      break;
+    }
+  }
+  return source;
+}
+
+void WriteExportedImages(const KM_Class& settings, KM_ListElement& entry, TBitmap& source) {
+  const std::string folder = PathWithDelimiter(settings.OutputPath);
+  const bool is_jpeg = entry.ImageKind == kImageKindJpeg;
+  const int32_t width = source.Width();
+  const int32_t height = source.Height();
+  entry.Width = width;
+  entry.Height = height;
+  if (width < 1 || height < 1) throw EKelmora("The picture has no pixels");
+
+  if (settings.CopyOrgSizedImages) {
+    if (is_jpeg) {
+      // A copy that fails ends this entry quietly: no thumbnail and no resized image.
+      if (!CopyFileReplacing(entry.FullPath, folder + entry.BigName)) return;
+    } else {
+      EncodeJpeg(source, settings.QualityImages, folder + entry.BigName);
+    }
+  }
+
+  ResampleAndEncode(source, ThumbnailSize(width, height, settings.MaxSizeThumbnails),
+                    Lanczos3Filter, settings.QualityThumbnails, folder + entry.ThumbName);
+
+  const std::string normal_path = folder + entry.NormalName;
+  if (width > settings.MaxWidthImage || height > settings.MaxHeightImage) {
+    ResampleAndEncode(
+        source, ResizedImageSize(width, height, settings.MaxWidthImage, settings.MaxHeightImage),
+        FilterByIndex(settings.FilterIndex), settings.QualityImages, normal_path);
+  } else if (is_jpeg) {
+    // A JPEG that already fits is published as it is; a failed copy is not an error.
+    CopyFileReplacing(entry.FullPath, normal_path);
+  } else {
+    EncodeJpeg(source, settings.QualityImages, normal_path);
+  }
+}
+
+void ExportImage(const KM_Class& settings, KM_ListElement& entry) {
+  TBitmap source = DecodeSourceImage(entry);
+  WriteExportedImages(settings, entry, source);
+}
+
+}  // namespace kelmora

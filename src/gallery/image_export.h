@@ -1,0 +1,40 @@
+#pragma once
+
+#include <cstdint>
+
+#include "gallery/km_list_element.h"
+#include "imaging/bitmap.h"
+#include "settings/km_class.h"
+
+namespace kelmora {
+
+struct ImageSize {
+  int32_t width = 0;
+  int32_t height = 0;
+  bool operator==(const ImageSize&) const = default;
+};
+
+// The thumbnail's size: the source size when it fits a square of `max_size`, otherwise the
+// longer side becomes max_size and the other follows the aspect ratio (rounded half to
+// even; never below 1).
+ImageSize ThumbnailSize(int32_t width, int32_t height, int32_t max_size);
+
+// The resized image's size when the source exceeds either bound: the longer side takes its
+// bound and the other follows the aspect ratio; when that overshoots the other bound, the
+// other bound decides instead, so the result always fits. Never below 1 pixel a side.
+ImageSize ResizedImageSize(int32_t width, int32_t height, int32_t max_width, int32_t max_height);
+
+// Decodes an entry's source file by its kind into a bitmap: JPEG through libjpeg, BMP by the
+// bitmap's own loader, TIFF by the TIFF reader. Raises the codec's error.
+TBitmap DecodeSourceImage(const KM_ListElement& entry);
+
+// Writes the entry's output files from its decoded source: the full-size copy (with
+// CopyOrgSizedImages), the thumbnail (always Lanczos3, always re-encoded) and the resized
+// image (the filter of FilterIndex, or a byte copy of a JPEG that already fits). Sets the
+// entry's Width and Height. `source` is converted to 24-bit on the way.
+void WriteExportedImages(const KM_Class& settings, KM_ListElement& entry, TBitmap& source);
+
+// Both steps for one entry.
+void ExportImage(const KM_Class& settings, KM_ListElement& entry);
+
+}  // namespace kelmora

@@ -1,11 +1,116 @@
 #include "imaging/bitmap.h"
 
+#include <array>
+#include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
 #include "common/errors.h"
+#include "imaging/bmp_loader.h"
 
 namespace kelmora {
+namespace {
+
+// The imaging library stands on the common one only, so it reads its files itself, with
+// the same errors as the platform's file functions.
+std::vector<uint8_t> ReadWholeFile(const std::string& path) {
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"),
+                                                        &std::fclose);
+  if (!file) ThrowFileError("Cannot open file", path, errno);
+  std::vector<uint8_t> bytes;
+  uint8_t buffer[65536];
+  size_t got;
+  while ((got = std::fread(buffer, 1, sizeof buffer, file.get())) > 0) {
+    bytes.insert(bytes.end(), buffer, buffer + got);
+  }
+  if (std::ferror(file.get())) ThrowFileError("Cannot read file", path, errno);
+  return bytes;
+}
+
+bool IsColourFormat(PixelFormat format) {
+  return !IsPaletteFormat(format);
+}
+
+unsigned ReadIndex(const uint8_t* row, int32_t x, int bits) {
+  switch (bits) {
+    case 1:
+      return (row[x / 8] >> (7 - x % 8)) & 0x01u;
+    case 4:
+      return (row[x / 2] >> (x % 2 ? 0 : 4)) & 0x0Fu;
+    default:
+      return row[x];
+  }
+}
+
+// The row starts zeroed, so the index is or-ed in.
+void WriteIndex(uint8_t* row, int32_t x, int bits, unsigned index) {
+  switch (bits) {
+    case 1:
+      row[x / 8] = static_cast<uint8_t>(row[x / 8] | ((index & 0x01u) << (7 - x % 8)));
+      break;
+    case 4:
+      row[x / 2] = static_cast<uint8_t>(row[x / 2] | ((index & 0x0Fu) << (x % 2 ? 0 : 4)));
+      break;
+    default:
+      row[x] = static_cast<uint8_t>(index);
+  }
+}
+
+std::vector<PaletteEntry> GreyRamp(int bits) {
+  const int count = 1 << bits;
+  std::vector<PaletteEntry> ramp(static_cast<size_t>(count));
+  for (int i = 0; i < count; ++i) {
+    const auto level = static_cast<uint8_t>(i * 255 / (count - 1));
+    ramp[static_cast<size_t>(i)] = {level, level, level};
+  }
+  return ramp;
+}
+
+// Colours of a palette picture as a full table of 256, so that an index beyond the
+// palette shows black rather than reading past it.
+std::array<PaletteEntry, 256> ColourTable(const std::vector<PaletteEntry>& palette) {
+  std::array<PaletteEntry, 256> table{};
+  for (size_t i = 0; i < palette.size() && i < table.size(); ++i) table[i] = palette[i];
+  return table;
+}
+
+// Nearest palette entry by squared distance; pictures going into a palette are mostly
+// runs of one colour, so the last answer is remembered.
+class NearestEntry {
+ public:
+  explicit NearestEntry(const std::vector<PaletteEntry>& palette) : palette_(palette) {}
+
+  unsigned Find(PaletteEntry colour) {
+    if (has_last_ && colour == last_colour_) return last_index_;
+    unsigned best = 0;
+    int best_distance = 1 << 30;
+    for (size_t i = 0; i < palette_.size(); ++i) {
+      const int dr = palette_[i].red - colour.red;
+      const int dg = palette_[i].green - colour.green;
+      const int db = palette_[i].blue - colour.blue;
+      const int distance = dr * dr + dg * dg + db * db;
+      if (distance < best_distance) {
+        best_distance = distance;
+        best = static_cast<unsigned>(i);
+        if (distance == 0) break;
+      }
+    }
+    has_last_ = true;
+    last_colour_ = colour;
+    last_index_ = best;
+    return best;
+  }
+
+ private:
+  const std::vector<PaletteEntry>& palette_;
+  bool has_last_ = false;
+  PaletteEntry last_colour_;
+  unsigned last_index_ = 0;
+};
+
+}  // namespace
 
 int BitsPerPixel(PixelFormat format) {
   switch (format) {
@@ -24,6 +129,11 @@ int BitsPerPixel(PixelFormat format) {
   return 24;
 }
 
+bool IsPaletteFormat(PixelFormat format) {
+  return format == PixelFormat::k1Bit || format == PixelFormat::k4Bit ||
+         format == PixelFormat::k8Bit;
+}
+
 void TBitmap::FreeDeleter::operator()(uint8_t* p) const {
   std::free(p);
 }
@@ -34,13 +144,17 @@ size_t TBitmap::StrideFor(int32_t width, PixelFormat format) {
 }
 
 void TBitmap::Allocate(int32_t width, int32_t height, PixelFormat format) {
-  if (width < 0 || height < 0) throw EKelmora("Invalid bitmap size");
+  if (width < 0 || height < 0) {
+    throw EKelmora("Invalid bitmap size: " + std::to_string(width) + " x " +
+                   std::to_string(height) + " pixels");
+  }
   const size_t stride = StrideFor(width, format);
-  const uint64_t total = static_cast<uint64_t>(stride) * static_cast<uint64_t>(height);
-  if (total > kMaxPixelBytes) {
+  // Division instead of a product, so that no size can wrap around before the test.
+  if (height > 0 && stride > kMaxPixelBytes / static_cast<uint64_t>(height)) {
     throw EKelmora("Image too large: " + std::to_string(width) + " x " + std::to_string(height) +
                    " pixels");
   }
+  const uint64_t total = static_cast<uint64_t>(stride) * static_cast<uint64_t>(height);
   std::unique_ptr<uint8_t[], FreeDeleter> pixels;
   if (total > 0) {
     // calloc: large blocks come as fresh zero pages, so clearing costs nothing up front.
@@ -63,11 +177,28 @@ TBitmap::TBitmap(const TBitmap& other) {
 
 TBitmap& TBitmap::operator=(const TBitmap& other) {
   if (this == &other) return *this;
+  std::vector<PaletteEntry> palette = other.palette_;
   Allocate(other.width_, other.height_, other.format_);
   if (stride_ * static_cast<size_t>(height_) > 0) {
     std::memcpy(pixels_.get(), other.pixels_.get(), stride_ * static_cast<size_t>(height_));
   }
-  palette_ = other.palette_;
+  palette_ = std::move(palette);
+  return *this;
+}
+
+TBitmap::TBitmap(TBitmap&& other) noexcept {
+  *this = std::move(other);
+}
+
+TBitmap& TBitmap::operator=(TBitmap&& other) noexcept {
+  if (this == &other) return *this;
+  width_ = std::exchange(other.width_, 0);
+  height_ = std::exchange(other.height_, 0);
+  format_ = std::exchange(other.format_, PixelFormat::kDevice);
+  stride_ = std::exchange(other.stride_, 0);
+  pixels_ = std::move(other.pixels_);
+  palette_ = std::move(other.palette_);
+  other.palette_.clear();
   return *this;
 }
 
@@ -81,50 +212,80 @@ void TBitmap::SetPalette(std::vector<PaletteEntry> palette) {
 
 void TBitmap::SetPixelFormat(PixelFormat format) {
   if (format == format_) return;
-  const bool target_is_palette =
-      format == PixelFormat::k1Bit || format == PixelFormat::k4Bit || format == PixelFormat::k8Bit;
-  if (width_ == 0 || height_ == 0) {
-    Allocate(width_, height_, format);
-    if (!target_is_palette) palette_.clear();
+  const bool same_layout = BitsPerPixel(format) == BitsPerPixel(format_) &&
+                           IsColourFormat(format) && IsColourFormat(format_);
+  if (width_ == 0 || height_ == 0 || same_layout) {
+    if (same_layout) {
+      format_ = format;
+    } else {
+      Allocate(width_, height_, format);
+    }
+    if (IsColourFormat(format)) palette_.clear();
     return;
   }
-  const bool source_is_colour = format_ == PixelFormat::k24Bit || format_ == PixelFormat::k32Bit ||
-                                format_ == PixelFormat::kDevice;
-  if (target_is_palette) {
-    throw EKelmora("Cannot convert a picture to a palette format");
+  TBitmap target;
+  target.Allocate(width_, height_, format);
+  if (IsPaletteFormat(format)) {
+    const size_t entries = size_t{1} << BitsPerPixel(format);
+    target.palette_ = palette_.empty() ? GreyRamp(BitsPerPixel(format)) : palette_;
+    if (target.palette_.size() > entries) target.palette_.resize(entries);
   }
-  TBitmap source = std::move(*this);
-  Allocate(source.width_, source.height_, format);
-  const int out_bpp = format == PixelFormat::k32Bit ? 4 : 3;
-  const int bits = BitsPerPixel(source.format_);
+  target.ConvertPixelsFrom(*this);
+  *this = std::move(target);
+}
+
+void TBitmap::ConvertPixelsFrom(const TBitmap& source) {
+  const int in_bits = BitsPerPixel(source.format_);
+  const int out_bits = BitsPerPixel(format_);
+  const bool from_palette = IsPaletteFormat(source.format_);
+  const std::array<PaletteEntry, 256> colours = ColourTable(source.palette_);
+  const auto colour_at = [&](const uint8_t* in, int32_t x) {
+    if (from_palette) return colours[ReadIndex(in, x, in_bits)];
+    const uint8_t* p = in + static_cast<size_t>(x) * static_cast<size_t>(in_bits / 8);
+    return PaletteEntry{p[2], p[1], p[0]};
+  };
+  NearestEntry nearest(palette_);
+  const size_t out_step = static_cast<size_t>(out_bits / 8);
   for (int32_t y = 0; y < height_; ++y) {
     const uint8_t* in = source.ScanLine(y);
     uint8_t* out = ScanLine(y);
-    for (int32_t x = 0; x < width_; ++x, out += out_bpp) {
-      if (source_is_colour) {
-        const uint8_t* p = in + static_cast<size_t>(x) * static_cast<size_t>(bits / 8);
-        out[0] = p[0];
-        out[1] = p[1];
-        out[2] = p[2];
-      } else {
-        unsigned index;
-        if (bits == 8) {
-          index = in[x];
-        } else if (bits == 4) {
-          index = (in[x / 2] >> ((x % 2) ? 0 : 4)) & 0x0F;
-        } else {
-          index = (in[x / 8] >> (7 - x % 8)) & 0x01;
-        }
-        // An index beyond the palette shows black rather than reading past it.
-        const PaletteEntry colour =
-            index < source.palette_.size() ? source.palette_[index] : PaletteEntry{};
+    if (IsPaletteFormat(format_)) {
+      const bool keep_indices = from_palette && in_bits <= out_bits;
+      for (int32_t x = 0; x < width_; ++x) {
+        const unsigned index =
+            keep_indices ? ReadIndex(in, x, in_bits) : nearest.Find(colour_at(in, x));
+        WriteIndex(out, x, out_bits, index);
+      }
+    } else if (in_bits == 8) {
+      // Greyscale JPEGs arrive as 8-bit palette pictures: keep their widening quick.
+      for (int32_t x = 0; x < width_; ++x, out += out_step) {
+        const PaletteEntry colour = colours[in[x]];
         out[0] = colour.blue;
         out[1] = colour.green;
         out[2] = colour.red;
       }
-      if (out_bpp == 4) out[3] = 0;
+    } else {
+      for (int32_t x = 0; x < width_; ++x, out += out_step) {
+        const PaletteEntry colour = colour_at(in, x);
+        out[0] = colour.blue;
+        out[1] = colour.green;
+        out[2] = colour.red;
+      }
     }
   }
+}
+
+void TBitmap::LoadFromFile(const std::string& path) {
+  const std::vector<uint8_t> bytes = ReadWholeFile(path);
+  LoadFromBmpBytes(bytes);
+}
+
+void TBitmap::LoadFromBmpBytes(std::span<const uint8_t> bytes) {
+  *this = DecodeBmp(bytes);
+}
+
+std::vector<uint8_t> TBitmap::SaveToBmpBytes() const {
+  return EncodeBmp(*this);
 }
 
 }  // namespace kelmora

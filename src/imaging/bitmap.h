@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cassert>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -20,12 +21,13 @@ struct PaletteEntry {
 
 // Bits per pixel of a format; the device-dependent format is stored as 24-bit.
 int BitsPerPixel(PixelFormat format);
+bool IsPaletteFormat(PixelFormat format);
 
 // The in-memory raster every picture passes through. The working format is 24-bit, three
-// bytes per pixel in the order blue, green, red. Rows are stored top-down, each padded to
-// a multiple of 4 bytes; consumers reach a row by its index and step between rows by
-// RowStride(). Pixel memory is sized with overflow checks: a size that cannot be held
-// raises EKelmora instead of corrupting memory.
+// bytes per pixel in the order blue, green, red; 32-bit adds a fourth byte (alpha or
+// unused). Rows are stored top-down, each padded to a multiple of 4 bytes; consumers reach
+// a row by its index and step between rows by RowStride(). Pixel memory is sized with
+// overflow checks: a size that cannot be held raises EKelmora instead of corrupting memory.
 class TBitmap {
  public:
   // Upper bound for the pixel memory of one bitmap: far above any camera picture, well
@@ -35,36 +37,46 @@ class TBitmap {
   TBitmap() = default;
   TBitmap(const TBitmap& other);
   TBitmap& operator=(const TBitmap& other);
-  TBitmap(TBitmap&&) noexcept = default;
-  TBitmap& operator=(TBitmap&&) noexcept = default;
+  // A bitmap moved from is left empty (0 x 0, device format), never half-valid.
+  TBitmap(TBitmap&& other) noexcept;
+  TBitmap& operator=(TBitmap&& other) noexcept;
 
   int32_t Width() const { return width_; }
   int32_t Height() const { return height_; }
   PixelFormat Format() const { return format_; }
 
-  // Resizes, keeping the pixel format; the pixels become zero.
+  // Resizes, keeping the pixel format and the palette; the pixels become zero.
   void SetSize(int32_t width, int32_t height);
   void SetWidth(int32_t width) { SetSize(width, height_); }
   void SetHeight(int32_t height) { SetSize(width_, height); }
 
-  // Converts the pixels present to the new format: palette indices expand to their
-  // colours; 32-bit drops the fourth byte; converting colours to a palette format is
-  // unsupported (raises EKelmora) unless the bitmap is empty.
+  // Converts the pixels present to the new format so that the picture keeps its look:
+  // palette indices expand to their colours, 32-bit drops the fourth byte (24 -> 32 sets it
+  // to zero), a wider palette format keeps the indices. Colours going into a palette
+  // format take the nearest entry of the palette (its first 2^bits entries); without a
+  // palette, a grey ramp of 2^bits levels becomes the palette.
   void SetPixelFormat(PixelFormat format);
 
-  uint8_t* ScanLine(int32_t row) { return pixels_.get() + static_cast<size_t>(row) * stride_; }
+  uint8_t* ScanLine(int32_t row) {
+    assert(row >= 0 && row < height_);
+    return pixels_.get() + static_cast<size_t>(row) * stride_;
+  }
   const uint8_t* ScanLine(int32_t row) const {
+    assert(row >= 0 && row < height_);
     return pixels_.get() + static_cast<size_t>(row) * stride_;
   }
   // Address of row 1 minus address of row 0.
   ptrdiff_t RowStride() const { return static_cast<ptrdiff_t>(stride_); }
   size_t BytesPerRow() const { return stride_; }
 
+  // Palette formats only: up to 2^bits entries; pixels whose index lies beyond the palette
+  // show black.
   const std::vector<PaletteEntry>& Palette() const { return palette_; }
   void SetPalette(std::vector<PaletteEntry> palette);
 
   // Loads a Windows BMP file (the bitmap's own loader); raises EBitmapFormat for a
-  // truncated or malformed file and EFileError when it cannot be read.
+  // truncated or malformed file and EFileError when it cannot be read. The bitmap takes the
+  // file's bit depth and palette (16-bit files become 24-bit). On failure it is unchanged.
   void LoadFromFile(const std::string& path);
   void LoadFromBmpBytes(std::span<const uint8_t> bytes);
 
@@ -74,6 +86,7 @@ class TBitmap {
  private:
   static size_t StrideFor(int32_t width, PixelFormat format);
   void Allocate(int32_t width, int32_t height, PixelFormat format);
+  void ConvertPixelsFrom(const TBitmap& source);
 
   struct FreeDeleter {
     void operator()(uint8_t* p) const;

@@ -10,6 +10,8 @@ namespace kelmora {
 // 0x80000000 on name system colours.
 using TColor = int32_t;
 
+class IniFile;
+
 // Every option of one gallery. A new record is all zero; the defaults come only from
 // loading a settings file. Field names are the settings-file keys.
 class KM_Class {
@@ -53,6 +55,14 @@ class KM_Class {
   // The new content replaces the old file in one step; false (old file untouched) when it
   // cannot be written.
   bool SaveToFile(const std::string& file_name) const;
+
+  // The same two transfers on a profile already in memory: loading reads every key (with
+  // the defaults and locks above); saving updates the stored keys in place and replaces
+  // both templates, leaving every other line of the profile as it was.
+  void LoadFromIni(const IniFile& ini);
+  void SaveToIni(IniFile& ini) const;
+
+  bool operator==(const KM_Class& other) const = default;
 };
 
 }  // namespace kelmora

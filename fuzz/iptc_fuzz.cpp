@@ -1,0 +1,22 @@
+// The IPTC dataset parser on arbitrary APP13 data, then edits of the records it found.
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "metadata/img_data.h"
+#include "metadata/iptc_data.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  if (size > 70000) return 0;  // an APP13 segment holds at most 65535 bytes
+  kelmora::TimgData owner(kelmora::kDetailAll);
+  kelmora::TIPTCdata iptc(owner);
+  iptc.ParseIptc(std::string_view(reinterpret_cast<const char*>(data), size));
+  const int32_t count = iptc.IptcCount();
+  for (int32_t i = 0; i < count && i < 8; ++i) {
+    const std::string name = iptc.IptcRecord(i).Name;
+    iptc.WriteIptcValue(name, "x");
+    static_cast<void>(iptc.IptcValueOf(name, ""));
+    iptc.RemoveIptcTag(name);
+  }
+  return 0;
+}

@@ -1,0 +1,39 @@
+// Language files come from translators: any bytes must load, and every message of the
+// program must come out of the lookup and its formatting without harm.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <memory>
+#include <string_view>
+
+#include "localisation/lang_text.h"
+#include "localisation/language_file.h"
+
+namespace {
+
+constexpr size_t kMaxInput = 1 << 20;
+
+void Check(bool condition) {
+  if (!condition) std::abort();
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  if (size > kMaxInput) return 0;
+  using namespace kelmora;
+  const std::string_view text(reinterpret_cast<const char*>(data), size);
+
+  auto language = std::make_shared<const LanguageFile>(LanguageFile::Parse(text));
+  SetCurrentLanguage(language);
+  for (const MessageText& message : kMessages) {
+    const std::optional<std::string> value = language->Read("Misc", message.key);
+    const std::string looked_up = GetLangText(message.id);
+    Check(value.has_value() || looked_up.empty());
+    const std::string filled = GetLangText(message.id, {"folder", int64_t{7}, int64_t{-3}});
+    (void)filled;
+  }
+  (void)language->ReadString("KM", "KM.ButtonQuit.Caption", "fsdef");
+  SetCurrentLanguage(nullptr);
+  return 0;
+}

@@ -1,0 +1,51 @@
+// Decodes arbitrary bytes as the maker note of each known make.
+//
+// Input: byte 0 picks the make, byte 1 holds flags (bit 0 big-endian EXIF, bit 1 TIFF-type
+// file, bits 2-4 choose model and Exif version for the Nikon layouts), bytes 2-3 the
+// big-endian position of the note in the EXIF data, the rest is the EXIF data; the note runs
+// from that position to the end.
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "metadata/image_info.h"
+#include "metadata/img_data.h"
+#include "metadata/maker_notes.h"
+
+namespace {
+
+constexpr size_t kMaxInput = 1 << 17;  // an APP1 segment holds at most 64 KiB; TIFF 256000 B
+constexpr size_t kHeader = 4;
+
+constexpr std::array<const char*, 10> kMakes = {
+    "NIKON CORPORATION", "OLYMPUS OPTICAL", "CASIO", "FUJIFILM", "Canon", "SEIKO EPSON",
+    "SANYO Electric",    "Minolta Co.",     "KONICA MINOLTA", "PENTAX"};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  if (size < kHeader || size > kMaxInput) return 0;
+  kelmora::TimgData meta(kelmora::kDetailAll);
+  kelmora::TImageInfo info(meta, kelmora::kDetailAll);
+  const uint8_t flags = data[1];
+  info.CameraMake = kMakes[data[0] % kMakes.size()];
+  info.CameraModel = (flags & 4) ? "NIKON D2X" : "E990";
+  info.ExifVersion = (flags & 8) ? "0220" : (flags & 16) ? "" : "0210";
+  info.BigEndian = flags & 1;
+  const bool readingTiff = flags & 2;
+  info.Buffer.assign(reinterpret_cast<const char*>(data) + kHeader, size - kHeader);
+  meta.Buffer = info.Buffer;
+
+  size_t position = static_cast<size_t>(data[2]) << 8 | data[3];
+  if (position > info.Buffer.size()) position = info.Buffer.size();
+  info.MakerNoteRaw = info.Buffer.substr(position);
+  info.MakerNotePos = static_cast<int64_t>(position) + 1;
+
+  const bool bigEndian = info.BigEndian;
+  kelmora::TmsInfo decoder(readingTiff, info);
+  decoder.DecodeMakerNote();
+  // The walk borrows the buffer and byte order; both must come back whatever the note held.
+  if (info.Buffer != meta.Buffer || info.BigEndian != bigEndian) __builtin_trap();
+  return 0;
+}

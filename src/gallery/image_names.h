@@ -1,0 +1,20 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace kelmora {
+
+// Whether a file name has one of the extensions the gallery reads: .jpg, .jpeg, .bmp, .tif
+// or .tiff in any ASCII letter case.
+bool IsImageFile(std::string_view name);
+
+// kImageKindJpeg, kImageKindBmp or kImageKindTiff by extension; -1 for other names.
+int32_t ImageKindOf(std::string_view name);
+
+// The name without its last extension (everything before the last "."); a name without a
+// dot is returned whole.
+std::string WithoutLastExtension(std::string_view name);
+
+}  // namespace kelmora

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "imaging/bitmap.h"
+
+namespace kelmora {
+
+// A JPEG picture: compressed data to decode, or a bitmap to encode. One object serves a
+// whole image export: it decodes the source, then takes the bitmap to write, which
+// discards the source data. Every libjpeg error raises EJPEG ("JPEG-Fehler #<code>");
+// libjpeg's warnings (recoverable corrupt data, a truncated scan) are not errors.
+class TJPEGImage {
+ public:
+  // A progressive file with more scans than this is taken for a malformed one: real files
+  // have about ten, and each scan costs a pass over the whole picture.
+  static constexpr int kMaxScans = 1000;
+
+  // 1..100; values outside are taken as the nearest end.
+  int CompressionQuality = 90;
+
+  // Takes compressed data and reads its header (Width, Height); raises EJPEG when the data
+  // is not a JPEG and EFileError when the file cannot be read.
+  void LoadFromFile(const std::string& path);
+  void LoadFromBytes(std::span<const uint8_t> data);
+
+  // Decodes at full scale with the accurate integer DCT and block smoothing: a colour
+  // file (CMYK and YCCK included) gives a 24-bit bitmap, a greyscale file an 8-bit
+  // palette bitmap of at most 236 grey levels. An object holding a bitmap hands over a
+  // copy of it.
+  void AssignTo(TBitmap& bitmap) const;
+
+  // Takes a bitmap to encode and discards any compressed data.
+  void Assign(const TBitmap& bitmap);
+  void Assign(TBitmap&& bitmap);
+
+  // Encodes the bitmap: baseline, sequential, JFIF, no other markers. An object holding
+  // only compressed data writes that data unchanged.
+  void SaveToFile(const std::string& path) const;
+  std::vector<uint8_t> SaveToBytes() const;
+
+  // Size of the loaded data (from its header) or of the assigned bitmap.
+  int32_t Width() const { return width_; }
+  int32_t Height() const { return height_; }
+
+ private:
+  std::vector<uint8_t> data_;
+  std::optional<TBitmap> bitmap_;
+  int32_t width_ = 0;
+  int32_t height_ = 0;
+};
+
+}  // namespace kelmora

@@ -1,0 +1,420 @@
+#include "imaging/resample.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstddef>
+#include <exception>
+#include <limits>
+#include <mutex>
+#include <system_error>
+#include <thread>
+#include <type_traits>
+#include <utility>
+
+#include "common/errors.h"
+#include "common/rounding.h"
+#include "imaging/resample_kernels.h"
+
+namespace kelmora {
+
+using resample_detail::KernelSet;
+using resample_detail::Plane;
+using resample_detail::TableView;
+
+int ClampTrunc(int lo, int hi, float v) {
+  if (v >= static_cast<float>(hi)) return hi;
+  if (!(v >= static_cast<float>(lo))) return lo;
+  return static_cast<int>(v);
+}
+
+namespace {
+
+constexpr long double kSaturation = static_cast<long double>(int64_t{1} << 62);
+
+// A whole-row scratch buffer larger than this (sources several hundred thousand pixels wide)
+// sends the horizontal pass to the scalar kernel, which needs none.
+constexpr int64_t kMaxScratchBytes = int64_t{64} << 20;
+
+// Contributor slots of one pass; far beyond any picture, it stops a runaway window (an absurd
+// support) before it exhausts memory.
+constexpr int64_t kMaxTableSlots = int64_t{1} << 27;
+
+// Below this many taps per extra thread, starting a thread costs more than it saves.
+constexpr int64_t kTapsPerThread = int64_t{1} << 18;
+
+// Columns per progress step of the vertical pass, which reports per destination column.
+constexpr int32_t kProgressColumns = 16;
+
+}  // namespace
+
+int64_t Floor(long double v) {
+  if (std::isnan(v)) return 0;
+  if (v >= kSaturation) return int64_t{1} << 62;
+  if (v <= -kSaturation) return -(int64_t{1} << 62);
+  const auto t = static_cast<int64_t>(v);
+  return v - static_cast<long double>(t) < 0 ? t - 1 : t;
+}
+
+int64_t Ceiling(long double v) {
+  if (std::isnan(v)) return 0;
+  if (v >= kSaturation) return int64_t{1} << 62;
+  if (v <= -kSaturation) return -(int64_t{1} << 62);
+  const auto t = static_cast<int64_t>(v);
+  return v - static_cast<long double>(t) > 0 ? t + 1 : t;
+}
+
+namespace {
+
+// Geometry of one pass (horizontal or vertical). The scale, window and filter scale are
+// single precision; the expressions that produce them run in extended precision.
+struct PassPlan {
+  int32_t dest_extent = 0;
+  int32_t source_extent = 0;
+  FilterFunction filter = nullptr;
+  float scale = 1;
+  float window = 0;
+  float fscale = 1;
+  // Beyond this distance from the center the filter is 0 whatever the window, so the taps
+  // there would all be dropped; infinite for a filter outside the table.
+  long double reach = std::numeric_limits<long double>::infinity();
+};
+
+PassPlan MakePlan(int32_t dest_extent, int32_t source_extent, FilterFunction filter,
+                  float support) {
+  PassPlan plan;
+  plan.dest_extent = dest_extent;
+  plan.source_extent = source_extent;
+  plan.filter = filter;
+  if (dest_extent < 1 || source_extent < 1) return plan;
+  const long double ratio = source_extent == 1 ? static_cast<long double>(dest_extent)
+                                               : static_cast<long double>(dest_extent - 1) /
+                                                     static_cast<long double>(source_extent - 1);
+  plan.scale = static_cast<float>(ratio);
+  // One destination pixel from a wider source would make the scale 0 and the window
+  // infinite; destination / source keeps the window finite and spans the whole source.
+  if (plan.scale == 0) {
+    plan.scale = static_cast<float>(static_cast<long double>(dest_extent) / source_extent);
+  }
+  if (plan.scale < 1) {
+    plan.window = static_cast<float>(static_cast<long double>(support) / plan.scale);
+    plan.fscale = static_cast<float>(1.0L / plan.scale);
+  } else {
+    plan.window = support;
+    plan.fscale = 1;
+  }
+  for (const FilterInfo& info : kFilters) {
+    if (info.function == filter) {
+      // Margin: far more than one rounding of the filter argument to single precision.
+      plan.reach =
+          static_cast<long double>(info.natural_support) * plan.fscale * (1.0L + 1.0L / (1 << 20)) +
+          1.0L;
+    }
+  }
+  return plan;
+}
+
+float Center(const PassPlan& plan, int64_t i) {
+  return static_cast<float>(static_cast<long double>(i) / plan.scale);
+}
+
+// The source positions j whose taps list `i` considers.
+std::pair<int64_t, int64_t> TapRange(const PassPlan& plan, float center) {
+  const long double c = center;
+  int64_t first = Floor(c - plan.window);
+  int64_t last = Ceiling(c + plan.window);
+  if (std::isfinite(plan.reach)) {
+    first = std::max(first, Floor(c - plan.reach));
+    last = std::min(last, Ceiling(c + plan.reach));
+  }
+  return {first, last};
+}
+
+// Contributor lists of one pass, flattened for the kernels.
+struct ContributorTable {
+  std::vector<int32_t> count;
+  std::vector<int32_t> index;
+  std::vector<float> weight;
+  int64_t stride = 0;
+
+  TableView View() const {
+    return {count.data(), index.data(), weight.data(), stride, static_cast<int32_t>(count.size())};
+  }
+};
+
+int32_t FillList(const PassPlan& plan, int64_t i, int32_t* index, float* weight) {
+  const float center = Center(plan, i);
+  const auto [first, last] = TapRange(plan, center);
+  const int64_t extent = plan.source_extent;
+  int32_t count = 0;
+  for (int64_t j = first; j <= last; ++j) {
+    const auto argument = static_cast<float>(
+        (static_cast<long double>(center) - static_cast<long double>(j)) / plan.fscale);
+    const auto w =
+        static_cast<float>(static_cast<long double>(plan.filter(argument)) / plan.fscale);
+    if (w == 0) continue;
+    // Mirror at the borders: -1 reads 1, extent reads extent - 1. A source narrower than
+    // the window can still mirror outside itself; such taps read the nearest edge pixel.
+    int64_t pixel = j < 0 ? -j : (j >= extent ? 2 * extent - j - 1 : j);
+    pixel = std::clamp<int64_t>(pixel, 0, extent - 1);
+    index[count] = static_cast<int32_t>(pixel);
+    weight[count] = w;
+    ++count;
+  }
+  return count;
+}
+
+// Runs work(part, begin, end) over `units` split into contiguous parts, part 0 on the
+// calling thread. A thread that cannot be started leaves its part to the calling thread; an
+// exception from any part is rethrown once all parts are done.
+template <typename Work>
+void RunParallel(int parts, int64_t units, const Work& work) {
+  if (units <= 0) return;
+  parts = static_cast<int>(std::clamp<int64_t>(parts, 1, units));
+  std::exception_ptr failure;
+  std::mutex failure_mutex;
+  auto run = [&](int part) {
+    try {
+      work(part, units * part / parts, units * (part + 1) / parts);
+    } catch (...) {
+      std::lock_guard lock(failure_mutex);
+      if (!failure) failure = std::current_exception();
+    }
+  };
+  std::vector<std::thread> threads;
+  std::vector<int> left_over;
+  threads.reserve(static_cast<size_t>(parts));
+  left_over.reserve(static_cast<size_t>(parts));
+  for (int part = 1; part < parts; ++part) {
+    try {
+      threads.emplace_back(run, part);
+    } catch (const std::system_error&) {
+      left_over.push_back(part);
+    }
+  }
+  run(0);
+  for (int part : left_over) run(part);
+  for (std::thread& thread : threads) thread.join();
+  if (failure) std::rethrow_exception(failure);
+}
+
+// `before_list(i)` runs before list i is computed; with it the lists are built in order
+// on the calling thread.
+template <typename BeforeList>
+ContributorTable BuildTable(const PassPlan& plan, int threads, const BeforeList& before_list) {
+  ContributorTable table;
+  if (plan.dest_extent < 1 || plan.source_extent < 1) return table;
+  int64_t stride = 1;
+  for (int64_t i = 0; i < plan.dest_extent; ++i) {
+    const auto [first, last] = TapRange(plan, Center(plan, i));
+    stride = std::max(stride, last - first + 1);
+    if (stride > kMaxTableSlots / plan.dest_extent) {
+      throw EKelmora("Resampling window too large");
+    }
+  }
+  const auto lists = static_cast<size_t>(plan.dest_extent);
+  table.stride = stride;
+  table.count.assign(lists, 0);
+  table.index.assign(lists * static_cast<size_t>(stride), 0);
+  table.weight.assign(lists * static_cast<size_t>(stride), 0.0f);
+  auto fill = [&](int64_t i) {
+    table.count[static_cast<size_t>(i)] =
+        FillList(plan, i, table.index.data() + i * stride, table.weight.data() + i * stride);
+  };
+  if constexpr (std::is_same_v<BeforeList, std::nullptr_t>) {
+    RunParallel(threads, plan.dest_extent, [&](int, int64_t begin, int64_t end) {
+      for (int64_t i = begin; i < end; ++i) fill(i);
+    });
+  } else {
+    for (int64_t i = 0; i < plan.dest_extent; ++i) {
+      before_list(i);
+      fill(i);
+    }
+  }
+  return table;
+}
+
+KernelSet SelectKernels(ResampleKernel wanted) {
+  if (wanted == ResampleKernel::kAuto || wanted == ResampleKernel::kAvx512) {
+    if (resample_detail::Avx512Supported()) return resample_detail::Avx512Kernels();
+  }
+  if (wanted != ResampleKernel::kScalar && resample_detail::Avx2Supported()) {
+    return resample_detail::Avx2Kernels();
+  }
+  return resample_detail::ScalarKernels();
+}
+
+class AlignedFloats {
+ public:
+  explicit AlignedFloats(int64_t count) : storage_(static_cast<size_t>(count) + 16) {}
+  float* Data() {
+    const auto address = reinterpret_cast<uintptr_t>(storage_.data());
+    return reinterpret_cast<float*>((address + 63) & ~uintptr_t{63});
+  }
+
+ private:
+  std::vector<float> storage_;
+};
+
+Plane PlaneOf(TBitmap& bitmap) {
+  Plane plane;
+  plane.width = bitmap.Width();
+  plane.height = bitmap.Height();
+  if (plane.width > 0 && plane.height > 0) {
+    plane.row0 = bitmap.ScanLine(0);
+    plane.stride = bitmap.RowStride();
+  }
+  return plane;
+}
+
+int64_t EstimatedTaps(const PassPlan& plan) {
+  const long double half = std::min<long double>(plan.window, plan.reach);
+  return std::clamp<int64_t>(static_cast<int64_t>(2 * half) + 1, 1, kMaxTableSlots);
+}
+
+int ThreadCount(const ResampleOptions& options, const PassPlan& horizontal,
+                const PassPlan& vertical, int32_t source_height) {
+  if (options.thread_count > 0) return options.thread_count;
+  const int cores = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+  const long double taps = static_cast<long double>(source_height) * horizontal.dest_extent *
+                               static_cast<long double>(EstimatedTaps(horizontal)) +
+                           static_cast<long double>(vertical.dest_extent) * horizontal.dest_extent *
+                               static_cast<long double>(EstimatedTaps(vertical));
+  return static_cast<int>(std::clamp<long double>(taps / kTapsPerThread, 1, cores));
+}
+
+void RunWithProgress(const PassPlan& horizontal_plan, const PassPlan& vertical_plan,
+                     const KernelSet& kernels, const KernelSet& horizontal_kernels,
+                     const Plane& source, const Plane& middle, const Plane& dest,
+                     const ResampleProgress& progress) {
+  auto report = [&](int64_t unit, int64_t units) {
+    progress(0, 100,
+             RoundHalfEven(static_cast<long double>(unit) / static_cast<long double>(units) * 100));
+  };
+  const int32_t dest_width = middle.width;
+  {
+    const ContributorTable table =
+        BuildTable(horizontal_plan, 1, [&](int64_t i) { report(i, dest_width); });
+    AlignedFloats scratch(ScratchFloats(horizontal_kernels, source.width));
+    const int32_t block = horizontal_kernels.block_rows;
+    for (int32_t y0 = 0; y0 < source.height; y0 += block) {
+      const int32_t y1 = std::min(source.height, y0 + block);
+      for (int32_t y = y0; y < y1; ++y) report(y, source.height);
+      if (dest_width > 0) {
+        horizontal_kernels.horizontal(source, middle, table.View(), y0, y1, scratch.Data());
+      }
+    }
+  }
+  const ContributorTable table =
+      BuildTable(vertical_plan, 1, [&](int64_t i) { report(i, dest.height); });
+  for (int32_t x0 = 0; x0 < dest_width; x0 += kProgressColumns) {
+    const int32_t x1 = std::min(dest_width, x0 + kProgressColumns);
+    for (int32_t x = x0; x < x1; ++x) report(x, dest_width);
+    kernels.vertical(middle, dest, table.View(), 0, dest.height, int64_t{3} * x0, int64_t{3} * x1);
+  }
+}
+
+}  // namespace
+
+bool ResampleKernelAvailable(ResampleKernel kernel) {
+  switch (kernel) {
+    case ResampleKernel::kAvx2:
+      return resample_detail::Avx2Supported();
+    case ResampleKernel::kAvx512:
+      return resample_detail::Avx512Supported();
+    case ResampleKernel::kAuto:
+    case ResampleKernel::kScalar:
+      return true;
+  }
+  return false;
+}
+
+std::vector<ContributorList> ComputeContributors(int32_t dest_extent, int32_t source_extent,
+                                                 FilterFunction filter, float support) {
+  const ContributorTable table =
+      BuildTable(MakePlan(dest_extent, source_extent, filter, support), 1, nullptr);
+  std::vector<ContributorList> lists(table.count.size());
+  for (size_t i = 0; i < lists.size(); ++i) {
+    for (int32_t k = 0; k < table.count[i]; ++k) {
+      const size_t slot = i * static_cast<size_t>(table.stride) + static_cast<size_t>(k);
+      lists[i].push_back({table.index[slot], table.weight[slot]});
+    }
+  }
+  return lists;
+}
+
+void ResampleBitmap(TBitmap& source, TBitmap& dest, int32_t dest_width, int32_t dest_height,
+                    FilterFunction filter, float support, ResampleProgress progress) {
+  ResampleBitmap(source, dest, dest_width, dest_height, filter, support, std::move(progress),
+                 ResampleOptions{});
+}
+
+void ResampleBitmap(TBitmap& source, TBitmap& dest, int32_t dest_width, int32_t dest_height,
+                    FilterFunction filter, float support, ResampleProgress progress,
+                    const ResampleOptions& options) {
+  if (&source == &dest) {
+    // Resizing dest first would destroy the source; work from a copy instead.
+    TBitmap copy(source);
+    ResampleBitmap(copy, dest, dest_width, dest_height, filter, support, std::move(progress),
+                   options);
+    return;
+  }
+  dest.SetSize(dest_width, dest_height);
+  const int32_t source_width = source.Width();
+  const int32_t source_height = source.Height();
+  if (source_width < 1 || source_height < 1) return;
+  if (filter == nullptr) filter = Lanczos3Filter;
+
+  // Formats are set while the bitmaps are empty, so no pixels are converted needlessly.
+  TBitmap middle;
+  middle.SetPixelFormat(PixelFormat::k24Bit);
+  middle.SetSize(dest_width, source_height);
+  source.SetPixelFormat(PixelFormat::k24Bit);
+  if (dest.Format() != PixelFormat::k24Bit) {
+    dest.SetSize(0, 0);
+    dest.SetPixelFormat(PixelFormat::k24Bit);
+    dest.SetSize(dest_width, dest_height);
+  }
+
+  const PassPlan horizontal_plan = MakePlan(dest_width, source_width, filter, support);
+  const PassPlan vertical_plan = MakePlan(dest_height, source_height, filter, support);
+  const KernelSet kernels = SelectKernels(options.kernel);
+  KernelSet horizontal_kernels = kernels;
+  if (ScratchFloats(kernels, source_width) * int64_t{sizeof(float)} > kMaxScratchBytes) {
+    horizontal_kernels = resample_detail::ScalarKernels();
+  }
+  const Plane source_plane = PlaneOf(source);
+  const Plane middle_plane = PlaneOf(middle);
+  const Plane dest_plane = PlaneOf(dest);
+
+  if (progress) {
+    RunWithProgress(horizontal_plan, vertical_plan, kernels, horizontal_kernels, source_plane,
+                    middle_plane, dest_plane, progress);
+    return;
+  }
+  if (dest_width < 1 || dest_height < 1) return;
+
+  const int threads = ThreadCount(options, horizontal_plan, vertical_plan, source_height);
+  const ContributorTable horizontal_table = BuildTable(horizontal_plan, threads, nullptr);
+  const ContributorTable vertical_table = BuildTable(vertical_plan, threads, nullptr);
+
+  const int32_t block = horizontal_kernels.block_rows;
+  const int64_t blocks = (int64_t{source_height} + block - 1) / block;
+  const int parts = static_cast<int>(std::min<int64_t>(threads, blocks));
+  std::vector<AlignedFloats> scratch;
+  scratch.reserve(static_cast<size_t>(parts));
+  for (int part = 0; part < parts; ++part) {
+    scratch.emplace_back(ScratchFloats(horizontal_kernels, source_width));
+  }
+  RunParallel(parts, blocks, [&](int part, int64_t begin, int64_t end) {
+    horizontal_kernels.horizontal(
+        source_plane, middle_plane, horizontal_table.View(), static_cast<int32_t>(begin * block),
+        static_cast<int32_t>(std::min<int64_t>(end * block, source_height)),
+        scratch[static_cast<size_t>(part)].Data());
+  });
+  RunParallel(threads, dest_height, [&](int, int64_t begin, int64_t end) {
+    kernels.vertical(middle_plane, dest_plane, vertical_table.View(), static_cast<int32_t>(begin),
+                     static_cast<int32_t>(end), 0, int64_t{3} * dest_width);
+  });
+}
+
+}  // namespace kelmora

@@ -1,0 +1,51 @@
+#include "localisation/lang_text.h"
+
+#include <mutex>
+
+namespace kelmora {
+namespace {
+
+// The language is switched from the window while work threads may be composing messages;
+// the lock guards only the swap, and a lookup keeps the file alive through its copy.
+std::mutex current_language_mutex;
+std::shared_ptr<const LanguageFile> current_language;
+
+constexpr std::string_view kLineBreakMarker = "*|*";
+
+}  // namespace
+
+std::shared_ptr<const LanguageFile> CurrentLanguage() {
+  const std::lock_guard<std::mutex> lock(current_language_mutex);
+  return current_language;
+}
+
+void SetCurrentLanguage(std::shared_ptr<const LanguageFile> language) {
+  const std::lock_guard<std::mutex> lock(current_language_mutex);
+  current_language = std::move(language);
+}
+
+std::string GetLangText(std::string_view default_text, std::string_view key) {
+  const std::shared_ptr<const LanguageFile> language = CurrentLanguage();
+  if (!language) return std::string(default_text);
+  const std::string value = language->ReadString("Misc", key, "");
+  std::string text;
+  text.reserve(value.size());
+  size_t start = 0;
+  for (size_t found; (found = value.find(kLineBreakMarker, start)) != std::string::npos;
+       start = found + kLineBreakMarker.size()) {
+    text.append(value, start, found - start).append("\r\n");
+  }
+  text.append(value, start, std::string::npos);
+  return text;
+}
+
+std::string GetLangText(MessageKey key) {
+  const MessageText& message = MessageOf(key);
+  return GetLangText(message.default_text, message.key);
+}
+
+std::string GetLangText(MessageKey key, std::initializer_list<FormatArg> args) {
+  return FormatText(GetLangText(key), args);
+}
+
+}  // namespace kelmora

@@ -1,0 +1,128 @@
+#pragma once
+
+#include <cstddef>
+#include <iterator>
+#include <string_view>
+
+namespace kelmora {
+
+// Every message the program composes at run time, by its key in the section "Misc" of a
+// language file. A translation keeps the "%s" and "%d" of the default in the same order.
+enum class MessageKey {
+  InputPathDialogTitle,
+  OutputPathDialogTitle,
+  AdditionalPathDialogTitle,
+  CommandLineHelp1,
+  CommandLineHelp2,
+  CommandLineHelp3,
+  SaveSettingsError,
+  WorkNotSavedYet,
+  TextColor,
+  LinkTextColor,
+  VisitedLinkTextColor,
+  Macro1Expl,
+  Macro2Expl,
+  Macro3Expl,
+  Macro4Expl,
+  Macro5Expl,
+  Macro6Expl,
+  Macro7Expl,
+  Macro8Expl,
+  Macro9Expl,
+  Macro10Expl,
+  Macro11Expl,
+  Macro12Expl,
+  Macro13Expl,
+  Macro14Expl,
+  Macro15Expl,
+  MacroThumbs1Expl,
+  MacroThumbs2Expl,
+  MacroImages1Expl,
+  MacroImages2Expl,
+  MacroImages3Expl,
+  MacroImages4Expl,
+  MacroImages5Expl,
+  MacroImages6Expl,
+  OutputFolderNotExists,
+  OutputFolderError,
+  OutputFolderNotEmpty,
+  CopyAdditionalError,
+  InputFolderError,
+  NothingToProcessError,
+  TextImageXofY,
+  SettingsFileMissing,
+  ThumbnailGridError,
+};
+
+struct MessageText {
+  MessageKey id;
+  std::string_view key;
+  std::string_view default_text;
+};
+
+// clang-format off
+inline constexpr MessageText kMessages[] = {
+  {MessageKey::InputPathDialogTitle,      "InputPathDialogTitle",      "Select Input Folder"},
+  {MessageKey::OutputPathDialogTitle,     "OutputPathDialogTitle",     "Select Output Folder"},
+  {MessageKey::AdditionalPathDialogTitle, "AdditionalPathDialogTitle", "Select Additional Elements Folder"},
+  {MessageKey::CommandLineHelp1,          "CommandLineHelp1",          "1st param is full path of \".km2\" file to use"},
+  {MessageKey::CommandLineHelp2,          "CommandLineHelp2",          "2nd param is path for input files"},
+  {MessageKey::CommandLineHelp3,          "CommandLineHelp3",          "3rd param is path for output files"},
+  {MessageKey::SaveSettingsError,         "SaveSettingsError",         "settings file could NOT be saved"},
+  {MessageKey::WorkNotSavedYet,           "WorkNotSavedYet",           "Do you want to save changes?"},
+  {MessageKey::TextColor,                 "TextColor",                 "Text color"},
+  {MessageKey::LinkTextColor,             "LinkTextColor",             "normal Link"},
+  {MessageKey::VisitedLinkTextColor,      "VisitedLinkTextColor",      "visited Link"},
+  {MessageKey::Macro1Expl,                "Macro1Expl",                "current page number"},
+  {MessageKey::Macro2Expl,                "Macro2Expl",                "total number of pages"},
+  {MessageKey::Macro3Expl,                "Macro3Expl",                "filename of next page"},
+  {MessageKey::Macro4Expl,                "Macro4Expl",                "filename of previous page"},
+  {MessageKey::Macro5Expl,                "Macro5Expl",                "filename of first page"},
+  {MessageKey::Macro6Expl,                "Macro6Expl",                "filename of last page"},
+  {MessageKey::Macro7Expl,                "Macro7Expl",                "ignore line on first page"},
+  {MessageKey::Macro8Expl,                "Macro8Expl",                "ignore line on last page"},
+  {MessageKey::Macro9Expl,                "Macro9Expl",                "this line only on first page"},
+  {MessageKey::Macro10Expl,               "Macro10Expl",               "this line only on last page"},
+  {MessageKey::Macro11Expl,               "Macro11Expl",               "Always ignore line (good for remarks)"},
+  {MessageKey::Macro12Expl,               "Macro12Expl",               "The selected background color as hex value (e.g. \"#1A66C5\")"},
+  {MessageKey::Macro13Expl,               "Macro13Expl",               "The selected text color as hex value"},
+  {MessageKey::Macro14Expl,               "Macro14Expl",               "The selected link color as hex value"},
+  {MessageKey::Macro15Expl,               "Macro15Expl",               "The selected visited link color as hex value"},
+  {MessageKey::MacroThumbs1Expl,          "MacroThumbs1Expl",          "the table with the thumbnails"},
+  {MessageKey::MacroThumbs2Expl,          "MacroThumbs2Expl",          "a title for the thumbnailpages as defined in \"more layout options\""},
+  {MessageKey::MacroImages1Expl,          "MacroImages1Expl",          "filename of corresponding thumbnailpage"},
+  {MessageKey::MacroImages2Expl,          "MacroImages2Expl",          "filename of this image (probably scaled down)"},
+  {MessageKey::MacroImages3Expl,          "MacroImages3Expl",          "filename of this image (original size) - see option (\"copy also images in original size\") "},
+  {MessageKey::MacroImages4Expl,          "MacroImages4Expl",          "original imagefilename WITHOUT fileextension"},
+  {MessageKey::MacroImages5Expl,          "MacroImages5Expl",          "original imagefilename WITH fileextension"},
+  {MessageKey::MacroImages6Expl,          "MacroImages6Expl",          "the contents of the comment section of the images exifinformation"},
+  {MessageKey::OutputFolderNotExists,     "OutputFolderNotExists",     "Output folder \"%s\" does not exist. Do you want to create it now?"},
+  {MessageKey::OutputFolderError,         "OutputFolderError",         "Failed to create output folder: \"%s\""},
+  {MessageKey::OutputFolderNotEmpty,      "OutputFolderNotEmpty",      "Output folder \"%s\" is not empty. Do you want to go on and delete it?"},
+  {MessageKey::CopyAdditionalError,       "CopyAdditionalError",       "Incorrect path for additional elements: \"%s\""},
+  {MessageKey::InputFolderError,          "InputFolderError",          "Incorrect path for input: \"%s\""},
+  {MessageKey::NothingToProcessError,     "NothingToProcessError",     "No Images could be found"},
+  {MessageKey::TextImageXofY,             "TextImageXofY",             "Image %d of %d"},
+  // A batch run whose first parameter names no settings file (an empty parameter).
+  {MessageKey::SettingsFileMissing,       "SettingsFileMissing",       "Missing settings file: \"%s\" is not the full path of a \".km2\" file"},
+  // A run with fewer than one row or column of thumbnails per page, which no page can lay out.
+  {MessageKey::ThumbnailGridError,        "ThumbnailGridError",        "Thumbnail pages need at least 1 row and 1 column (rows: %d, columns: %d)"},
+};
+// clang-format on
+
+// Lookup by key is plain indexing: the table lists the keys in the enumeration's order.
+constexpr bool MessagesFollowKeyOrder() {
+  for (size_t i = 0; i < std::size(kMessages); ++i) {
+    if (static_cast<size_t>(kMessages[i].id) != i) return false;
+  }
+  return true;
+}
+static_assert(MessagesFollowKeyOrder(), "kMessages must list every MessageKey in order");
+static_assert(std::size(kMessages) == static_cast<size_t>(MessageKey::ThumbnailGridError) + 1,
+              "every MessageKey needs its row in kMessages");
+
+constexpr const MessageText& MessageOf(MessageKey key) {
+  return kMessages[static_cast<size_t>(key)];
+}
+
+}  // namespace kelmora

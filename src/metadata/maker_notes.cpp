@@ -1,0 +1,186 @@
+#include "metadata/maker_notes.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "common/errors.h"
+#include "metadata/image_info.h"
+#include "metadata/img_data.h"
+#include "metadata/maker_tables.h"
+#include "metadata/value_rendering.h"
+
+namespace kelmora {
+
+namespace {
+
+constexpr int64_t kEntrySize = 12;
+// Position of the TIFF header in the EXIF data of a JPEG (two length bytes and "Exif\0\0"
+// come first) and of a TIFF-type file (whose buffer starts at file offset 8).
+constexpr int64_t kJpegExifBase = 9;
+constexpr int64_t kTiffExifBase = -7;
+// Real notes hold a few kilobytes of values. Overlapping entries of a crafted note could
+// make every entry copy the whole note; the walk gives up beyond this many value bytes.
+constexpr uint64_t kMaxValueBytesPerNote = 16u << 20;
+
+char UpperAscii(char c) {
+  return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+std::string UpperAscii(std::string_view text) {
+  std::string upper(text);
+  std::transform(upper.begin(), upper.end(), upper.begin(), [](char c) { return UpperAscii(c); });
+  return upper;
+}
+
+// Up to count bytes of data from 1-based position (before the first byte: from the first).
+std::string CopyClipped(const std::string& data, int64_t position, int64_t count) {
+  if (position < 1) position = 1;
+  if (count <= 0 || position > static_cast<int64_t>(data.size())) return std::string();
+  return data.substr(static_cast<size_t>(position - 1), static_cast<size_t>(count));
+}
+
+// The character after the first blank of the model name, or its first character.
+char ModelSeriesLetter(const std::string& model) {
+  size_t blank = model.find(' ');
+  size_t index = blank == std::string::npos ? 0 : blank + 1;
+  return index < model.size() ? model[index] : '\0';
+}
+
+bool ConditionHolds(TMakerCondition condition, const TImageInfo& info, bool readingTiff) {
+  switch (condition) {
+    case TMakerCondition::kAlways:
+      return true;
+    case TMakerCondition::kNikonNewFormat:
+      return info.ExifVersion > std::string("0210") ||
+             (info.ExifVersion.empty() && ModelSeriesLetter(info.CameraModel) == 'D' &&
+              readingTiff);
+    case TMakerCondition::kNoteStartsWithNikon:
+      return info.MakerNoteRaw.starts_with("Nikon");
+  }
+  return false;
+}
+
+const TTagRow* FirstRowOf(std::span<const TTagRow> table, uint16_t tag) {
+  auto it =
+      std::find_if(table.begin(), table.end(), [tag](const TTagRow& r) { return r.Tag == tag; });
+  return it == table.end() ? nullptr : &*it;
+}
+
+const TTagRow* LastRowOf(std::span<const TTagRow> table, uint16_t tag) {
+  auto it =
+      std::find_if(table.rbegin(), table.rend(), [tag](const TTagRow& r) { return r.Tag == tag; });
+  return it == table.rend() ? nullptr : &*it;
+}
+
+bool BuildsTagList(int32_t detailMode) {
+  return detailMode == kDetailTagList || detailMode == kDetailAll;
+}
+
+// Puts the note in place of info's Buffer for the walk and the EXIF bytes back afterwards,
+// however the walk ends.
+class TBufferSwap {
+ public:
+  TBufferSwap(TImageInfo& info, std::string note) : info_(info), saved_(std::move(info.Buffer)) {
+    info_.Buffer = std::move(note);
+  }
+  ~TBufferSwap() { info_.Buffer = std::move(saved_); }
+  TBufferSwap(const TBufferSwap&) = delete;
+  TBufferSwap& operator=(const TBufferSwap&) = delete;
+
+ private:
+  TImageInfo& info_;
+  std::string saved_;
+};
+
+}  // namespace
+
+bool TmsInfo::DecodeMakerNote() {
+  const std::string make = UpperAscii(std::string_view(info_.CameraMake).substr(0, 5));
+  auto layout =
+      std::find_if(MakerDispatch.begin(), MakerDispatch.end(), [&](const TMakerLayout& l) {
+        return l.make == make && ConditionHolds(l.condition, info_, readingTiff_);
+      });
+  if (layout == MakerDispatch.end()) return false;
+
+  // An offset X of the EXIF data is at EXIF position X + base; the note's first byte is at
+  // EXIF position MakerNotePos.
+  const int64_t exifBase = readingTiff_ ? kTiffExifBase : kJpegExifBase;
+  const int64_t adjust =
+      layout->offsetsFromExif ? exifBase + 1 - info_.MakerNotePos : layout->noteBase;
+  // Where offsets count from the EXIF header, a value beyond the note is still in the EXIF
+  // data at the offset's own position.
+  const int64_t spillBase = layout->offsetsFromExif ? exifBase : layout->spillBase;
+  const bool bigEndian = info_.BigEndian;
+  try {
+    if (layout->littleEndian) info_.BigEndian = false;
+    WalkMakerDirectory(info_, info_.MakerNoteRaw, layout->table, spillBase, adjust, layout->start);
+  } catch (const std::exception& error) {
+    info_.Owner.StatusText = std::string("Error Detected = ") + error.what();
+  }
+  info_.BigEndian = bigEndian;
+  return true;
+}
+
+void TmsInfo::WalkMakerDirectory(TImageInfo& info, const std::string& note,
+                                 std::span<const TTagRow> table, int64_t spillBase, int64_t adjust,
+                                 int64_t startSkip) {
+  const std::string& exifData = info.ExifSegmentData();
+  const std::string exifCopy = &exifData == &info.Buffer ? exifData : std::string();
+  const std::string& spillData = &exifData == &info.Buffer ? exifCopy : exifData;
+  TBufferSwap swap(info, note);
+  const int64_t noteSize = static_cast<int64_t>(note.size());
+  const bool buildList = BuildsTagList(info.DetailMode);
+  uint64_t valueBytes = 0;
+
+  const int64_t entries = info.ReadU16At(startSkip);
+  for (int64_t i = 0; i < entries; ++i) {
+    const int64_t e = startSkip + 2 + kEntrySize * i;
+    const uint16_t tag = info.ReadU16At(e);
+    const uint16_t type = info.ReadU16At(e + 2);
+    const int64_t count = static_cast<uint32_t>(info.ReadU32At(e + 4));
+    const int64_t size = count * TypeSize(type);
+
+    int64_t offset = 0;
+    int64_t position = e + 8;
+    if (size > 4) {
+      offset = info.ReadU32At(e + 8);
+      position = adjust + offset;
+    }
+    const bool inNote = position >= 1 && position + size - 1 <= noteSize;
+    std::string raw =
+        inNote ? note.substr(static_cast<size_t>(position - 1), static_cast<size_t>(size))
+               : CopyClipped(spillData, spillBase + offset, size);
+    valueBytes += raw.size() + kEntrySize;
+    if (valueBytes > kMaxValueBytesPerNote) throw EKelmora("maker note values too large");
+
+    const TTagRow* row = FirstRowOf(table, tag);
+    const std::string label = row ? std::string(row->Desc) : std::string("Unknown");
+    if (UpperAscii(label) == "SKIP") continue;
+    if (!buildList) continue;
+
+    std::string rendered;
+    if (type == 2) {
+      rendered = "\"" + raw.substr(0, raw.find('\0')) + "\"";
+    } else if (type == 7) {
+      rendered = "\"" + raw + "\"";
+    } else {
+      const TTagRow* codeRow = LastRowOf(table, tag);
+      rendered = RenderValue(raw, type, codeRow ? codeRow->Code : std::string_view(),
+                             row ? row->FormatS : std::string_view(), info.BigEndian);
+    }
+    rendered = row && row->Callback ? row->Callback(rendered) : PrintableText(rendered);
+    info.MakerNoteText += "\r\n" + label + " = " + rendered;
+
+    if (row) {
+      TTagEntry record = EntryFromRow(*row);
+      record.Data = std::move(rendered);
+      record.Size = static_cast<int32_t>(raw.size());
+      record.Raw = std::move(raw);
+      record.Type = type;
+      record.Id = 1;
+      info.AddTag(record);
+    }
+  }
+}
+
+}  // namespace kelmora

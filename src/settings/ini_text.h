@@ -1,0 +1,39 @@
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kelmora::ini_text {
+
+// Text rules shared by every INI-style file the program reads: settings files, km.ini and
+// language files. Names compare without regard to ASCII letter case; bytes from 0x80 on
+// compare exactly, so UTF-8 and Windows-1252 names both stay intact.
+
+// Settings and language files are a few kilobytes; anything far beyond this is not one of
+// them, and reading it whole (a device, a huge log picked by mistake) would only exhaust
+// memory.
+inline constexpr size_t kMaxFileBytes = size_t{8} << 20;
+
+// Splits text into lines at CR LF, LF or a lone CR, so files from any system read alike.
+// A final line without a line end counts; a final line end adds no empty line.
+std::vector<std::string_view> SplitLines(std::string_view text);
+
+// Drops UTF-8 byte-order marks at the start, which some editors put in front of a file they
+// save: left in place it would hide the first section line. Files Kelmora writes carry none.
+std::string_view SkipByteOrderMark(std::string_view text);
+
+// Drops leading and trailing blanks (spaces and tabs).
+std::string_view TrimBlanks(std::string_view text);
+
+std::string ToLowerAscii(std::string_view text);
+bool EqualsNoCase(std::string_view a, std::string_view b);
+
+// Reads a whole profile file. No regular file at path gives nullopt (a missing file and a
+// folder are both "no file"); a file that exists but cannot be read, or is larger than
+// kMaxFileBytes, raises EFileError.
+std::optional<std::string> ReadFile(const std::string& path);
+
+}  // namespace kelmora::ini_text

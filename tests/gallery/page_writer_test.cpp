@@ -1,0 +1,117 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <set>
+
+#include "common/errors.h"
+#include "gallery/km_list.h"
+#include "gallery_fixture.h"
+#include "support/test_support.h"
+
+namespace kelmora {
+namespace {
+
+namespace fs = std::filesystem;
+
+class PageWriter : public ::testing::Test {
+ protected:
+  std::set<std::string> WrittenFiles() const {
+    std::set<std::string> names;
+    for (const auto& entry : fs::directory_iterator(dir.Path())) {
+      names.insert(entry.path().filename().string());
+    }
+    return names;
+  }
+  test::TempDir dir;
+  KM_Class settings = [this] {
+    KM_Class s = test::DefaultGallerySettings();
+    s.OutputPath = dir.Path().string();
+    s.HTMLThumbnails = {"<p>@cp@ of @tp@</p>", "@thumbtable@", "<a href=\"@next@\">"};
+    s.HTMLImages = {"@cp@ @next@"};
+    return s;
+  }();
+  KM_List list{settings};
+};
+
+TEST_F(PageWriter, OneThumbnailPagePerGridAndOneImagePagePerImage) {
+  using Names = std::set<std::string>;
+  const struct {
+    int images, cols, rows;
+    std::string extension;
+    Names files;
+  } cases[] = {
+      {3, 4, 4, ".htm", {"page1.htm", "image1.htm", "image2.htm", "image3.htm"}},
+      {3, 2, 1, ".html", {"page1.html", "page2.html", "image1.html", "image2.html", "image3.html"}},
+      {0, 4, 4, ".htm", {}},
+  };
+  for (const auto& c : cases) {
+    test::TempDir out;
+    settings.OutputPath = out.Path().string() + "/";
+    settings.ColsCount = c.cols;
+    settings.RowsCount = c.rows;
+    settings.WebSiteExtension = c.extension;
+    list.ClearList();
+    test::AddImages(list, c.images);
+    list.CreateWebPages();
+    Names written;
+    for (const auto& entry : fs::directory_iterator(out.Path())) {
+      written.insert(entry.path().filename().string());
+    }
+    EXPECT_EQ(written, c.files) << c.images << " images";
+  }
+}
+
+TEST_F(PageWriter, SixteenImagesFillOnePageTheSeventeenthStartsAnother) {
+  test::AddImages(list, 16);
+  list.CreateWebPages();
+  EXPECT_FALSE(fs::exists(dir.Path() / "page2.htm"));
+  list.AddEntry(test::MakeEntry("img17.jpg"));
+  list.CreateWebPages();
+  EXPECT_EQ(test::ReadText(dir.Path() / "page1.htm").substr(0, 18), "<p>1 of 2</p>\r\n  <");
+  const std::string second = test::ReadText(dir.Path() / "page2.htm");
+  EXPECT_EQ(second.find("image17.htm"), second.rfind("image17.htm"));
+  EXPECT_EQ(second.find("image16.htm"), std::string::npos);
+  EXPECT_EQ(test::ReadText(dir.Path() / "image17.htm"), "17 image1.htm\r\n");
+  EXPECT_EQ(WrittenFiles().size(), 19u);
+}
+
+TEST_F(PageWriter, LinesEndInCrLfAndOldPagesAreReplaced) {
+  test::AddImages(list, 1);
+  settings.HTMLImages = {
+      "\xEF\xBB\xBF"
+      "a",
+      "", "b\r"};
+  test::WriteText(dir.Path() / "image1.htm", std::string(5000, 'x'));
+  list.CreateWebPages();
+  EXPECT_EQ(test::ReadText(dir.Path() / "image1.htm"),
+            "\xEF\xBB\xBF"
+            "a\r\n\r\nb\r\r\n");
+  settings.HTMLImages.clear();
+  list.CreateWebPages();
+  EXPECT_EQ(test::ReadText(dir.Path() / "image1.htm"), "") << "an empty page gives an empty file";
+}
+
+TEST_F(PageWriter, UnwritablePageRaisesAFileErrorNamingIt) {
+  test::AddImages(list, 2);
+  fs::create_directory(dir.Path() / "image2.htm");
+  try {
+    list.CreateWebPages();
+    FAIL() << "no error";
+  } catch (const EFileError& error) {
+    EXPECT_EQ(error.Path(), (dir.Path() / "image2.htm").string());
+  }
+  EXPECT_TRUE(fs::exists(dir.Path() / "image1.htm")) << "pages before it stay";
+}
+
+TEST_F(PageWriter, GridWithoutRowsOrColumnsIsRefused) {
+  test::AddImages(list, 2);
+  for (const auto& [cols, rows] : {std::pair{0, 4}, {4, -1}, {-2, -2}}) {
+    settings.ColsCount = cols;
+    settings.RowsCount = rows;
+    EXPECT_THROW(list.CreateWebPages(), EKelmora);
+  }
+  EXPECT_TRUE(WrittenFiles().empty());
+}
+
+}  // namespace
+}  // namespace kelmora

@@ -1,0 +1,343 @@
+// The JPEG segment scan and the TIFF-type read of the metadata container, over files built
+// segment by segment.
+#include "metadata/img_data.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "common/day_number.h"
+#include "support/test_support.h"
+
+namespace kelmora {
+namespace {
+
+using Bytes = std::string;
+
+Bytes Segment(uint8_t marker, const Bytes& payload) {
+  const size_t size = payload.size() + 2;
+  return Bytes{'\xFF', char(marker), char(size >> 8), char(size)} + payload;
+}
+
+// A little-endian TIFF with one IFD0 entry: DateTime, its value behind the directory.
+Bytes TiffWithDateTime(const Bytes& date) {
+  Bytes tiff("II\x2A\0\x08\0\0\0", 8);
+  tiff += Bytes("\x01\0\x32\x01\x02\0\x14\0\0\0\x1A\0\0\0\0\0\0\0", 18);
+  return tiff + date + Bytes(1, '\0');
+}
+
+Bytes App1Exif(const Bytes& date = "2004:05:06 07:08:09") {
+  return Segment(0xE1, Bytes("Exif\0\0", 6) + TiffWithDateTime(date));
+}
+Bytes App1Xmp() {
+  return Segment(0xE1, "http://ns.adobe.com/xap/1.0/\0<x:xmpmeta/>");
+}
+Bytes App0() {
+  return Segment(0xE0, Bytes("JFIF\0\1\1\0\0\1\0\1\0\0", 14));
+}
+Bytes Dqt() {
+  return Segment(0xDB, Bytes(65, '\1'));
+}
+Bytes Sof() {
+  return Segment(0xC0, Bytes("\x08\0\x10\0\x10\x01\x01\x11\0", 9));
+}
+Bytes Dht() {
+  return Segment(0xC4, Bytes(20, '\0'));
+}
+Bytes Sos() {
+  return Segment(0xDA, Bytes("\x01\x01\0\0\x3F\0", 6)) + Bytes("\x12\x34\xFF\xD9", 4);
+}
+Bytes Com(const Bytes& text) {
+  return Segment(0xFE, text);
+}
+Bytes App13(const Bytes& body) {
+  return Segment(0xED, Bytes("Photoshop 3.0\0", 14) + body);
+}
+
+Bytes Jpeg(const std::vector<Bytes>& segments) {
+  Bytes file("\xFF\xD8", 2);
+  for (const Bytes& s : segments) file += s;
+  return file;
+}
+
+struct ScanCase {
+  const char* name;
+  std::vector<Bytes> segments;
+  bool result;
+  bool exif;
+  bool comment;
+  bool iptc;
+};
+
+class ScanTest : public testing::TestWithParam<ScanCase> {
+ protected:
+  test::TempDir dir_;
+};
+
+TEST_P(ScanTest, FindsTheMetadataSegments) {
+  const ScanCase& c = GetParam();
+  const std::string path = dir_ / "photo.jpg";
+  const Bytes jpeg = Jpeg(c.segments);
+  test::WriteBytes(path, std::vector<uint8_t>(jpeg.begin(), jpeg.end()));
+  TimgData meta(kDetailAll);
+  EXPECT_EQ(meta.ReadImageFile(path), c.result) << c.name;
+  EXPECT_EQ(meta.StatusText, c.result ? "<none>" : "Not an EXIF file") << c.name;
+  EXPECT_EQ(meta.ExifPresent(), c.exif) << c.name;
+  EXPECT_EQ(meta.CommentPresent(), c.comment) << c.name;
+  EXPECT_EQ(meta.IptcInfo != nullptr, c.iptc) << c.name;
+}
+
+const Bytes kFill("\xFF\xFF\xFF", 3);
+
+INSTANTIATE_TEST_SUITE_P(
+    Segments, ScanTest,
+    testing::Values(
+        ScanCase{"no metadata, decided at the fifth",
+                 {App0(), Dqt(), Dqt(), Sof(), Dht(), Sos()},
+                 false,
+                 false,
+                 false,
+                 false},
+        ScanCase{"no metadata before start of scan",
+                 {App0(), Dqt(), Sof(), Sos()},
+                 false,
+                 false,
+                 false,
+                 false},
+        ScanCase{
+            "APP0, APP1, COM", {App0(), App1Exif(), Com("hi"), Sos()}, true, true, true, false},
+        ScanCase{"comment as fifth segment",
+                 {App0(), Dqt(), Dqt(), Sof(), Com("late"), Sos()},
+                 false,
+                 false,
+                 false,
+                 false},
+        ScanCase{"APP1 as sixth segment is dropped",
+                 {Com("c"), Dqt(), Dqt(), Sof(), Dht(), App1Exif(), Sos()},
+                 true,
+                 false,
+                 true,
+                 false},
+        ScanCase{"fill bytes before markers",
+                 {kFill + App1Exif(), kFill + Sos()},
+                 true,
+                 true,
+                 false,
+                 false},
+        ScanCase{"marker without its 0xFF",
+                 {App0(), App1Exif().substr(1), Sos()},
+                 true,
+                 true,
+                 false,
+                 false},
+        ScanCase{"IPTC only", {App0(), App13("8BIM"), Sos()}, true, false, false, true},
+        ScanCase{"XMP only still counts as the EXIF segment",
+                 {App0(), App1Xmp(), Sos()},
+                 true,
+                 true,
+                 false,
+                 false},
+        ScanCase{"file ends inside a segment",
+                 {App0(), Com("kept"), Dqt().substr(0, 30)},
+                 true,
+                 false,
+                 true,
+                 false},
+        ScanCase{"file ends inside the only metadata",
+                 {App0(), App1Exif().substr(0, 20)},
+                 false,
+                 false,
+                 false,
+                 false},
+        ScanCase{"file ends after the metadata", {App1Exif()}, true, true, false, false},
+        ScanCase{"length below 2 is damage",
+                 {Com("c"), Bytes("\xFF\xDB\x00\x01", 4), Sos()},
+                 false,
+                 false,
+                 true,
+                 false},
+        ScanCase{"start of image only", {}, false, false, false, false},
+        ScanCase{"end of image ends the scan",
+                 {Com("c"), Bytes("\xFF\xD9", 2)},
+                 true,
+                 false,
+                 true,
+                 false}));
+
+class ContainerTest : public testing::Test {
+ protected:
+  std::string Write(const std::string& name, const Bytes& bytes) {
+    const std::string path = dir_ / name;
+    test::WriteBytes(path, std::vector<uint8_t>(bytes.begin(), bytes.end()));
+    return path;
+  }
+  test::TempDir dir_;
+  TimgData meta_{kDetailAll};
+};
+
+TEST_F(ContainerTest, NotStartingWithStartOfImage) {
+  EXPECT_FALSE(meta_.ReadImageFile(Write("a.jpg", "GIF89a" + Com("c"))));
+  EXPECT_EQ(meta_.StatusText, "Not an EXIF file");
+}
+
+TEST_F(ContainerTest, MissingFileLeavesTheStatusEmpty) {
+  EXPECT_FALSE(meta_.ReadImageFile(dir_ / "missing.jpg"));
+  EXPECT_EQ(meta_.StatusText, "");
+  EXPECT_EQ(meta_.SourcePath, "");
+}
+
+TEST_F(ContainerTest, ExtensionsDecideTheReader) {
+  const Bytes jpeg = Jpeg({App1Exif(), Sos()});
+  struct Case {
+    const char* name;
+    bool result;
+  };
+  for (const Case& c : {Case{"a.JPG", true}, Case{"b.jpeg", true}, Case{"c.Jpe", true},
+                        Case{"d.bmp", false}, Case{"e", false}, Case{"f.jpg.png", false}}) {
+    EXPECT_EQ(meta_.ReadImageFile(Write(c.name, jpeg)), c.result) << c.name;
+    if (!c.result) {
+      EXPECT_EQ(meta_.StatusText, "Not an EXIF file") << c.name;
+    }
+  }
+}
+
+TEST_F(ContainerTest, UnreadableFileIsAnIllegalConstruction) {
+  if (geteuid() == 0) GTEST_SKIP() << "root reads files without permission";
+  const std::string path = Write("locked.jpg", Jpeg({App1Exif(), Sos()}));
+  chmod(path.c_str(), 0);
+  EXPECT_FALSE(meta_.ReadImageFile(path));
+  EXPECT_EQ(meta_.StatusText, "Illegal Exif construction");
+}
+
+TEST_F(ContainerTest, OnlyRegularFilesAreOpened) {
+  const std::string pipe = dir_ / "pipe.jpg";  // opening it for reading would wait for a writer
+  ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+  const std::string folder = dir_ / "folder.tif";
+  ASSERT_TRUE(std::filesystem::create_directory(folder));
+  for (const std::string& path : {pipe, folder}) {
+    EXPECT_FALSE(meta_.ReadImageFile(path)) << path;
+    EXPECT_EQ(meta_.StatusText, "Illegal Exif construction") << path;
+  }
+}
+
+TEST_F(ContainerTest, RecordsTheFileFacts) {
+  const Bytes jpeg = Jpeg({App1Exif(), Sos()});
+  const std::string path = Write("a.jpg", jpeg);
+  struct stat facts {};
+  ASSERT_EQ(stat(path.c_str(), &facts), 0);
+  ASSERT_TRUE(meta_.ReadImageFile(path));
+  EXPECT_EQ(meta_.SourcePath, path);
+  EXPECT_EQ(meta_.SourceSize, int64_t(jpeg.size()));
+  EXPECT_DOUBLE_EQ(meta_.SourceDate, FileTimeToDayNumber(facts.st_mtime));
+  EXPECT_DOUBLE_EQ(meta_.ExifInfo->CaptureDateTime(), EncodeDayNumber(2004, 5, 6, 7, 8, 9));
+}
+
+TEST_F(ContainerTest, CommentLosesItsLastByte) {
+  struct Case {
+    std::vector<Bytes> segments;
+    const char* expected;
+  };
+  for (const Case& c : {Case{{Com(Bytes("abc\0", 4))}, "abc"}, Case{{Com("abc")}, "ab"},
+                        Case{{Com("first"), Com("second!")}, "second"}, Case{{Com("")}, ""}}) {
+    std::vector<Bytes> segments = c.segments;
+    segments.push_back(Sos());
+    ASSERT_TRUE(meta_.ReadImageFile(Write("c.jpg", Jpeg(segments))));
+    EXPECT_EQ(meta_.CommentText(), c.expected);
+  }
+}
+
+TEST_F(ContainerTest, AtMostTwentySegmentsAreRead) {
+  std::vector<Bytes> segments;
+  for (int i = 1; i <= 25; ++i) segments.push_back(Com("c" + std::to_string(i) + "."));
+  ASSERT_TRUE(meta_.ReadImageFile(Write("many.jpg", Jpeg(segments))));
+  EXPECT_EQ(meta_.SegmentCount, 20);
+  EXPECT_EQ(meta_.CommentText(), "c20");
+}
+
+TEST_F(ContainerTest, DroppedApp1SegmentsGiveTheirSlotBack) {
+  std::vector<Bytes> segments = {Com("a."), Dqt(), Dqt(), Sof(), Dht()};
+  for (int i = 0; i < 30; ++i) segments.push_back(App1Exif());
+  segments.push_back(Com("late."));
+  segments.push_back(Sos());
+  ASSERT_TRUE(meta_.ReadImageFile(Write("drop.jpg", Jpeg(segments))));
+  EXPECT_FALSE(meta_.ExifPresent());
+  EXPECT_EQ(meta_.CommentText(), "late");
+}
+
+TEST_F(ContainerTest, XmpAfterExifKeepsTheExifData) {
+  ASSERT_TRUE(meta_.ReadImageFile(Write("x.jpg", Jpeg({App0(), App1Exif(), App1Xmp(), Sos()}))));
+  EXPECT_DOUBLE_EQ(meta_.ExifInfo->CaptureDateTime(), EncodeDayNumber(2004, 5, 6, 7, 8, 9));
+}
+
+TEST_F(ContainerTest, LaterExifReplacesEarlierApp1) {
+  ASSERT_TRUE(meta_.ReadImageFile(
+      Write("x.jpg", Jpeg({App1Xmp(), App1Exif("2001:01:01 00:00:00"), App1Exif(), Sos()}))));
+  EXPECT_DOUBLE_EQ(meta_.ExifInfo->CaptureDateTime(), EncodeDayNumber(2004, 5, 6, 7, 8, 9));
+}
+
+TEST_F(ContainerTest, FirstApp13IsTheIptcSegment) {
+  ASSERT_TRUE(meta_.ReadImageFile(Write("i.jpg", Jpeg({App13("one"), App13("two"), Sos()}))));
+  ASSERT_NE(meta_.IptcSegRef, nullptr);
+  EXPECT_NE(meta_.IptcSegRef->Data.find("one"), std::string::npos);
+}
+
+TEST_F(ContainerTest, DamagedIfd0FailsTheRead) {
+  Bytes broken = App1Exif();
+  broken.resize(broken.size() - 32);  // the directory entry runs past the segment
+  broken[2] = 0;
+  broken[3] = char(broken.size() - 2);
+  EXPECT_FALSE(meta_.ReadImageFile(Write("b.jpg", Jpeg({broken, Sos()}))));
+  EXPECT_EQ(meta_.StatusText, "Not an EXIF file");
+}
+
+TEST_F(ContainerTest, NextReadStartsFromScratch) {
+  ASSERT_TRUE(meta_.ReadImageFile(Write("a.jpg", Jpeg({App1Exif(), Com("x."), Sos()}))));
+  ASSERT_TRUE(meta_.ReadImageFile(Write("b.jpg", Jpeg({App13("i"), Sos()}))));
+  EXPECT_FALSE(meta_.ExifPresent());
+  EXPECT_FALSE(meta_.CommentPresent());
+  EXPECT_EQ(meta_.ExifInfo, nullptr);
+}
+
+// --- TIFF-type files ----------------------------------------------------------------------
+
+TEST_F(ContainerTest, TiffIsWalkedFromOffsetEight) {
+  Bytes tiff = TiffWithDateTime("2004:05:06 07:08:09");
+  tiff[4] = '\x40';  // the header names another first directory; it is not followed
+  for (const char* name : {"a.tif", "b.TIFF", "c.nef"}) {
+    ASSERT_TRUE(meta_.ReadImageFile(Write(name, tiff))) << name;
+    EXPECT_EQ(meta_.StatusText, "<none>");
+    EXPECT_TRUE(meta_.ExifPresent());
+    EXPECT_TRUE(meta_.ExifInfo->ReadingTiff);
+    EXPECT_FALSE(meta_.ReadingTiff);
+    EXPECT_EQ(meta_.ExifSegRef->Data.size(), TimgData::kTiffBufferSize);
+    EXPECT_DOUBLE_EQ(meta_.ExifInfo->CaptureDateTime(), EncodeDayNumber(2004, 5, 6, 7, 8, 9));
+  }
+}
+
+TEST_F(ContainerTest, TiffByteOrderComesFromTheHeader) {
+  const Bytes big("MM\0\x2A\0\0\0\x08\0\x01\x01\x00\0\x04\0\0\0\x01\0\0\x0B\xB8", 22);
+  ASSERT_TRUE(meta_.ReadImageFile(Write("m.tif", big)));
+  EXPECT_EQ(meta_.ExifInfo->Width, 3000);
+}
+
+TEST_F(ContainerTest, TiffWithoutByteOrderMarkIsRejected) {
+  for (const Bytes& bytes : {Bytes("XX\x2A\0\x08\0\0\0", 8), Bytes("I")}) {
+    EXPECT_FALSE(meta_.ReadImageFile(Write("x.tif", bytes)));
+    EXPECT_EQ(meta_.StatusText, "Not an EXIF file");
+  }
+}
+
+TEST_F(ContainerTest, ShortTiffReadsZerosBeyondItsEnd) {
+  ASSERT_TRUE(meta_.ReadImageFile(Write("s.tif", "II")));
+  EXPECT_EQ(meta_.ExifInfo->TagCount(), 0);
+  ASSERT_TRUE(meta_.ReadImageFile(Write("s.tif", Bytes("II\x2A\0\x08\0\0\0\x01", 9))));
+  EXPECT_EQ(meta_.ExifSegRef->Data.substr(0, 2), Bytes("\x01\0", 2));
+  EXPECT_EQ(meta_.ExifInfo->TagCount(), 0);  // one entry of tag 0, type 0
+}
+
+}  // namespace
+}  // namespace kelmora

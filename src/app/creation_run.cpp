@@ -111,16 +111,10 @@ RunOutcome ExportImages(const KM_Class& settings, KM_List& list, RunHost& host, 
   return RunOutcome::kCompleted;
 }
 
-}  // namespace
-
-std::string FirstPagePath(const KM_Class& settings) {
-  return PathWithDelimiter(settings.OutputPath) + settings.ThumbPagesName + "1" +
-         settings.WebSiteExtension;
-}
-
-RunOutcome ButtonDoCreateClick(const KM_Class& settings, KM_List& list, RunHost& host,
-                               const CreationRunOptions& options) {
-  BusyScope busy(host);
+// Steps 3 to 12 of a run: the checks, the pages and the images. Errors of the page phase
+// come back as kFailed after being shown; anything else that goes wrong is raised.
+RunOutcome CreateGallery(const KM_Class& settings, KM_List& list, RunHost& host,
+                         const CreationRunOptions& options) {
   if (!IsExistingFolder(settings.InputPath)) {
     host.ShowError(GetLangText(MessageKey::InputFolderError, {settings.InputPath}));
     return RunOutcome::kFailed;
@@ -138,6 +132,7 @@ RunOutcome ButtonDoCreateClick(const KM_Class& settings, KM_List& list, RunHost&
     return RunOutcome::kFailed;
   }
   if (!IsExistingFolder(settings.OutputPath)) {
+    // An empty path names no folder: there is nothing to ask about, only to report.
     if (!settings.OutputPath.empty() && !options.BatchMode &&
         !host.Ask(GetLangText(MessageKey::OutputFolderNotExists, {settings.OutputPath}),
                   Question::kCreateOutputFolder)) {
@@ -165,7 +160,28 @@ RunOutcome ButtonDoCreateClick(const KM_Class& settings, KM_List& list, RunHost&
     host.ShowException(ErrorText(std::current_exception()));
     return RunOutcome::kFailed;
   }
-  const RunOutcome outcome = ExportImages(settings, list, host, last);
+  return ExportImages(settings, list, host, last);
+}
+
+}  // namespace
+
+std::string FirstPagePath(const KM_Class& settings) {
+  return PathWithDelimiter(settings.OutputPath) + settings.ThumbPagesName + "1" +
+         settings.WebSiteExtension;
+}
+
+RunOutcome ButtonDoCreateClick(const KM_Class& settings, KM_List& list, RunHost& host,
+                               const CreationRunOptions& options) {
+  BusyScope busy(host);
+  RunOutcome outcome = RunOutcome::kFailed;
+  try {
+    outcome = CreateGallery(settings, list, host, options);
+  } catch (...) {
+    // Whatever escapes the steps (a folder that cannot be listed, memory running out)
+    // ends the run with its message, like an error of the page or image phase.
+    host.ShowException(ErrorText(std::current_exception()));
+    return RunOutcome::kFailed;
+  }
   if (outcome != RunOutcome::kFailed && !options.BatchMode && settings.AutoBrowserStart) {
     ButtonBrowserDisplayClick(settings, host);
   }

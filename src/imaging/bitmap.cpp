@@ -7,8 +7,20 @@
 #include <cstring>
 #include <utility>
 
+#include <sys/mman.h>
+#include <sys/stat.h>
+
 #include "common/errors.h"
 #include "imaging/bmp_loader.h"
+
+// Builds with AddressSanitizer keep every picture on the heap, where accesses are checked.
+#if defined(__SANITIZE_ADDRESS__)
+#define KELMORA_PIXELS_ON_HEAP 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define KELMORA_PIXELS_ON_HEAP 1
+#endif
+#endif
 
 namespace kelmora {
 namespace {
@@ -19,7 +31,13 @@ std::vector<uint8_t> ReadWholeFile(const std::string& path) {
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"),
                                                         &std::fclose);
   if (!file) ThrowFileError("Cannot open file", path, errno);
+  // One read into a buffer of the file's size; a file that grows meanwhile is read on.
   std::vector<uint8_t> bytes;
+  struct stat info {};
+  if (fstat(fileno(file.get()), &info) == 0 && info.st_size > 0) {
+    bytes.resize(static_cast<size_t>(info.st_size));
+    bytes.resize(std::fread(bytes.data(), 1, bytes.size(), file.get()));
+  }
   uint8_t buffer[65536];
   size_t got;
   while ((got = std::fread(buffer, 1, sizeof buffer, file.get())) > 0) {
@@ -134,8 +152,35 @@ bool IsPaletteFormat(PixelFormat format) {
          format == PixelFormat::k8Bit;
 }
 
-void TBitmap::FreeDeleter::operator()(uint8_t* p) const {
-  std::free(p);
+void TBitmap::PixelDeleter::operator()(uint8_t* p) const {
+  if (mapping) {
+    munmap(mapping, mapped_bytes);
+  } else {
+    std::free(p);
+  }
+}
+
+TBitmap::PixelMemory TBitmap::AllocateZeroed(uint64_t bytes) {
+#ifndef KELMORA_PIXELS_ON_HEAP
+  // Below this, the heap serves as well.
+  constexpr uint64_t kMappedFrom = uint64_t{4} << 20;
+  constexpr uint64_t kHugePage = uint64_t{2} << 20;
+  if (bytes >= kMappedFrom) {
+    // Room to align the start to a huge page; fresh anonymous pages read as zero.
+    const uint64_t length = (bytes + kHugePage - 1) / kHugePage * kHugePage + kHugePage;
+    void* mapping = mmap(nullptr, static_cast<size_t>(length), PROT_READ | PROT_WRITE,
+                         MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (mapping == MAP_FAILED) return nullptr;
+    const auto address = reinterpret_cast<uintptr_t>(mapping);
+    auto* start = reinterpret_cast<uint8_t*>((address + kHugePage - 1) / kHugePage * kHugePage);
+#ifdef MADV_HUGEPAGE
+    madvise(start, static_cast<size_t>(length - kHugePage), MADV_HUGEPAGE);  // advice only
+#endif
+    return PixelMemory(start,
+                       PixelDeleter{static_cast<uint8_t*>(mapping), static_cast<size_t>(length)});
+  }
+#endif
+  return PixelMemory(static_cast<uint8_t*>(std::calloc(static_cast<size_t>(bytes), 1)));
 }
 
 size_t TBitmap::StrideFor(int32_t width, PixelFormat format) {
@@ -155,10 +200,9 @@ void TBitmap::Allocate(int32_t width, int32_t height, PixelFormat format) {
                    " pixels");
   }
   const uint64_t total = static_cast<uint64_t>(stride) * static_cast<uint64_t>(height);
-  std::unique_ptr<uint8_t[], FreeDeleter> pixels;
+  PixelMemory pixels;
   if (total > 0) {
-    // calloc: large blocks come as fresh zero pages, so clearing costs nothing up front.
-    pixels.reset(static_cast<uint8_t*>(std::calloc(static_cast<size_t>(total), 1)));
+    pixels = AllocateZeroed(total);
     if (!pixels) {
       throw EKelmora("Out of memory for an image of " + std::to_string(width) + " x " +
                      std::to_string(height) + " pixels");

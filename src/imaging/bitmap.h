@@ -88,15 +88,23 @@ class TBitmap {
   void Allocate(int32_t width, int32_t height, PixelFormat format);
   void ConvertPixelsFrom(const TBitmap& source);
 
-  struct FreeDeleter {
+  // Small pictures live on the heap; large ones in their own mapping, so that they can
+  // use huge pages (a camera picture otherwise costs thousands of page faults).
+  struct PixelDeleter {
+    PixelDeleter() noexcept : mapping(nullptr), mapped_bytes(0) {}
+    PixelDeleter(uint8_t* start, size_t bytes) noexcept : mapping(start), mapped_bytes(bytes) {}
     void operator()(uint8_t* p) const;
+    uint8_t* mapping;  // null: heap memory
+    size_t mapped_bytes;
   };
+  using PixelMemory = std::unique_ptr<uint8_t[], PixelDeleter>;
+  static PixelMemory AllocateZeroed(uint64_t bytes);
 
   int32_t width_ = 0;
   int32_t height_ = 0;
   PixelFormat format_ = PixelFormat::kDevice;
   size_t stride_ = 0;
-  std::unique_ptr<uint8_t[], FreeDeleter> pixels_;
+  PixelMemory pixels_;
   std::vector<PaletteEntry> palette_;
 };
 

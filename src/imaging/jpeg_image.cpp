@@ -11,6 +11,7 @@
 #include <utility>
 
 #include <jpeglib.h>
+#include <sys/stat.h>
 
 #include <jerror.h>
 
@@ -25,7 +26,13 @@ std::vector<uint8_t> ReadWholeFile(const std::string& path) {
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"),
                                                         &std::fclose);
   if (!file) ThrowFileError("Cannot open file", path, errno);
+  // One read into a buffer of the file's size; a file that grows meanwhile is read on.
   std::vector<uint8_t> bytes;
+  struct stat info {};
+  if (fstat(fileno(file.get()), &info) == 0 && info.st_size > 0) {
+    bytes.resize(static_cast<size_t>(info.st_size));
+    bytes.resize(std::fread(bytes.data(), 1, bytes.size(), file.get()));
+  }
   uint8_t buffer[65536];
   size_t got;
   while ((got = std::fread(buffer, 1, sizeof buffer, file.get())) > 0) {
@@ -230,15 +237,17 @@ bool StepEncode(Compressor& c, const EncodeJob& job) {
 }  // namespace
 
 void TJPEGImage::LoadFromFile(const std::string& path) {
-  const std::vector<uint8_t> data = ReadWholeFile(path);
-  LoadFromBytes(data);
+  TakeData(ReadWholeFile(path));
 }
 
 void TJPEGImage::LoadFromBytes(std::span<const uint8_t> data) {
-  std::vector<uint8_t> copy(data.begin(), data.end());
+  TakeData(std::vector<uint8_t>(data.begin(), data.end()));
+}
+
+void TJPEGImage::TakeData(std::vector<uint8_t>&& data) {
   Decompressor d;
-  if (!StepReadHeader(d, copy.data(), copy.size())) d.Raise();
-  data_ = std::move(copy);
+  if (!StepReadHeader(d, data.data(), data.size())) d.Raise();
+  data_ = std::move(data);
   bitmap_.reset();
   width_ = static_cast<int32_t>(d.info.image_width);
   height_ = static_cast<int32_t>(d.info.image_height);

@@ -48,6 +48,8 @@ class TJPEGImage {
   int32_t Height() const { return height_; }
 
  private:
+  void TakeData(std::vector<uint8_t>&& data);
+
   std::vector<uint8_t> data_;
   std::optional<TBitmap> bitmap_;
   int32_t width_ = 0;

@@ -134,10 +134,12 @@ struct ContributorTable {
   std::vector<int32_t> count;
   std::vector<int32_t> index;
   std::vector<float> weight;
+  std::vector<uint8_t> consecutive;
   int64_t stride = 0;
 
   TableView View() const {
-    return {count.data(), index.data(), weight.data(), stride, static_cast<int32_t>(count.size())};
+    return {count.data(),       index.data(), weight.data(),
+            consecutive.data(), stride,       static_cast<int32_t>(count.size())};
   }
 };
 
@@ -208,7 +210,7 @@ ContributorTable BuildTable(const PassPlan& plan, int threads, const BeforeList&
     const auto [first, last] = TapRange(plan, Center(plan, i));
     stride = std::max(stride, last - first + 1);
     if (stride > kMaxTableSlots / plan.dest_extent) {
-      throw EKelmora("Resampling window too large");
+      throw EKelmora("Picture too large to resample");
     }
   }
   const auto lists = static_cast<size_t>(plan.dest_extent);
@@ -216,9 +218,15 @@ ContributorTable BuildTable(const PassPlan& plan, int threads, const BeforeList&
   table.count.assign(lists, 0);
   table.index.assign(lists * static_cast<size_t>(stride), 0);
   table.weight.assign(lists * static_cast<size_t>(stride), 0.0f);
+  table.consecutive.assign(lists, 0);
   auto fill = [&](int64_t i) {
-    table.count[static_cast<size_t>(i)] =
+    const int32_t* index = table.index.data() + i * stride;
+    const int32_t count =
         FillList(plan, i, table.index.data() + i * stride, table.weight.data() + i * stride);
+    bool consecutive = true;
+    for (int32_t k = 1; k < count; ++k) consecutive = consecutive && index[k] == index[0] + k;
+    table.count[static_cast<size_t>(i)] = count;
+    table.consecutive[static_cast<size_t>(i)] = consecutive ? 1 : 0;
   };
   if constexpr (std::is_same_v<BeforeList, std::nullptr_t>) {
     RunParallel(threads, plan.dest_extent, [&](int, int64_t begin, int64_t end) {

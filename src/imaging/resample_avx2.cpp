@@ -94,25 +94,46 @@ KELMORA_AVX2 inline void AddTap(const float* pixel, float weight, __m256& blue, 
 }
 
 // Four destination columns side by side for independent chains; a column past the valid
-// ones repeats the first and is discarded by the caller.
-KELMORA_AVX2 void FilterFourColumns(const TableView& table, int64_t first, int valid,
+// ones repeats the first and is discarded by the caller. Taps past a list's count weigh 0.
+KELMORA_AVX2 void FilterFourColumns(const TableView& table, int64_t first, int valid, int32_t width,
                                     const float* scratch, __m256i out[4]) {
   const int32_t* index[4];
   const float* weight[4];
   int32_t taps = 0;
+  bool consecutive = true;
   for (int j = 0; j < 4; ++j) {
     const int64_t list = first + (j < valid ? j : 0);
     index[j] = table.index + list * table.stride;
     weight[j] = table.weight + list * table.stride;
     if (table.count[list] > taps) taps = table.count[list];
+    consecutive = consecutive && table.consecutive[list];
   }
   __m256 b0 = _mm256_setzero_ps(), g0 = b0, r0 = b0, b1 = b0, g1 = b0, r1 = b0;
   __m256 b2 = b0, g2 = b0, r2 = b0, b3 = b0, g3 = b0, r3 = b0;
-  for (int32_t k = 0; k < taps; ++k) {
-    AddTap(scratch + index[0][k] * kPixelFloats, weight[0][k], b0, g0, r0);
-    AddTap(scratch + index[1][k] * kPixelFloats, weight[1][k], b1, g1, r1);
-    AddTap(scratch + index[2][k] * kPixelFloats, weight[2][k], b2, g2, r2);
-    AddTap(scratch + index[3][k] * kPixelFloats, weight[3][k], b3, g3, r3);
+  // Lists of the picture's interior read runs of pixels: step through them by address (the
+  // zero-weight slots past a shorter list's count must still fall inside the row).
+  for (int j = 0; j < 4; ++j) {
+    consecutive = consecutive && index[j][0] + int64_t{taps} <= width;
+  }
+  if (consecutive) {
+    const float* p0 = scratch + index[0][0] * kPixelFloats;
+    const float* p1 = scratch + index[1][0] * kPixelFloats;
+    const float* p2 = scratch + index[2][0] * kPixelFloats;
+    const float* p3 = scratch + index[3][0] * kPixelFloats;
+    for (int32_t k = 0; k < taps; ++k) {
+      const int64_t step = k * kPixelFloats;
+      AddTap(p0 + step, weight[0][k], b0, g0, r0);
+      AddTap(p1 + step, weight[1][k], b1, g1, r1);
+      AddTap(p2 + step, weight[2][k], b2, g2, r2);
+      AddTap(p3 + step, weight[3][k], b3, g3, r3);
+    }
+  } else {
+    for (int32_t k = 0; k < taps; ++k) {
+      AddTap(scratch + index[0][k] * kPixelFloats, weight[0][k], b0, g0, r0);
+      AddTap(scratch + index[1][k] * kPixelFloats, weight[1][k], b1, g1, r1);
+      AddTap(scratch + index[2][k] * kPixelFloats, weight[2][k], b2, g2, r2);
+      AddTap(scratch + index[3][k] * kPixelFloats, weight[3][k], b3, g3, r3);
+    }
   }
   out[0] = PackPixel(b0, g0, r0);
   out[1] = PackPixel(b1, g1, r1);
@@ -144,9 +165,9 @@ KELMORA_AVX2 void HorizontalAvx2(const Plane& source, const Plane& dest, const T
     for (int64_t i0 = 0; i0 < dest.width; i0 += 8) {
       const int columns = dest.width - i0 < 8 ? static_cast<int>(dest.width - i0) : 8;
       __m256i packed[8];
-      FilterFourColumns(table, i0, columns, scratch, packed);
+      FilterFourColumns(table, i0, columns, source.width, scratch, packed);
       if (columns > 4) {
-        FilterFourColumns(table, i0 + 4, columns - 4, scratch, packed + 4);
+        FilterFourColumns(table, i0 + 4, columns - 4, source.width, scratch, packed + 4);
       } else {
         packed[4] = packed[5] = packed[6] = packed[7] = _mm256_setzero_si256();
       }

@@ -106,25 +106,46 @@ KELMORA_AVX512 inline void AddTap(const float* pixel, float weight, __m512& blue
 }
 
 // Four destination columns side by side for independent chains; a column past the valid
-// ones repeats the first and is discarded by the caller.
+// ones repeats the first and is discarded by the caller. Taps past a list's count weigh 0.
 KELMORA_AVX512 void FilterFourColumns(const TableView& table, int64_t first, int valid,
-                                      const float* scratch, __m512i out[4]) {
+                                      int32_t width, const float* scratch, __m512i out[4]) {
   const int32_t* index[4];
   const float* weight[4];
   int32_t taps = 0;
+  bool consecutive = true;
   for (int j = 0; j < 4; ++j) {
     const int64_t list = first + (j < valid ? j : 0);
     index[j] = table.index + list * table.stride;
     weight[j] = table.weight + list * table.stride;
     if (table.count[list] > taps) taps = table.count[list];
+    consecutive = consecutive && table.consecutive[list];
   }
   __m512 b0 = _mm512_setzero_ps(), g0 = b0, r0 = b0, b1 = b0, g1 = b0, r1 = b0;
   __m512 b2 = b0, g2 = b0, r2 = b0, b3 = b0, g3 = b0, r3 = b0;
-  for (int32_t k = 0; k < taps; ++k) {
-    AddTap(scratch + index[0][k] * kPixelFloats, weight[0][k], b0, g0, r0);
-    AddTap(scratch + index[1][k] * kPixelFloats, weight[1][k], b1, g1, r1);
-    AddTap(scratch + index[2][k] * kPixelFloats, weight[2][k], b2, g2, r2);
-    AddTap(scratch + index[3][k] * kPixelFloats, weight[3][k], b3, g3, r3);
+  // Lists of the picture's interior read runs of pixels: step through them by address (the
+  // zero-weight slots past a shorter list's count must still fall inside the row).
+  for (int j = 0; j < 4; ++j) {
+    consecutive = consecutive && index[j][0] + int64_t{taps} <= width;
+  }
+  if (consecutive) {
+    const float* p0 = scratch + index[0][0] * kPixelFloats;
+    const float* p1 = scratch + index[1][0] * kPixelFloats;
+    const float* p2 = scratch + index[2][0] * kPixelFloats;
+    const float* p3 = scratch + index[3][0] * kPixelFloats;
+    for (int32_t k = 0; k < taps; ++k) {
+      const int64_t step = k * kPixelFloats;
+      AddTap(p0 + step, weight[0][k], b0, g0, r0);
+      AddTap(p1 + step, weight[1][k], b1, g1, r1);
+      AddTap(p2 + step, weight[2][k], b2, g2, r2);
+      AddTap(p3 + step, weight[3][k], b3, g3, r3);
+    }
+  } else {
+    for (int32_t k = 0; k < taps; ++k) {
+      AddTap(scratch + index[0][k] * kPixelFloats, weight[0][k], b0, g0, r0);
+      AddTap(scratch + index[1][k] * kPixelFloats, weight[1][k], b1, g1, r1);
+      AddTap(scratch + index[2][k] * kPixelFloats, weight[2][k], b2, g2, r2);
+      AddTap(scratch + index[3][k] * kPixelFloats, weight[3][k], b3, g3, r3);
+    }
   }
   out[0] = PackPixel(b0, g0, r0);
   out[1] = PackPixel(b1, g1, r1);
@@ -157,7 +178,7 @@ KELMORA_AVX512 void HorizontalAvx512(const Plane& source, const Plane& dest, con
       __m512i packed[16];
       for (int c = 0; c < 16; c += 4) {
         if (c < columns) {
-          FilterFourColumns(table, i0 + c, columns - c, scratch, packed + c);
+          FilterFourColumns(table, i0 + c, columns - c, source.width, scratch, packed + c);
         } else {
           packed[c] = packed[c + 1] = packed[c + 2] = packed[c + 3] = _mm512_setzero_si512();
         }

@@ -22,10 +22,13 @@ struct Plane {
 // The contributor lists of one pass, list i at [i * stride, i * stride + count[i]). Slots
 // past a list's count hold weight 0 and index 0, so a vector kernel may run a group of
 // lists to the longest count of the group: a zero-weight tap adds exactly +0 to a sum.
+// consecutive[i] is 1 when list i reads the pixels index[0], index[0] + 1, ... in turn (no
+// mirrored or dropped taps), which lets a kernel walk them without reading the indices.
 struct TableView {
   const int32_t* count = nullptr;
   const int32_t* index = nullptr;
   const float* weight = nullptr;
+  const uint8_t* consecutive = nullptr;
   int64_t stride = 0;
   int32_t lists = 0;
 };

@@ -84,6 +84,7 @@ class TBufferSwap {
     info_.Buffer = std::move(note);
   }
   ~TBufferSwap() { info_.Buffer = std::move(saved_); }
+  const std::string& Saved() const { return saved_; }
   TBufferSwap(const TBufferSwap&) = delete;
   TBufferSwap& operator=(const TBufferSwap&) = delete;
 
@@ -124,11 +125,14 @@ bool TmsInfo::DecodeMakerNote() {
 void TmsInfo::WalkMakerDirectory(TImageInfo& info, const std::string& note,
                                  std::span<const TTagRow> table, int64_t spillBase, int64_t adjust,
                                  int64_t startSkip) {
+  // Values beyond the note come from the container's EXIF data, which is info's own Buffer
+  // when the container holds no segment.
   const std::string& exifData = info.ExifSegmentData();
-  const std::string exifCopy = &exifData == &info.Buffer ? exifData : std::string();
-  const std::string& spillData = &exifData == &info.Buffer ? exifCopy : exifData;
+  const bool exifIsBuffer = &exifData == &info.Buffer;
   TBufferSwap swap(info, note);
-  const int64_t noteSize = static_cast<int64_t>(note.size());
+  const std::string& spillData = exifIsBuffer ? swap.Saved() : exifData;
+  const std::string& noteBytes = info.Buffer;
+  const int64_t noteSize = static_cast<int64_t>(noteBytes.size());
   const bool buildList = BuildsTagList(info.DetailMode);
   uint64_t valueBytes = 0;
 
@@ -139,24 +143,23 @@ void TmsInfo::WalkMakerDirectory(TImageInfo& info, const std::string& note,
     const uint16_t type = info.ReadU16At(e + 2);
     const int64_t count = static_cast<uint32_t>(info.ReadU32At(e + 4));
     const int64_t size = count * TypeSize(type);
-
     int64_t offset = 0;
     int64_t position = e + 8;
     if (size > 4) {
       offset = info.ReadU32At(e + 8);
       position = adjust + offset;
     }
-    const bool inNote = position >= 1 && position + size - 1 <= noteSize;
-    std::string raw =
-        inNote ? note.substr(static_cast<size_t>(position - 1), static_cast<size_t>(size))
-               : CopyClipped(spillData, spillBase + offset, size);
-    valueBytes += raw.size() + kEntrySize;
-    if (valueBytes > kMaxValueBytesPerNote) throw EKelmora("maker note values too large");
 
     const TTagRow* row = FirstRowOf(table, tag);
     const std::string label = row ? std::string(row->Desc) : std::string("Unknown");
-    if (UpperAscii(label) == "SKIP") continue;
-    if (!buildList) continue;
+    if (UpperAscii(label) == "SKIP" || !buildList) continue;
+
+    const bool inNote = position >= 1 && position + size - 1 <= noteSize;
+    std::string raw =
+        inNote ? noteBytes.substr(static_cast<size_t>(position - 1), static_cast<size_t>(size))
+               : CopyClipped(spillData, spillBase + offset, size);
+    valueBytes += raw.size() + kEntrySize;
+    if (valueBytes > kMaxValueBytesPerNote) throw EKelmora("maker note values too large");
 
     std::string rendered;
     if (type == 2) {

@@ -46,12 +46,6 @@ TEST_F(StartUpTest, WithoutAnyFilesEverythingIsBuiltIn) {
   EXPECT_FALSE(CurrentLanguage());
   EXPECT_EQ(GetLangText(MessageKey::NothingToProcessError), "No Images could be found");
   EXPECT_EQ(settings.ImagePagesName, "image");
-  EXPECT_EQ(settings.QualityImages, 90);
-  EXPECT_EQ(settings.QualityThumbnails, 90);
-  EXPECT_EQ(settings.MaxSizeThumbnails, 160);
-  EXPECT_EQ(settings.FilterIndex, 5);
-  EXPECT_EQ(settings.RowsCount, 4);
-  EXPECT_EQ(settings.ColsCount, 4);
   EXPECT_TRUE(settings.HTMLThumbnails.empty());
   EXPECT_TRUE(settings.HTMLImages.empty());
 }

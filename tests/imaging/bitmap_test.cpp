@@ -139,6 +139,24 @@ TEST(BitmapTest, MovedFromBitmapIsEmpty) {
   EXPECT_EQ(source.ScanLine(1)[5], 0);
 }
 
+TEST(BitmapTest, LargePictureKeepsItsPixelsThroughCopyMoveAndConversion) {
+  // Large enough for the memory path of camera pictures.
+  TBitmap bitmap;
+  bitmap.SetSize(2000, 1100);
+  for (int32_t y = 0; y < bitmap.Height(); ++y) {
+    EXPECT_EQ(bitmap.ScanLine(y)[5999], 0);
+    SetColour(bitmap, 1999, y, {static_cast<uint8_t>(y), 7, static_cast<uint8_t>(y >> 8)});
+  }
+  TBitmap copy = bitmap;
+  TBitmap moved = std::move(bitmap);
+  moved.SetPixelFormat(PixelFormat::k32Bit);
+  for (int32_t y = 0; y < moved.Height(); ++y) {
+    const PaletteEntry expected{static_cast<uint8_t>(y), 7, static_cast<uint8_t>(y >> 8)};
+    ASSERT_EQ(ColourAt(moved, 1999, y), expected) << y;
+    ASSERT_EQ(ColourAt(copy, 1999, y), expected) << y;
+  }
+}
+
 struct Expansion {
   PixelFormat format;
   std::vector<uint8_t> row;  // the packed indices of one row of four pixels

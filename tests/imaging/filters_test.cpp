@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <numbers>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -117,6 +118,34 @@ TEST(Filters, Lanczos3IsNotZeroAtWholePixelsBecausePiTimesXIsRoundedToSingle) {
   EXPECT_NEAR(Lanczos3Filter(1.0f), -2.7827534e-8 * 0.82699333, 1e-13);
   EXPECT_NEAR(Lanczos3Filter(-2.0f), 2.7827534e-8 * 0.41349665, 1e-13);
   EXPECT_EQ(Sinc(0.0f), 1.0f);
+}
+
+TEST(Filters, SincIsSinOfPOverPWithPRoundedToSingle) {
+  // The plain definition, evaluated with the library's extended-precision sine.
+  auto plain = [](float x) {
+    if (x == 0) return 1.0f;
+    const long double p = static_cast<float>(std::numbers::pi_v<long double> * x);
+    return static_cast<float>(std::sin(p) / p);
+  };
+  std::vector<float> points;
+  for (int k = -4096; k <= 3 * 4096 + 64; ++k) points.push_back(static_cast<float>(k) / 4096);
+  for (float whole : {1.0f, 2.0f, 3.0f, 1.0f / 3, 2.0f / 3}) {
+    float below = whole;
+    float above = whole;
+    for (int step = 0; step < 64; ++step) {
+      below = std::nextafter(below, 0.0f);
+      above = std::nextafter(above, 10.0f);
+      points.push_back(below);
+      points.push_back(above);
+    }
+  }
+  std::mt19937 random(3);
+  std::uniform_real_distribution<float> anywhere(0.0f, 3.2f);
+  for (int i = 0; i < 200000; ++i) points.push_back(anywhere(random));
+  for (float x : {7.5f, 100.25f, 1e6f, 1e-30f}) points.push_back(x);
+  for (float x : points) {
+    ASSERT_EQ(Sinc(x), plain(x)) << "x = " << x;
+  }
 }
 
 }  // namespace

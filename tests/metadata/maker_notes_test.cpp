@@ -225,6 +225,16 @@ TEST_F(MakerNote, ReadsValuesBeyondTheNoteFromTheExifData) {
   ASSERT_TRUE(Decode());
   EXPECT_EQ(info.MakerNoteText, "\r\nCamera ID = \"SPILLED\"\r\nFirmware = \"..SPIL\"");
 
+  // The same for a note whose offsets count from the EXIF header the usual way.
+  TImageInfo canon(meta, kDetailAll);
+  canon.CameraMake = "Canon";
+  canon.MakerNoteRaw = BuildNote("", {{0x0009, 2, 8, "", 300}}, kExifAdjust, false);
+  canon.MakerNotePos = kNotePos;
+  canon.Buffer = info.Buffer;
+  TmsInfo canonDecoder(false, canon);
+  ASSERT_TRUE(canonDecoder.DecodeMakerNote());
+  EXPECT_EQ(canon.MakerNoteText, "\r\nOwnerName = \"SPILLED\"");
+
   // Offsets of the note's own data count from the note: beyond it there is nothing to find
   // but bytes of the EXIF data at the same offset, and nothing outside the buffers.
   TImageInfo fuji(meta, kDetailAll);
@@ -236,6 +246,19 @@ TEST_F(MakerNote, ReadsValuesBeyondTheNoteFromTheExifData) {
   TmsInfo decoder(false, fuji);
   ASSERT_TRUE(decoder.DecodeMakerNote());
   EXPECT_EQ(fuji.MakerNoteText, "\r\nQuality = \"456789AB\"\r\nSharpness = \"\"");
+}
+
+TEST_F(MakerNote, OffsetsInATiffTypeFileCountFromItsHeader) {
+  // The buffer of a TIFF-type file starts at file offset 8: offset X is at position X - 7.
+  info.CameraMake = "Canon";
+  info.ReadingTiff = true;
+  const std::string note =
+      BuildNote("", {{0x0009, 2, 12, std::string("Owner Name\0\0", 12)}}, -6 - kNotePos, false);
+  info.Buffer = std::string(static_cast<size_t>(kNotePos - 1), 'x') + note;
+  info.MakerNoteRaw = note;
+  info.MakerNotePos = kNotePos;
+  ASSERT_TRUE(Decode(/*readingTiff=*/true));
+  EXPECT_EQ(info.MakerNoteText, "\r\nOwnerName = \"Owner Name\"");
 }
 
 TEST_F(MakerNote, ADamagedDirectoryKeepsWhatWasReadAndRestoresTheBuffer) {

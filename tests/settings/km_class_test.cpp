@@ -22,39 +22,31 @@ KM_Class LoadText(const std::string& text) {
   return settings;
 }
 
+// What loading gives for every key that is missing: the built-in defaults, empty templates.
+KM_Class Defaults() {
+  KM_Class d;
+  d.ThumbPagesName = "page";
+  d.ImagePagesName = "image";
+  d.WebSiteExtension = ".htm";
+  d.QualityImages = d.QualityThumbnails = 90;
+  d.MaxWidthImage = 800;
+  d.MaxHeightImage = 600;
+  d.FilterIndex = 5;
+  d.MaxSizeThumbnails = 160;
+  d.UseExif = d.AutoBrowserStart = true;
+  d.BackgroundColor = 0xFFFFFF;  // white
+  d.LinkColor = 0xFF0000;        // blue, red being the lowest byte
+  d.VisitedLinkColor = 0x800080;
+  d.RowsCount = d.ColsCount = 4;
+  return d;
+}
+
 TEST(KM_Class, MissingFileGivesTheDefaultsAndEmptyTemplates) {
   KM_Class settings;
-  settings.Title = "old";
+  settings.InputPath = settings.Title = "old";
   settings.HTMLImages = {"old"};
   EXPECT_TRUE(settings.LoadFromFile("/nonexistent/folder/default.km2"));
-  EXPECT_EQ(settings.InputPath, "");
-  EXPECT_EQ(settings.OutputPath, "");
-  EXPECT_EQ(settings.AdditionalPath, "");
-  EXPECT_EQ(settings.ThumbPagesName, "page");
-  EXPECT_EQ(settings.ImagePagesName, "image");
-  EXPECT_EQ(settings.WebSiteExtension, ".htm");
-  EXPECT_FALSE(settings.ConvertFileNames);
-  EXPECT_EQ(settings.QualityImages, 90);
-  EXPECT_EQ(settings.MaxWidthImage, 800);
-  EXPECT_EQ(settings.MaxHeightImage, 600);
-  EXPECT_EQ(settings.FilterIndex, 5);
-  EXPECT_EQ(settings.QualityThumbnails, 90);
-  EXPECT_EQ(settings.MaxSizeThumbnails, 160);
-  EXPECT_EQ(settings.SortingMethodIndex, 0);
-  EXPECT_TRUE(settings.UseExif);
-  EXPECT_FALSE(settings.CreateOnlyWebpages);
-  EXPECT_FALSE(settings.CopyOrgSizedImages);
-  EXPECT_EQ(settings.BackgroundColor, 0xFFFFFF);
-  EXPECT_EQ(settings.TextColor, 0);
-  EXPECT_EQ(settings.LinkColor, 0xFF0000);
-  EXPECT_EQ(settings.VisitedLinkColor, 0x800080);
-  EXPECT_EQ(settings.RowsCount, 4);
-  EXPECT_EQ(settings.ColsCount, 4);
-  EXPECT_EQ(settings.Title, "");
-  EXPECT_EQ(settings.SubtitleIndex, 0);
-  EXPECT_TRUE(settings.HTMLThumbnails.empty());
-  EXPECT_TRUE(settings.HTMLImages.empty());
-  EXPECT_TRUE(settings.AutoBrowserStart);
+  EXPECT_EQ(settings, Defaults());
 }
 
 TEST(KM_Class, LoadsAFileWithEveryField) {
@@ -262,16 +254,15 @@ TEST(KM_Class, AMissingKeyResetsTheFieldToItsDefault) {
 TEST(KM_Class, BadFilesLoadWithoutHarm) {
   std::string junk;
   for (int i = 0; i < 50000; ++i) junk.push_back(static_cast<char>((i * 131) % 256));
-  const std::string inputs[] = {junk, "[HTMLImages]\n" + std::string(1 << 20, 'x') + "=1\n",
-                                "[Files]\rInputPath=/cr-only\rOutputPath=/o",
-                                "InputPath=/no/section\n"};
-  for (const std::string& input : inputs) {
-    const KM_Class s = LoadText(input);
-    EXPECT_EQ(s.QualityImages, 90);
-  }
-  EXPECT_EQ(LoadText(inputs[2]).OutputPath, "/o");
-  EXPECT_EQ(LoadText(inputs[3]).InputPath, "");
-  EXPECT_EQ(LoadText(inputs[1]).HTMLImages, (std::vector<std::string>{""}));
+  EXPECT_EQ(LoadText(junk), Defaults());
+  EXPECT_EQ(LoadText("InputPath=/no/section\n"), Defaults());
+  KM_Class long_line = Defaults();
+  long_line.HTMLImages = {""};
+  EXPECT_EQ(LoadText("[HTMLImages]\n" + std::string(1 << 20, 'x') + "=1\n"), long_line);
+  KM_Class cr_only = Defaults();
+  cr_only.InputPath = "/cr-only";
+  cr_only.OutputPath = "/o";
+  EXPECT_EQ(LoadText("[Files]\rInputPath=/cr-only\rOutputPath=/o"), cr_only);
 }
 
 // A failed save must leave the previous file exactly as it was, however far the writing got.

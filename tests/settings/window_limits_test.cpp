@@ -2,10 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
-
-#include "support/test_support.h"
-
 namespace kelmora {
 namespace {
 
@@ -100,26 +96,6 @@ TEST(ApplyWindowLimits, EverythingElsePassesUnchangedAndTheLocksEndFalse) {
   expected.LockOutputPath = false;
   ApplyWindowLimits(settings);
   EXPECT_EQ(settings, expected);
-}
-
-TEST(ApplyWindowLimits, HandEditedFileAfterTheRoundTrip) {
-  test::TempDir dir;
-  test::WriteText(dir / "s.km2",
-                  "[Files]\nWebSiteExtension=.HTML\n"
-                  "[ThumbsNImages]\nQualityImages=0\nQualityThumbnails=250\nFilterIndex=9\n"
-                  "SortingMethodIndex=7\nMaxWidthImage=20000\n"
-                  "[MoreLayout]\nSubtitleIndex=-5\n");
-  KM_Class settings;
-  settings.LoadFromFile(dir / "s.km2");
-  ApplyWindowLimits(settings);
-  EXPECT_EQ(settings.WebSiteExtension, ".html");
-  EXPECT_EQ(settings.QualityImages, 1);
-  EXPECT_EQ(settings.QualityThumbnails, 100);
-  EXPECT_EQ(settings.FilterIndex, -1);
-  EXPECT_EQ(settings.SortingMethodIndex, 3);
-  EXPECT_EQ(settings.MaxWidthImage, 9999);
-  EXPECT_EQ(settings.MaxHeightImage, 600);
-  EXPECT_EQ(settings.SubtitleIndex, -1);
 }
 
 }  // namespace

@@ -1,0 +1,503 @@
+#include "app/creation_run.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "gallery/gallery_fixture.h"
+#include "imaging/jpeg_image.h"
+#include "localisation/lang_text.h"
+#include "localisation/language_file.h"
+#include "support/test_support.h"
+
+namespace kelmora {
+namespace {
+
+namespace fs = std::filesystem;
+using test::TempDir;
+using Strings = std::vector<std::string>;
+
+// Records every call in order and answers from its script.
+class RecordingHost : public RunHost {
+ public:
+  Strings events;
+  bool answer = true;
+  // ProcessMessagesAndCancelRequested reports a cancel request on this call (1-based).
+  int cancel_on_call = 0;
+  std::function<void()> on_show_progress;
+
+  void ShowError(const std::string& text) override { events.push_back("error: " + text); }
+  void ShowException(const std::string& text) override {
+    events.push_back("exception: " + text);
+  }
+  bool Ask(const std::string& text, Question) override {
+    events.push_back("ask: " + text);
+    return answer;
+  }
+  void ShowProgress(int maximum) override {
+    events.push_back("show " + std::to_string(maximum));
+    if (on_show_progress) on_show_progress();
+  }
+  void UpdateProgress(int position, const std::string& label) override {
+    events.push_back("update " + std::to_string(position) + " " + label);
+  }
+  bool ProcessMessagesAndCancelRequested() override {
+    return ++process_calls_ == cancel_on_call;
+  }
+  void HideProgress() override { events.push_back("hide"); }
+  void SetBusy(bool busy) override { events.push_back(busy ? "busy" : "idle"); }
+  void OpenDocument(const std::string& path) override { events.push_back("open " + path); }
+
+  // The events that start with prefix.
+  Strings Only(const std::string& prefix) const {
+    Strings found;
+    for (const std::string& e : events) {
+      if (e.rfind(prefix, 0) == 0) found.push_back(e);
+    }
+    return found;
+  }
+
+ private:
+  int process_calls_ = 0;
+};
+
+void WriteSmallJpeg(const fs::path& path, int shade) {
+  TBitmap bitmap;
+  bitmap.SetPixelFormat(PixelFormat::k24Bit);
+  bitmap.SetSize(40, 30);
+  for (int y = 0; y < 30; ++y) {
+    uint8_t* row = bitmap.ScanLine(y);
+    for (int x = 0; x < 120; ++x) row[x] = static_cast<uint8_t>(shade + x + y);
+  }
+  TJPEGImage jpeg;
+  jpeg.Assign(bitmap);
+  jpeg.SaveToFile(path.string());
+}
+
+class CreationRunTest : public testing::Test {
+ protected:
+  CreationRunTest() {
+    SetCurrentLanguage(nullptr);
+    fs::create_directory(In());
+    settings_ = test::DefaultGallerySettings();
+    settings_.InputPath = In().string();
+    settings_.OutputPath = Out().string();
+    settings_.SortingMethodIndex = 2;  // by name: img01, img02, ...
+    settings_.AutoBrowserStart = false;
+    settings_.HTMLThumbnails = {"<html>", "@thumbtable@", "</html>"};
+    settings_.HTMLImages = {"<img src=\"@image_smaller@\">"};
+  }
+  ~CreationRunTest() override { SetCurrentLanguage(nullptr); }
+
+  fs::path In() const { return dir_.Path() / "in"; }
+  fs::path Out() const { return dir_.Path() / "out"; }
+  static std::string ImageName(int number) {
+    return (number < 10 ? "img0" : "img") + std::to_string(number);
+  }
+  void AddImages(int count) {
+    for (int i = 1; i <= count; ++i) WriteSmallJpeg(In() / (ImageName(i) + ".jpg"), i * 5);
+  }
+  RunOutcome Run(CreationMode mode = CreationMode::kAll, bool batch = true) {
+    return ButtonDoCreateClick(settings_, list_, host_, {.Mode = mode, .BatchMode = batch});
+  }
+  // Numbers of the images whose thumbnail and resized image are both in the output.
+  std::vector<int> ExportedImages(int count) const {
+    std::vector<int> numbers;
+    for (int i = 1; i <= count; ++i) {
+      const bool thumb = fs::exists(Out() / ("t_" + ImageName(i) + ".jpg"));
+      const bool normal = fs::exists(Out() / ("n_" + ImageName(i) + ".jpg"));
+      EXPECT_EQ(thumb, normal) << ImageName(i);
+      if (thumb) numbers.push_back(i);
+    }
+    return numbers;
+  }
+  static std::vector<int> OneTo(int last) {
+    std::vector<int> numbers;
+    for (int i = 1; i <= last; ++i) numbers.push_back(i);
+    return numbers;
+  }
+  int CountFiles(const std::string& prefix) const {
+    if (!fs::is_directory(Out())) return 0;
+    return static_cast<int>(std::count_if(
+        fs::directory_iterator(Out()), fs::directory_iterator(), [&](const auto& item) {
+          return item.path().filename().string().rfind(prefix, 0) == 0;
+        }));
+  }
+  bool AllPagesPresent(int images, int thumbnail_pages) const {
+    for (int i = 1; i <= images; ++i) {
+      if (!fs::exists(Out() / ("image" + std::to_string(i) + ".htm"))) return false;
+    }
+    for (int i = 1; i <= thumbnail_pages; ++i) {
+      if (!fs::exists(Out() / ("page" + std::to_string(i) + ".htm"))) return false;
+    }
+    return CountFiles("image") == images && CountFiles("page") == thumbnail_pages;
+  }
+
+  TempDir dir_;
+  KM_Class settings_;
+  KM_List list_{settings_};
+  RecordingHost host_;
+};
+
+TEST_F(CreationRunTest, CompleteRunWritesPagesThenEveryImage) {
+  AddImages(3);
+  host_.on_show_progress = [&] {
+    // The pages are all there before the first image is exported.
+    EXPECT_TRUE(AllPagesPresent(3, 1));
+    EXPECT_EQ(CountFiles("t_"), 0);
+  };
+  EXPECT_EQ(Run(), RunOutcome::kCompleted);
+  EXPECT_EQ(host_.events, (Strings{"busy", "show 2", "update 0 Image 1 of 3",
+                                   "update 1 Image 2 of 3", "update 2 Image 3 of 3", "hide",
+                                   "idle"}));
+  EXPECT_EQ(ExportedImages(3), OneTo(3));
+  EXPECT_EQ(list_.Entry(2).Width, 40);
+  EXPECT_EQ(list_.Entry(2).Height, 30);
+}
+
+TEST_F(CreationRunTest, MissingOutputFolderIsCreatedWithItsParentsInBatchMode) {
+  AddImages(1);
+  settings_.OutputPath = (Out() / "a" / "b").string();
+  EXPECT_EQ(Run(), RunOutcome::kCompleted);
+  EXPECT_TRUE(host_.Only("ask").empty());
+  EXPECT_TRUE(fs::exists(Out() / "a" / "b" / "page1.htm"));
+}
+
+TEST_F(CreationRunTest, InteractiveRunAsksBeforeCreatingTheOutputFolder) {
+  AddImages(1);
+  host_.answer = false;
+  EXPECT_EQ(Run(CreationMode::kAll, false), RunOutcome::kCancelled);
+  const std::string question = "ask: Output folder \"" + Out().string() +
+                               "\" does not exist. Do you want to create it now?";
+  EXPECT_EQ(host_.events, (Strings{"busy", question, "idle"}));
+  EXPECT_FALSE(fs::exists(Out()));
+
+  host_.answer = true;
+  host_.events.clear();
+  EXPECT_EQ(Run(CreationMode::kAll, false), RunOutcome::kCompleted);
+  EXPECT_EQ(host_.Only("ask"), Strings{question});
+  EXPECT_EQ(ExportedImages(1), OneTo(1));
+}
+
+TEST_F(CreationRunTest, InputFolderThatIsNotThere) {
+  settings_.InputPath = (dir_.Path() / "nowhere").string();
+  EXPECT_EQ(Run(), RunOutcome::kFailed);
+  EXPECT_EQ(host_.events,
+            (Strings{"busy", "error: Incorrect path for input: \"" + settings_.InputPath + "\"",
+                     "idle"}));
+  EXPECT_FALSE(fs::exists(Out()));
+}
+
+TEST_F(CreationRunTest, FolderWithoutImagesLeavesTheOutputFolderUntouched) {
+  test::WriteText(In() / "notes.txt", "no pictures here");
+  for (const bool output_exists : {false, true}) {
+    SCOPED_TRACE(output_exists);
+    host_.events.clear();
+    if (output_exists) {
+      fs::create_directory(Out());
+      test::WriteText(Out() / "keep.txt", "mine");
+    }
+    EXPECT_EQ(Run(), RunOutcome::kFailed);
+    EXPECT_EQ(host_.events, (Strings{"busy", "error: No Images could be found", "idle"}));
+    EXPECT_EQ(fs::exists(Out()), output_exists);
+    if (output_exists) {
+      EXPECT_EQ(CountFiles(""), 1);
+      EXPECT_EQ(test::ReadText(Out() / "keep.txt"), "mine");
+    }
+  }
+}
+
+TEST_F(CreationRunTest, OutputFolderThatCannotBeMade) {
+  AddImages(2);
+  test::WriteText(dir_.Path() / "a file", "x");
+  struct Case {
+    std::string path;
+    bool batch;
+    Strings expected;
+  };
+  const std::string file = (dir_.Path() / "a file").string();
+  const std::string below_file = file + "/sub";
+  const Case cases[] = {
+      // An empty path is reported without a question, even in an interactive run.
+      {"", false, {"busy", "error: Failed to create output folder: \"\"", "idle"}},
+      {"", true, {"busy", "error: Failed to create output folder: \"\"", "idle"}},
+      {file, true, {"busy", "error: Failed to create output folder: \"" + file + "\"", "idle"}},
+      {below_file,
+       false,
+       {"busy",
+        "ask: Output folder \"" + below_file +
+            "\" does not exist. Do you want to create it now?",
+        "error: Failed to create output folder: \"" + below_file + "\"", "idle"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.path);
+    host_.events.clear();
+    settings_.OutputPath = c.path;
+    EXPECT_EQ(Run(CreationMode::kAll, c.batch), RunOutcome::kFailed);
+    EXPECT_EQ(host_.events, c.expected);
+  }
+  EXPECT_EQ(test::ReadText(file), "x");
+  EXPECT_FALSE(fs::exists("page1.htm"));
+}
+
+TEST_F(CreationRunTest, GridWithoutRowsOrColumnsEndsBeforeAnyPage) {
+  AddImages(2);
+  for (const auto& [rows, cols] : {std::pair{0, 4}, std::pair{4, -1}}) {
+    host_.events.clear();
+    settings_.RowsCount = rows;
+    settings_.ColsCount = cols;
+    EXPECT_EQ(Run(), RunOutcome::kFailed);
+    EXPECT_EQ(host_.events,
+              (Strings{"busy",
+                       "error: Thumbnail pages need at least 1 row and 1 column (rows: " +
+                           std::to_string(rows) + ", columns: " + std::to_string(cols) + ")",
+                       "idle"}));
+    EXPECT_FALSE(fs::exists(Out()));
+  }
+}
+
+TEST_F(CreationRunTest, AdditionalElementsAreCopiedOverExistingFiles) {
+  AddImages(1);
+  const fs::path extra = dir_.Path() / "extra";
+  fs::create_directories(extra / "css");
+  test::WriteText(extra / "style.css", "new");
+  test::WriteText(extra / "css" / "more.css", "more");
+  fs::create_directory(Out());
+  test::WriteText(Out() / "style.css", "old");
+  settings_.AdditionalPath = extra.string();
+  EXPECT_EQ(Run(CreationMode::kFirstPage), RunOutcome::kCompleted);
+  EXPECT_EQ(test::ReadText(Out() / "style.css"), "new");
+  EXPECT_EQ(test::ReadText(Out() / "css" / "more.css"), "more");
+}
+
+TEST_F(CreationRunTest, MissingAdditionalElementsFolder) {
+  AddImages(1);
+  settings_.AdditionalPath = (dir_.Path() / "extra").string();
+  for (const CreationMode mode : {CreationMode::kAll, CreationMode::kFirstPage}) {
+    host_.events.clear();
+    EXPECT_EQ(Run(mode), RunOutcome::kFailed);
+    EXPECT_EQ(host_.events,
+              (Strings{"busy",
+                       "error: Incorrect path for additional elements: \"" +
+                           settings_.AdditionalPath + "\"",
+                       "idle"}));
+    EXPECT_EQ(CountFiles(""), 0);
+  }
+  // Pages only: the folder is never looked at.
+  host_.events.clear();
+  EXPECT_EQ(Run(CreationMode::kPagesOnly), RunOutcome::kCompleted);
+  EXPECT_TRUE(host_.Only("error").empty());
+  EXPECT_TRUE(AllPagesPresent(1, 1));
+}
+
+TEST_F(CreationRunTest, FirstPageModeExportsTheImagesOfTheFirstPage) {
+  AddImages(40);
+  EXPECT_EQ(Run(CreationMode::kFirstPage), RunOutcome::kCompleted);
+  EXPECT_TRUE(AllPagesPresent(40, 3));
+  EXPECT_EQ(ExportedImages(40), OneTo(16));
+  Strings expected_updates;
+  for (int i = 0; i < 16; ++i) {
+    expected_updates.push_back("update " + std::to_string(i) + " Image " +
+                               std::to_string(i + 1) + " of 16");
+  }
+  EXPECT_EQ(host_.Only("update"), expected_updates);
+  EXPECT_EQ(host_.Only("show"), Strings{"show 15"});
+}
+
+TEST_F(CreationRunTest, FirstPageModeWithFewerImagesThanAPageExportsAll) {
+  AddImages(10);
+  EXPECT_EQ(Run(CreationMode::kFirstPage), RunOutcome::kCompleted);
+  EXPECT_EQ(ExportedImages(10), OneTo(10));
+  EXPECT_EQ(host_.Only("show"), Strings{"show 9"});
+}
+
+TEST_F(CreationRunTest, PagesOnlyExportsNothingAndCopiesNothing) {
+  AddImages(5);
+  const fs::path extra = dir_.Path() / "extra";
+  fs::create_directory(extra);
+  test::WriteText(extra / "style.css", "css");
+  settings_.AdditionalPath = extra.string();
+  settings_.AutoBrowserStart = true;
+  EXPECT_EQ(Run(CreationMode::kPagesOnly, false), RunOutcome::kCompleted);
+  EXPECT_TRUE(AllPagesPresent(5, 1));
+  EXPECT_EQ(CountFiles("t_") + CountFiles("n_"), 0);
+  EXPECT_FALSE(fs::exists(Out() / "style.css"));
+  // The progress display is shown and hidden at once; the first page still opens.
+  EXPECT_EQ(host_.events, (Strings{"busy", "ask: Output folder \"" + Out().string() +
+                                               "\" does not exist. Do you want to create it now?",
+                                   "show 1", "hide", "open " + Out().string() + "/page1.htm",
+                                   "idle"}));
+}
+
+TEST_F(CreationRunTest, ProgressMaximumIsAtLeastOne) {
+  for (const int count : {1, 2}) {
+    SCOPED_TRACE(count);
+    fs::remove_all(In());
+    fs::create_directory(In());
+    AddImages(count);
+    host_.events.clear();
+    EXPECT_EQ(Run(), RunOutcome::kCompleted);
+    EXPECT_EQ(host_.Only("show"), Strings{"show 1"});
+  }
+}
+
+TEST_F(CreationRunTest, CancelKeepsThePagesAndTheImagesBeforeIt) {
+  AddImages(8);
+  settings_.AutoBrowserStart = true;
+  fs::create_directory(Out());
+  host_.cancel_on_call = 4;  // before the fourth image
+  EXPECT_EQ(Run(CreationMode::kAll, false), RunOutcome::kCancelled);
+  EXPECT_TRUE(AllPagesPresent(8, 1));
+  EXPECT_EQ(ExportedImages(8), OneTo(3));
+  EXPECT_EQ(host_.Only("update").back(), "update 3 Image 4 of 8");
+  // An interactive run opens the first page after a cancel too.
+  const Strings tail(host_.events.end() - 3, host_.events.end());
+  EXPECT_EQ(tail, (Strings{"hide", "open " + Out().string() + "/page1.htm", "idle"}));
+}
+
+TEST_F(CreationRunTest, CancelBeforeTheFirstImage) {
+  AddImages(3);
+  host_.cancel_on_call = 1;
+  EXPECT_EQ(Run(), RunOutcome::kCancelled);
+  EXPECT_TRUE(AllPagesPresent(3, 1));
+  EXPECT_TRUE(ExportedImages(3).empty());
+}
+
+TEST_F(CreationRunTest, BatchRunNeverOpensTheBrowser) {
+  AddImages(1);
+  settings_.AutoBrowserStart = true;
+  EXPECT_EQ(Run(CreationMode::kAll, true), RunOutcome::kCompleted);
+  EXPECT_TRUE(host_.Only("open").empty());
+}
+
+TEST_F(CreationRunTest, CorruptImageEndsTheRunNamingTheFile) {
+  AddImages(5);
+  const fs::path broken = In() / (ImageName(3) + ".jpg");
+  test::WriteText(broken, "not a picture");
+  settings_.AutoBrowserStart = true;
+  fs::create_directory(Out());
+  EXPECT_EQ(Run(CreationMode::kAll, false), RunOutcome::kFailed);
+  EXPECT_TRUE(AllPagesPresent(5, 1));
+  EXPECT_EQ(ExportedImages(5), OneTo(2));
+  const Strings exceptions = host_.Only("exception");
+  ASSERT_EQ(exceptions.size(), 1u);
+  EXPECT_NE(exceptions[0].find(broken.string()), std::string::npos) << exceptions[0];
+  // The display goes, the browser does not open.
+  EXPECT_EQ(host_.events.back(), "idle");
+  EXPECT_EQ(host_.events[host_.events.size() - 2], "hide");
+  EXPECT_TRUE(host_.Only("open").empty());
+}
+
+TEST_F(CreationRunTest, PageThatCannotBeWrittenEndsTheRunBeforeAnyImage) {
+  AddImages(2);
+  fs::create_directories(Out() / "image2.htm");  // a folder in the page's way
+  EXPECT_EQ(Run(), RunOutcome::kFailed);
+  const Strings exceptions = host_.Only("exception");
+  ASSERT_EQ(exceptions.size(), 1u);
+  EXPECT_NE(exceptions[0].find("image2.htm"), std::string::npos) << exceptions[0];
+  EXPECT_TRUE(fs::exists(Out() / "image1.htm"));
+  EXPECT_TRUE(host_.Only("show").empty());
+  EXPECT_TRUE(ExportedImages(2).empty());
+}
+
+// A metadata reader that fails in a way the catalogue does not expect.
+class FailingReader : public ImageMetadataReader {
+ public:
+  bool ReadImageFile(const std::string&) override { throw std::runtime_error("reader broke"); }
+  bool ExifPresent() const override { return false; }
+  double CaptureDateTime() const override { return 0; }
+  bool CommentPresent() const override { return false; }
+  std::string CommentText() const override { return ""; }
+};
+
+TEST_F(CreationRunTest, UnexpectedErrorIsReportedAndEndsTheRun) {
+  AddImages(1);
+  FailingReader reader;
+  KM_List list(settings_, reader);
+  EXPECT_EQ(ButtonDoCreateClick(settings_, list, host_, {}), RunOutcome::kFailed);
+  EXPECT_EQ(host_.events, (Strings{"busy", "exception: reader broke", "idle"}));
+  EXPECT_FALSE(fs::exists(Out()));
+}
+
+TEST_F(CreationRunTest, MessagesComeThroughTheCurrentLanguage) {
+  test::WriteText(dir_.Path() / "de.ln",
+                  "[Misc]\r\nTextImageXofY=Bild %d von %d\r\n"
+                  "InputFolderError=Falscher Eingabeordner: %s\r\n");
+  SetCurrentLanguage(OpenLanguageFile(dir_.Path().string() + "/", "de.ln"));
+  AddImages(1);
+  EXPECT_EQ(Run(), RunOutcome::kCompleted);
+  EXPECT_EQ(host_.Only("update"), Strings{"update 0 Bild 1 von 1"});
+  settings_.InputPath = "/nowhere";
+  EXPECT_EQ(Run(), RunOutcome::kFailed);
+  EXPECT_EQ(host_.Only("error"), Strings{"error: Falscher Eingabeordner: /nowhere"});
+}
+
+TEST(FirstPagePathTest, JoinsTheOutputFolderAndTheFirstPageName) {
+  KM_Class settings;
+  settings.ThumbPagesName = "gal";
+  settings.WebSiteExtension = ".html";
+  for (const auto& [folder, expected] : {std::pair{"/web/out", "/web/out/gal1.html"},
+                                         std::pair{"/web/out/", "/web/out/gal1.html"},
+                                         std::pair{"", "gal1.html"}}) {
+    settings.OutputPath = folder;
+    EXPECT_EQ(FirstPagePath(settings), expected);
+    RecordingHost host;
+    ButtonBrowserDisplayClick(settings, host);
+    EXPECT_EQ(host.events, Strings{std::string("open ") + expected});
+  }
+}
+
+class ClearOutputFolderTest : public testing::Test {
+ protected:
+  ClearOutputFolderTest() { settings_.OutputPath = (dir_.Path() / "out").string(); }
+  fs::path Out() const { return settings_.OutputPath; }
+  int Items() const {
+    return static_cast<int>(std::distance(fs::directory_iterator(Out()), {}));
+  }
+
+  TempDir dir_;
+  KM_Class settings_;
+  RecordingHost host_;
+};
+
+TEST_F(ClearOutputFolderTest, MissingFolderIsLeftAlone) {
+  ButtonClearOutputFolderClick(settings_, host_);
+  EXPECT_TRUE(host_.events.empty());
+}
+
+TEST_F(ClearOutputFolderTest, FolderWithOnlySubfoldersIsLeftAloneWithoutAQuestion) {
+  fs::create_directories(Out() / "sub" / "deeper");
+  test::WriteText(Out() / "sub" / "inside.txt", "x");
+  ButtonClearOutputFolderClick(settings_, host_);
+  EXPECT_TRUE(host_.events.empty());
+  EXPECT_TRUE(fs::exists(Out() / "sub" / "inside.txt"));
+}
+
+TEST_F(ClearOutputFolderTest, AsksAndKeepsEverythingOnCancel) {
+  fs::create_directories(Out() / "sub");
+  test::WriteText(Out() / "page1.htm", "x");
+  host_.answer = false;
+  ButtonClearOutputFolderClick(settings_, host_);
+  EXPECT_EQ(host_.events, Strings{"ask: Output folder \"" + Out().string() +
+                                  "\" is not empty. Do you want to go on and delete it?"});
+  EXPECT_EQ(Items(), 2);
+}
+
+TEST_F(ClearOutputFolderTest, DeletesFilesAndSubfoldersButKeepsTheFolder) {
+  fs::create_directories(Out() / "sub" / "deeper");
+  test::WriteText(Out() / "sub" / "deeper" / "a.jpg", "x");
+  test::WriteText(Out() / ".hidden", "x");  // a hidden file alone is enough to ask
+  ButtonClearOutputFolderClick(settings_, host_);
+  EXPECT_EQ(host_.Only("ask").size(), 1u);
+  EXPECT_TRUE(fs::is_directory(Out()));
+  EXPECT_EQ(Items(), 0);
+}
+
+}  // namespace
+}  // namespace kelmora

@@ -98,7 +98,7 @@ void BM_DjpegDecode12MP(benchmark::State& state) {
   std::string outfile = "-outfile";
   std::string null = "/dev/null";
   std::string input = file.path;
-  char* argv[] = {program.data(), dct.data(),  method.data(), outfile.data(),
+  char* argv[] = {program.data(), dct.data(),   method.data(), outfile.data(),
                   null.data(),    input.data(), nullptr};
   for (auto _ : state) {
     pid_t pid = 0;

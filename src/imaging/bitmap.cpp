@@ -29,7 +29,7 @@ namespace {
 // the same errors as the platform's file functions.
 std::vector<uint8_t> ReadWholeFile(const std::string& path) {
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"),
-                                                        &std::fclose);
+                                                       &std::fclose);
   if (!file) ThrowFileError("Cannot open file", path, errno);
   // One read into a buffer of the file's size; a file that grows meanwhile is read on.
   std::vector<uint8_t> bytes;

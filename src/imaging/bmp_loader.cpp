@@ -88,9 +88,8 @@ Header ReadHeader(const ByteReader& file) {
     height = file.U16(20);
     header.bits = file.U16(24);
     header.palette_entry_size = 3;
-  } else if (header_size == 16 || header_size == 64 || header_size == 40 ||
-             header_size == 52 || header_size == 56 || header_size == 108 ||
-             header_size == 124) {
+  } else if (header_size == 16 || header_size == 64 || header_size == 40 || header_size == 52 ||
+             header_size == 56 || header_size == 108 || header_size == 124) {
     header.width = file.S32(18);
     height = file.S32(22);
     header.bits = file.U16(28);
@@ -304,7 +303,8 @@ TBitmap Decode(const ByteReader& file) {
   if (header.data_offset < header.palette_offset) header.data_offset = header.palette_offset;
   if (header.data_offset >= file.Size()) Fail("the file is truncated");
 
-  const uint64_t pixels = static_cast<uint64_t>(header.width) * static_cast<uint64_t>(header.height);
+  const uint64_t pixels =
+      static_cast<uint64_t>(header.width) * static_cast<uint64_t>(header.height);
   const bool run_length = header.compression == kRle8 || header.compression == kRle4;
   const uint64_t data_size = file.Size() - header.data_offset;
   if (run_length) {
@@ -314,8 +314,8 @@ TBitmap Decode(const ByteReader& file) {
     }
   } else {
     const uint64_t bits = static_cast<uint64_t>(header.width) * static_cast<uint64_t>(header.bits);
-    const uint64_t needed = (bits + 31) / 32 * 4 * static_cast<uint64_t>(header.height - 1) +
-                            (bits + 7) / 8;
+    const uint64_t needed =
+        (bits + 31) / 32 * 4 * static_cast<uint64_t>(header.height - 1) + (bits + 7) / 8;
     if (needed > data_size) Fail("the file is truncated");
   }
 

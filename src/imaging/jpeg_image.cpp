@@ -24,7 +24,7 @@ namespace {
 // the same errors as the platform's file functions.
 std::vector<uint8_t> ReadWholeFile(const std::string& path) {
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"),
-                                                        &std::fclose);
+                                                       &std::fclose);
   if (!file) ThrowFileError("Cannot open file", path, errno);
   // One read into a buffer of the file's size; a file that grows meanwhile is read on.
   std::vector<uint8_t> bytes;
@@ -44,7 +44,7 @@ std::vector<uint8_t> ReadWholeFile(const std::string& path) {
 
 void WriteWholeFile(const std::string& path, const std::vector<uint8_t>& bytes) {
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "wb"),
-                                                        &std::fclose);
+                                                       &std::fclose);
   if (!file) ThrowFileError("Cannot create file", path, errno);
   if (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), file.get()) != bytes.size()) {
     ThrowFileError("Cannot write file", path, errno);
@@ -292,7 +292,8 @@ void TJPEGImage::AssignTo(TBitmap& bitmap) const {
     constexpr JDIMENSION kBatch = 16;
     std::vector<uint8_t> cmyk(static_cast<size_t>(width) * 4 * kBatch);
     JSAMPROW rows[kBatch];
-    for (JDIMENSION i = 0; i < kBatch; ++i) rows[i] = cmyk.data() + static_cast<size_t>(width) * 4 * i;
+    for (JDIMENSION i = 0; i < kBatch; ++i)
+      rows[i] = cmyk.data() + static_cast<size_t>(width) * 4 * i;
     const bool inverted = d.info.saw_Adobe_marker;
     for (JDIMENSION y = 0; y < height; y += kBatch) {
       const JDIMENSION count = std::min(kBatch, height - y);
@@ -356,7 +357,8 @@ std::vector<uint8_t> TJPEGImage::SaveToBytes() const {
 
   // A first guess of the size (about two bits per pixel); the destination grows when it
   // falls short.
-  const size_t guess = static_cast<size_t>(source.Width()) * static_cast<size_t>(source.Height()) / 4;
+  const size_t guess =
+      static_cast<size_t>(source.Width()) * static_cast<size_t>(source.Height()) / 4;
   std::vector<uint8_t> out(std::clamp<size_t>(guess, size_t{1} << 16, size_t{1} << 24));
   Compressor c(out);
   const EncodeJob job{static_cast<JDIMENSION>(source.Width()),

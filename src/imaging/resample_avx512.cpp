@@ -212,7 +212,7 @@ KELMORA_AVX512 void VerticalAvx512(const Plane& source, const Plane& dest, const
     int64_t b = byte_begin;
     for (; b + 64 <= byte_end; b += 64) {
       __m512 s0 = _mm512_setzero_ps(), s1 = s0, s2 = s0, s3 = s0;
-      for (int32_t k = 0; k < taps; ++k) {
+      for (int32_t k = taps - 1; k >= 0; --k) {
         const uint8_t* in = source.Row(index[k]) + b;
         const __m512 w = _mm512_set1_ps(weight[k]);
         s0 = _mm512_fmadd_ps(w, LoadBytes(in), s0);

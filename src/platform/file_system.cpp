@@ -67,7 +67,15 @@ void WriteFileText(const std::string& path, const std::string& text) {
   WriteFileBytes(path, text.data(), text.size());
 }
 
-bool WriteFileAtomically(const std::string& path, const std::string& content) {
+bool WriteFileAtomically(const std::string& requested_path, const std::string& content) {
+  // A link keeps pointing at the file it named: the new content replaces the link's target.
+  std::string path = requested_path;
+  std::error_code link_error;
+  if (std::filesystem::is_symlink(requested_path, link_error)) {
+    const auto target = std::filesystem::weakly_canonical(requested_path, link_error);
+    if (link_error) return false;
+    path = target.string();
+  }
   std::string pattern = path + ".XXXXXX";
   const int fd = mkstemp(pattern.data());
   if (fd < 0) return false;

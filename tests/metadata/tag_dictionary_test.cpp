@@ -92,16 +92,6 @@ TEST(Dictionaries, HoldEveryRowOnce) {
     EXPECT_EQ(GpsDictionary[tag].Tag, tag);
     EXPECT_TRUE(GpsDictionary[tag].Name.starts_with("GPS"));
   }
-  // Every row the rendering of a value can reach through its value table or pattern.
-  int withCode = 0, withFormat = 0, withRenderer = 0;
-  for (const TTagRow& row : MainDictionary) {
-    withCode += !row.Code.empty();
-    withFormat += !row.FormatS.empty();
-    withRenderer += row.Callback != nullptr;
-  }
-  EXPECT_EQ(withCode, 24);
-  EXPECT_EQ(withFormat, 8);
-  EXPECT_EQ(withRenderer, 9);
 }
 
 TEST(FindDictionaryIndex, MatchesNamesIgnoringLetterCase) {

@@ -130,14 +130,6 @@ TEST(NumericValueOf, AssemblesAllBytesInTheByteOrder) {
   }
 }
 
-TEST(TypeSize, FollowsTheTiffFieldTypes) {
-  const int expected[] = {0, 1, 1, 2, 4, 8, 1, 1, 2, 4, 8, 4, 8, 0, 0};
-  for (uint16_t type = 0; type < std::size(expected); ++type) {
-    EXPECT_EQ(TypeSize(type), expected[type]) << type;
-  }
-  EXPECT_EQ(TypeSize(0xFFFF), 0);
-}
-
 struct TableCase {
   std::string_view code;
   std::string_view value;

@@ -29,11 +29,22 @@ install_packages() {
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends "${missing[@]}"
 }
 
-configure_and_build() {  # folder, cmake options...
+configure_and_build() {  # folder, cmake options... [--target NAME]
   local dir=$1
   shift
-  cmake -S "$top" -B "$dir" -G Ninja "$@"
-  cmake --build "$dir" -j "$jobs"
+  local targets=()
+  local options=()
+  while [ $# -gt 0 ]; do
+    if [ "$1" = "--target" ]; then
+      targets+=(--target "$2")
+      shift 2
+    else
+      options+=("$1")
+      shift
+    fi
+  done
+  cmake -S "$top" -B "$dir" -G Ninja "${options[@]}"
+  cmake --build "$dir" -j "$jobs" "${targets[@]}"
 }
 
 case "${1:-}" in
@@ -64,7 +75,7 @@ case "${1:-}" in
     target=${2:?"name a fuzz target, e.g. ini_reader_fuzz"}
     seconds=${3:-300}
     configure_and_build build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKELMORA_FUZZ=ON \
-      -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
+      -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ --target "$target"
     corpus="build-fuzz/corpus/$target"
     mkdir -p "$corpus"
     seeds=()

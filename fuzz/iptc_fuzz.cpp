@@ -11,9 +11,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   kelmora::TimgData owner(kelmora::kDetailAll);
   kelmora::TIPTCdata iptc(owner);
   iptc.ParseIptc(std::string_view(reinterpret_cast<const char*>(data), size));
-  const int32_t count = iptc.IptcCount();
-  for (int32_t i = 0; i < count && i < 8; ++i) {
-    const std::string name = iptc.IptcRecord(i).Name;
+  // Each round edits and removes one record, so the list shrinks as it is walked.
+  for (int32_t round = 0; round < 8 && iptc.IptcCount() > 0; ++round) {
+    const std::string name = iptc.IptcRecord(round % iptc.IptcCount()).Name;
     iptc.WriteIptcValue(name, "x");
     static_cast<void>(iptc.IptcValueOf(name, ""));
     iptc.RemoveIptcTag(name);

@@ -19,8 +19,8 @@ constexpr size_t kMaxInput = 1 << 17;  // an APP1 segment holds at most 64 KiB; 
 constexpr size_t kHeader = 4;
 
 constexpr std::array<const char*, 10> kMakes = {
-    "NIKON CORPORATION", "OLYMPUS OPTICAL", "CASIO", "FUJIFILM", "Canon", "SEIKO EPSON",
-    "SANYO Electric",    "Minolta Co.",     "KONICA MINOLTA", "PENTAX"};
+    "NIKON CORPORATION", "OLYMPUS OPTICAL", "CASIO",       "FUJIFILM",       "Canon",
+    "SEIKO EPSON",       "SANYO Electric",  "Minolta Co.", "KONICA MINOLTA", "PENTAX"};
 
 }  // namespace
 

@@ -75,9 +75,9 @@ std::string FormatNumber(std::string_view pattern, double value) {
   if (i >= pattern.size() || std::string_view("feg").find(pattern[i]) == std::string_view::npos) {
     return std::string(pattern);
   }
-  std::string spec(pattern.substr(percent, i + 1 - percent));
+  std::string conversion(pattern.substr(percent, i + 1 - percent));
   char buffer[512];
-  int length = std::snprintf(buffer, sizeof buffer, spec.c_str(), value);
+  int length = std::snprintf(buffer, sizeof buffer, conversion.c_str(), value);
   std::string formatted =
       length < 0 ? std::string() : std::string(buffer, std::min<size_t>(length, sizeof buffer - 1));
   return std::string(pattern.substr(0, percent)) + formatted + std::string(pattern.substr(i + 1));

@@ -289,16 +289,17 @@ TEST_F(CliTest, HelpRequestsPrintTheThreeLines) {
       "1st param is full path of \".km2\" file to use\r\n"
       "2nd param is path for input files\r\n"
       "3rd param is path for output files\n";
+  ChildOptions in_temp_folder;
+  in_temp_folder.working_folder = dir_.Path().string();
   for (const char* request : {"/?", "-?", "/HELP", "/Help", "-help"}) {
     SCOPED_TRACE(request);
-    const ChildResult result = Run({request, In().string(), Out().string()},
-                                   {.working_folder = dir_.Path().string()});
+    const ChildResult result = Run({request, In().string(), Out().string()}, in_temp_folder);
     EXPECT_EQ(result.exit_code, 0);
     EXPECT_EQ(result.out, help);
     EXPECT_FALSE(fs::exists(Out()));
   }
   // In capitals it is the name of a settings file, which is not there: empty folders.
-  const ChildResult result = Run({"-HELP"}, {.working_folder = dir_.Path().string()});
+  const ChildResult result = Run({"-HELP"}, in_temp_folder);
   EXPECT_EQ(result.exit_code, 1);
   EXPECT_NE(result.err.find("Incorrect path for input: \"\""), std::string::npos) << result.err;
 }

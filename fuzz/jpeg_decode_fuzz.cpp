@@ -13,7 +13,7 @@ namespace {
 constexpr size_t kMaxInput = size_t{1} << 20;
 // The decoder's work grows with the declared picture, not with the input: a few bytes can
 // declare 65500 x 65500 pixels. Larger pictures only cost the fuzzer time.
-constexpr int64_t kMaxPixels = int64_t{1} << 22;
+constexpr int64_t kMaxPixels = int64_t{1} << 20;
 
 }  // namespace
 

@@ -6,6 +6,8 @@
 #include <filesystem>
 #include <future>
 #include <optional>
+#include <string>
+#include <system_error>
 
 #include "gallery/file_names.h"
 #include "gallery/image_export.h"
@@ -80,6 +82,19 @@ int LastPositionToExport(CreationMode mode, int count, const KM_Class& settings)
   return -1;
 }
 
+// Whether exporting `entry` writes the file that `later` is read from. It happens when the
+// input folder is the output folder and still holds the outputs of an earlier run: the
+// later picture must then be read only after the earlier one has been written.
+bool WritesSourceOf(const KM_Class& settings, const KM_ListElement& entry,
+                    const KM_ListElement& later) {
+  const std::string folder = PathWithDelimiter(settings.OutputPath);
+  for (const std::string* name : {&entry.BigName, &entry.ThumbName, &entry.NormalName}) {
+    std::error_code error;
+    if (std::filesystem::equivalent(folder + *name, later.FullPath, error)) return true;
+  }
+  return false;
+}
+
 // The image phase. The next picture is decoded on a second thread while the current one is
 // scaled and written, so both cores stay busy; progress, cancel and every file written are
 // exactly those of exporting one image after the other.
@@ -87,19 +102,19 @@ RunOutcome ExportImages(const KM_Class& settings, KM_List& list, RunHost& host, 
   ProgressScope progress(host, last > 1 ? last : 1);
   std::optional<std::future<DecodedSource>> next;
   const auto start_decoding = [&](int position) {
-    if (position > last) return;
     const KM_ListElement& entry = list.Entry(position);
     next = std::async(std::launch::async, [&entry] { return Decode(entry); });
   };
-  start_decoding(0);
+  if (last >= 0) start_decoding(0);
   for (int i = 0; i <= last; ++i) {
     host.UpdateProgress(
         i, GetLangText(MessageKey::TextImageXofY, {int64_t{i + 1}, int64_t{last + 1}}));
     if (host.ProcessMessagesAndCancelRequested()) return RunOutcome::kCancelled;
     DecodedSource current = next->get();
     next.reset();
-    start_decoding(i + 1);
     KM_ListElement& entry = list.Entry(i);
+    const bool read_ahead = i < last && !WritesSourceOf(settings, entry, list.Entry(i + 1));
+    if (read_ahead) start_decoding(i + 1);
     try {
       if (current.error) std::rethrow_exception(current.error);
       WriteExportedImages(settings, entry, current.bitmap);
@@ -107,6 +122,7 @@ RunOutcome ExportImages(const KM_Class& settings, KM_List& list, RunHost& host, 
       host.ShowException(entry.FullPath + ": " + ErrorText(std::current_exception()));
       return RunOutcome::kFailed;
     }
+    if (i < last && !read_ahead) start_decoding(i + 1);
   }
   return RunOutcome::kCompleted;
 }

@@ -24,6 +24,8 @@ extern "C" void OnCancelSignal(int) {
 void InstallSignalHandlers() {
   struct sigaction action {};
   action.sa_handler = OnCancelSignal;
+  // The request is only noted; file operations under way go on undisturbed.
+  action.sa_flags = SA_RESTART;
   sigemptyset(&action.sa_mask);
   sigaction(SIGINT, &action, nullptr);
   sigaction(SIGTERM, &action, nullptr);

@@ -126,7 +126,9 @@ bool StepStart(Decompressor& d) {
 bool StepReadRows(Decompressor& d, JSAMPROW* rows, JDIMENSION count) {
   if (setjmp(d.error.jump)) return false;
   for (JDIMENSION done = 0; done < count;) {
-    done += jpeg_read_scanlines(&d.info, rows + done, count - done);
+    const JDIMENSION got = jpeg_read_scanlines(&d.info, rows + done, count - done);
+    if (got == 0) break;  // never with data in memory; no endless loop all the same
+    done += got;
   }
   return true;
 }
@@ -292,8 +294,9 @@ void TJPEGImage::AssignTo(TBitmap& bitmap) const {
     constexpr JDIMENSION kBatch = 16;
     std::vector<uint8_t> cmyk(static_cast<size_t>(width) * 4 * kBatch);
     JSAMPROW rows[kBatch];
-    for (JDIMENSION i = 0; i < kBatch; ++i)
+    for (JDIMENSION i = 0; i < kBatch; ++i) {
       rows[i] = cmyk.data() + static_cast<size_t>(width) * 4 * i;
+    }
     const bool inverted = d.info.saw_Adobe_marker;
     for (JDIMENSION y = 0; y < height; y += kBatch) {
       const JDIMENSION count = std::min(kBatch, height - y);

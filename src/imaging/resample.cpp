@@ -206,12 +206,13 @@ ContributorTable BuildTable(const PassPlan& plan, int threads, const BeforeList&
   ContributorTable table;
   if (plan.dest_extent < 1 || plan.source_extent < 1) return table;
   int64_t stride = 1;
+  const auto max_stride = static_cast<uint64_t>(kMaxTableSlots / plan.dest_extent);
   for (int64_t i = 0; i < plan.dest_extent; ++i) {
     const auto [first, last] = TapRange(plan, Center(plan, i));
-    stride = std::max(stride, last - first + 1);
-    if (stride > kMaxTableSlots / plan.dest_extent) {
-      throw EKelmora("Picture too large to resample");
-    }
+    if (last < first) continue;
+    const uint64_t taps = static_cast<uint64_t>(last) - static_cast<uint64_t>(first) + 1;
+    if (taps > max_stride) throw EKelmora("Picture too large to resample");
+    stride = std::max(stride, static_cast<int64_t>(taps));
   }
   const auto lists = static_cast<size_t>(plan.dest_extent);
   table.stride = stride;
@@ -275,8 +276,9 @@ Plane PlaneOf(TBitmap& bitmap) {
 }
 
 int64_t EstimatedTaps(const PassPlan& plan) {
-  const long double half = std::min<long double>(plan.window, plan.reach);
-  return std::clamp<int64_t>(static_cast<int64_t>(2 * half) + 1, 1, kMaxTableSlots);
+  const long double taps = 2 * std::min<long double>(plan.window, plan.reach) + 1;
+  if (!(taps >= 1)) return 1;
+  return taps < kMaxTableSlots ? static_cast<int64_t>(taps) : kMaxTableSlots;
 }
 
 int ThreadCount(const ResampleOptions& options, const PassPlan& horizontal,

@@ -2,7 +2,9 @@
 // run time. Only intrinsics and plain C++ appear in these functions: no library templates,
 // whose shared instantiations must stay free of AVX2 instructions.
 
+#if defined(__x86_64__) || defined(__i386__)
 #include <immintrin.h>
+#endif
 
 #include <cstdint>
 #include <cstring>
@@ -12,6 +14,8 @@
 #define KELMORA_AVX2 __attribute__((target("avx2,fma")))
 
 namespace kelmora::resample_detail {
+
+#if defined(__x86_64__) || defined(__i386__)
 
 namespace {
 
@@ -252,5 +256,17 @@ bool Avx2Supported() {
 KernelSet Avx2Kernels() {
   return {"avx2", kRows, HorizontalAvx2, VerticalAvx2};
 }
+
+#else  // other processors have the scalar kernels only
+
+bool Avx2Supported() {
+  return false;
+}
+
+KernelSet Avx2Kernels() {
+  return ScalarKernels();
+}
+
+#endif
 
 }  // namespace kelmora::resample_detail

@@ -2,7 +2,9 @@
 // time. Only intrinsics and plain C++ appear in these functions: no library templates, whose
 // shared instantiations must stay free of AVX-512 instructions.
 
+#if defined(__x86_64__) || defined(__i386__)
 #include <immintrin.h>
+#endif
 
 #include <cstdint>
 
@@ -18,6 +20,8 @@
 #define KELMORA_AVX512 __attribute__((target("avx512f,avx512bw,avx512vl,avx512dq,avx2,fma")))
 
 namespace kelmora::resample_detail {
+
+#if defined(__x86_64__) || defined(__i386__)
 
 namespace {
 
@@ -212,7 +216,7 @@ KELMORA_AVX512 void VerticalAvx512(const Plane& source, const Plane& dest, const
     int64_t b = byte_begin;
     for (; b + 64 <= byte_end; b += 64) {
       __m512 s0 = _mm512_setzero_ps(), s1 = s0, s2 = s0, s3 = s0;
-      for (int32_t k = taps - 1; k >= 0; --k) {
+      for (int32_t k = 0; k < taps; ++k) {
         const uint8_t* in = source.Row(index[k]) + b;
         const __m512 w = _mm512_set1_ps(weight[k]);
         s0 = _mm512_fmadd_ps(w, LoadBytes(in), s0);
@@ -253,5 +257,17 @@ bool Avx512Supported() {
 KernelSet Avx512Kernels() {
   return {"avx512", kRows, HorizontalAvx512, VerticalAvx512};
 }
+
+#else  // other processors have the scalar kernels only
+
+bool Avx512Supported() {
+  return false;
+}
+
+KernelSet Avx512Kernels() {
+  return ScalarKernels();
+}
+
+#endif
 
 }  // namespace kelmora::resample_detail

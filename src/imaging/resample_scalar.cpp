@@ -20,7 +20,7 @@ void HorizontalScalar(const Plane& source, const Plane& dest, const TableView& t
       float blue = 0, green = 0, red = 0;
       for (int32_t k = 0; k < table.count[i]; ++k) {
         const uint8_t* pixel = in + static_cast<ptrdiff_t>(index[k]) * 3;
-        blue = weight[k] * static_cast<float>(pixel[0]) + blue;
+        blue = std::fma(weight[k], static_cast<float>(pixel[0]), blue);
         green = std::fma(weight[k], static_cast<float>(pixel[1]), green);
         red = std::fma(weight[k], static_cast<float>(pixel[2]), red);
       }

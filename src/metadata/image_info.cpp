@@ -21,6 +21,10 @@ constexpr size_t kMaxDirectoryDepth = 16;
 // few hundred kilobytes; entries whose values overlap can make a 64 KB segment name
 // gigabytes, and this keeps such a file to a bounded amount of work.
 constexpr uint64_t kMaxWalkBytes = uint64_t{64} << 20;
+// Directory entries one file may make the walk process: real files have a few hundred,
+// a TIFF with many sub-images some thousands; overlapping crafted directories could name
+// millions, each rendered and looked up.
+constexpr uint64_t kMaxWalkEntries = 100000;
 // Text and value bytes one file may keep in TagList and InfoText.
 constexpr uint64_t kMaxKeptBytes = uint64_t{32} << 20;
 constexpr int64_t kEntrySize = 12;
@@ -123,6 +127,7 @@ void TImageInfo::WalkDirectory(int64_t start, int64_t base, int64_t limit, Direc
 }
 
 void TImageInfo::ProcessEntry(int64_t entry, int64_t base, int64_t limit, DirectoryKind kind) {
+  if (++entriesSeen_ > kMaxWalkEntries) throw EKelmora("too many EXIF directory entries");
   Spend(kEntrySize);
   const uint16_t tag = ReadU16At(entry);
   const uint16_t type = ReadU16At(entry + 2);

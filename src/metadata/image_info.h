@@ -103,8 +103,9 @@ class TImageInfo : public tEndInd {
   std::vector<DirectorySpan> walking_;  // the directories on the current walk path
   std::vector<int64_t> walked_;         // starts of every directory walked for this file
   bool makerNoteSeen_ = false;
-  uint64_t bytesSpent_ = 0;  // entry and value bytes processed for this file
-  uint64_t bytesKept_ = 0;   // raw and text bytes retained in TagList and InfoText
+  uint64_t entriesSeen_ = 0;  // directory entries processed for this file
+  uint64_t bytesSpent_ = 0;   // entry and value bytes processed for this file
+  uint64_t bytesKept_ = 0;    // raw and text bytes retained in TagList and InfoText
 };
 
 }  // namespace kelmora

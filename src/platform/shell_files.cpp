@@ -61,12 +61,8 @@ bool IsSameOrInside(const fs::path& inner, const fs::path& outer) {
   if (error) return true;
   const fs::path b = fs::weakly_canonical(outer, error);
   if (error) return true;
-  auto ai = a.begin();
-  for (auto bi = b.begin(); bi != b.end(); ++bi, ++ai) {
-    if (bi->empty()) continue;  // the empty last part of a path ending in a separator
-    if (ai == a.end() || *ai != *bi) return false;
-  }
-  return true;
+  const fs::path relative = a.lexically_relative(b);
+  return !relative.empty() && *relative.begin() != "..";
 }
 
 // A name in folder that is not taken yet: "name (2).ext", "name (3).ext", ...
@@ -88,7 +84,9 @@ class Copier {
     struct stat info {};
     if (::stat(source.c_str(), &info) != 0) return false;
     if (S_ISREG(info.st_mode)) {
+      // A link in the target is replaced, never written through.
       std::error_code error;
+      if (fs::is_symlink(fs::symlink_status(target, error))) fs::remove(target, error);
       fs::copy_file(source, target, fs::copy_options::overwrite_existing, error);
       return !error;
     }

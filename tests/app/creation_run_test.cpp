@@ -33,9 +33,7 @@ class RecordingHost : public RunHost {
   std::function<void()> on_show_progress;
 
   void ShowError(const std::string& text) override { events.push_back("error: " + text); }
-  void ShowException(const std::string& text) override {
-    events.push_back("exception: " + text);
-  }
+  void ShowException(const std::string& text) override { events.push_back("exception: " + text); }
   bool Ask(const std::string& text, Question) override {
     events.push_back("ask: " + text);
     return answer;
@@ -47,9 +45,7 @@ class RecordingHost : public RunHost {
   void UpdateProgress(int position, const std::string& label) override {
     events.push_back("update " + std::to_string(position) + " " + label);
   }
-  bool ProcessMessagesAndCancelRequested() override {
-    return ++process_calls_ == cancel_on_call;
-  }
+  bool ProcessMessagesAndCancelRequested() override { return ++process_calls_ == cancel_on_call; }
   void HideProgress() override { events.push_back("hide"); }
   void SetBusy(bool busy) override { events.push_back(busy ? "busy" : "idle"); }
   void OpenDocument(const std::string& path) override { events.push_back("open " + path); }
@@ -125,9 +121,8 @@ class CreationRunTest : public testing::Test {
   int CountFiles(const std::string& prefix) const {
     if (!fs::is_directory(Out())) return 0;
     return static_cast<int>(std::count_if(
-        fs::directory_iterator(Out()), fs::directory_iterator(), [&](const auto& item) {
-          return item.path().filename().string().rfind(prefix, 0) == 0;
-        }));
+        fs::directory_iterator(Out()), fs::directory_iterator(),
+        [&](const auto& item) { return item.path().filename().string().rfind(prefix, 0) == 0; }));
   }
   bool AllPagesPresent(int images, int thumbnail_pages) const {
     for (int i = 1; i <= images; ++i) {
@@ -153,9 +148,9 @@ TEST_F(CreationRunTest, CompleteRunWritesPagesThenEveryImage) {
     EXPECT_EQ(CountFiles("t_"), 0);
   };
   EXPECT_EQ(Run(), RunOutcome::kCompleted);
-  EXPECT_EQ(host_.events, (Strings{"busy", "show 2", "update 0 Image 1 of 3",
-                                   "update 1 Image 2 of 3", "update 2 Image 3 of 3", "hide",
-                                   "idle"}));
+  EXPECT_EQ(host_.events,
+            (Strings{"busy", "show 2", "update 0 Image 1 of 3", "update 1 Image 2 of 3",
+                     "update 2 Image 3 of 3", "hide", "idle"}));
   EXPECT_EQ(ExportedImages(3), OneTo(3));
   EXPECT_EQ(list_.Entry(2).Width, 40);
   EXPECT_EQ(list_.Entry(2).Height, 30);
@@ -173,8 +168,8 @@ TEST_F(CreationRunTest, InteractiveRunAsksBeforeCreatingTheOutputFolder) {
   AddImages(1);
   host_.answer = false;
   EXPECT_EQ(Run(CreationMode::kAll, false), RunOutcome::kCancelled);
-  const std::string question = "ask: Output folder \"" + Out().string() +
-                               "\" does not exist. Do you want to create it now?";
+  const std::string question =
+      "ask: Output folder \"" + Out().string() + "\" does not exist. Do you want to create it now?";
   EXPECT_EQ(host_.events, (Strings{"busy", question, "idle"}));
   EXPECT_FALSE(fs::exists(Out()));
 
@@ -231,8 +226,7 @@ TEST_F(CreationRunTest, OutputFolderThatCannotBeMade) {
       {below_file,
        false,
        {"busy",
-        "ask: Output folder \"" + below_file +
-            "\" does not exist. Do you want to create it now?",
+        "ask: Output folder \"" + below_file + "\" does not exist. Do you want to create it now?",
         "error: Failed to create output folder: \"" + below_file + "\"", "idle"}},
   };
   for (const Case& c : cases) {
@@ -282,11 +276,10 @@ TEST_F(CreationRunTest, MissingAdditionalElementsFolder) {
   for (const CreationMode mode : {CreationMode::kAll, CreationMode::kFirstPage}) {
     host_.events.clear();
     EXPECT_EQ(Run(mode), RunOutcome::kFailed);
-    EXPECT_EQ(host_.events,
-              (Strings{"busy",
-                       "error: Incorrect path for additional elements: \"" +
-                           settings_.AdditionalPath + "\"",
-                       "idle"}));
+    EXPECT_EQ(host_.events, (Strings{"busy",
+                                     "error: Incorrect path for additional elements: \"" +
+                                         settings_.AdditionalPath + "\"",
+                                     "idle"}));
     EXPECT_EQ(CountFiles(""), 0);
   }
   // Pages only: the folder is never looked at.
@@ -303,8 +296,8 @@ TEST_F(CreationRunTest, FirstPageModeExportsTheImagesOfTheFirstPage) {
   EXPECT_EQ(ExportedImages(40), OneTo(16));
   Strings expected_updates;
   for (int i = 0; i < 16; ++i) {
-    expected_updates.push_back("update " + std::to_string(i) + " Image " +
-                               std::to_string(i + 1) + " of 16");
+    expected_updates.push_back("update " + std::to_string(i) + " Image " + std::to_string(i + 1) +
+                               " of 16");
   }
   EXPECT_EQ(host_.Only("update"), expected_updates);
   EXPECT_EQ(host_.Only("show"), Strings{"show 15"});
@@ -329,10 +322,11 @@ TEST_F(CreationRunTest, PagesOnlyExportsNothingAndCopiesNothing) {
   EXPECT_EQ(CountFiles("t_") + CountFiles("n_"), 0);
   EXPECT_FALSE(fs::exists(Out() / "style.css"));
   // The progress display is shown and hidden at once; the first page still opens.
-  EXPECT_EQ(host_.events, (Strings{"busy", "ask: Output folder \"" + Out().string() +
-                                               "\" does not exist. Do you want to create it now?",
-                                   "show 1", "hide", "open " + Out().string() + "/page1.htm",
-                                   "idle"}));
+  EXPECT_EQ(host_.events,
+            (Strings{"busy",
+                     "ask: Output folder \"" + Out().string() +
+                         "\" does not exist. Do you want to create it now?",
+                     "show 1", "hide", "open " + Out().string() + "/page1.htm", "idle"}));
 }
 
 TEST_F(CreationRunTest, ProgressMaximumIsAtLeastOne) {
@@ -394,6 +388,28 @@ TEST_F(CreationRunTest, CorruptImageEndsTheRunNamingTheFile) {
   EXPECT_TRUE(host_.Only("open").empty());
 }
 
+// With the output folder as input folder, the outputs of an earlier run are pictures of
+// this one. a.jpg writes n_a.jpg, the next picture: that one must be read as a.jpg's
+// fresh copy, as when one image is done after the other.
+TEST_F(CreationRunTest, PictureWrittenByTheImageBeforeIsReadAfterIt) {
+  for (int round = 0; round < 5; ++round) {
+    fs::remove_all(In());
+    fs::create_directory(In());
+    WriteSmallJpeg(In() / "a.jpg", 10);  // 40 x 30, copied as it fits
+    TBitmap older;
+    older.SetPixelFormat(PixelFormat::k24Bit);
+    older.SetSize(64, 48);
+    TJPEGImage jpeg;
+    jpeg.Assign(older);
+    jpeg.SaveToFile((In() / "n_a.jpg").string());
+    settings_.OutputPath = settings_.InputPath;
+    ASSERT_EQ(Run(), RunOutcome::kCompleted);
+    ASSERT_EQ(list_.Entry(1).FileName, "n_a.jpg");
+    EXPECT_EQ(list_.Entry(1).Width, 40);
+    EXPECT_EQ(test::ReadBytes(In() / "n_n_a.jpg"), test::ReadBytes(In() / "a.jpg"));
+  }
+}
+
 TEST_F(CreationRunTest, PageThatCannotBeWrittenEndsTheRunBeforeAnyImage) {
   AddImages(2);
   fs::create_directories(Out() / "image2.htm");  // a folder in the page's way
@@ -442,9 +458,9 @@ TEST(FirstPagePathTest, JoinsTheOutputFolderAndTheFirstPageName) {
   KM_Class settings;
   settings.ThumbPagesName = "gal";
   settings.WebSiteExtension = ".html";
-  for (const auto& [folder, expected] : {std::pair{"/web/out", "/web/out/gal1.html"},
-                                         std::pair{"/web/out/", "/web/out/gal1.html"},
-                                         std::pair{"", "gal1.html"}}) {
+  for (const auto& [folder, expected] :
+       {std::pair{"/web/out", "/web/out/gal1.html"}, std::pair{"/web/out/", "/web/out/gal1.html"},
+        std::pair{"", "gal1.html"}}) {
     settings.OutputPath = folder;
     EXPECT_EQ(FirstPagePath(settings), expected);
     RecordingHost host;
@@ -457,9 +473,7 @@ class ClearOutputFolderTest : public testing::Test {
  protected:
   ClearOutputFolderTest() { settings_.OutputPath = (dir_.Path() / "out").string(); }
   fs::path Out() const { return settings_.OutputPath; }
-  int Items() const {
-    return static_cast<int>(std::distance(fs::directory_iterator(Out()), {}));
-  }
+  int Items() const { return static_cast<int>(std::distance(fs::directory_iterator(Out()), {})); }
 
   TempDir dir_;
   KM_Class settings_;

@@ -38,14 +38,14 @@ class BrowserTest : public testing::Test {
   void SetUp() override {
     if (!fs::exists(kChromium)) GTEST_SKIP() << "Chromium is not installed";
     fs::create_directory(In());
-    for (const char* photo : {"jpg/exif-org/canon-ixus.jpg", "jpg/exif-org/fujifilm-dx10.jpg",
-                              "jpg/WWL_(Polaroid)_ION230.jpg", "tiff/Crémieux11.tiff",
-                              "tiff/DudleyLeavittUtah.tiff"}) {
+    for (const char* photo :
+         {"jpg/exif-org/canon-ixus.jpg", "jpg/exif-org/fujifilm-dx10.jpg",
+          "jpg/WWL_(Polaroid)_ION230.jpg", "tiff/Crémieux11.tiff", "tiff/DudleyLeavittUtah.tiff"}) {
       fs::copy_file(test::SamplesDir() / photo, In() / fs::path(photo).filename());
     }
-    const ChildResult run = RunChild({(test::BinDir() / "kelmora-cli").string(), "--quiet",
-                                      (test::BinDir() / "default.km2").string(),
-                                      In().string(), Out().string()});
+    const ChildResult run =
+        RunChild({(test::BinDir() / "kelmora-cli").string(), "--quiet",
+                  (test::BinDir() / "default.km2").string(), In().string(), Out().string()});
     ASSERT_EQ(run.exit_code, 0) << run.err;
   }
 
@@ -62,11 +62,11 @@ class BrowserTest : public testing::Test {
     const fs::path copy = Out() / ("check-" + page_name);
     test::WriteText(copy, page);
     const fs::path profile = dir_.Path() / ("profile-" + page_name);
-    const ChildResult result = RunChild(
-        {kChromium, "--headless", "--no-sandbox", "--disable-gpu", "--disable-quic",
-         "--no-first-run", "--disable-background-networking", "--disable-component-update",
-         "--disable-sync", "--user-data-dir=" + profile.string(), "--virtual-time-budget=5000",
-         "--dump-dom", "file://" + copy.string()});
+    const ChildResult result =
+        RunChild({kChromium, "--headless", "--no-sandbox", "--disable-gpu", "--disable-quic",
+                  "--no-first-run", "--disable-background-networking", "--disable-component-update",
+                  "--disable-sync", "--user-data-dir=" + profile.string(),
+                  "--virtual-time-budget=5000", "--dump-dom", "file://" + copy.string()});
     fs::remove(copy);
     if (result.exit_code != 0) return "chromium failed: " + result.err;
     std::smatch match;

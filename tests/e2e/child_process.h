@@ -33,7 +33,8 @@ struct ChildOptions {
 // Runs a program with arguments (args[0] is the program's path) in a process group of its
 // own, collects both output streams and waits for it. A child still running at the timeout
 // is killed with its whole group.
-inline ChildResult RunChild(const std::vector<std::string>& args, const ChildOptions& options = {}) {
+inline ChildResult RunChild(const std::vector<std::string>& args,
+                            const ChildOptions& options = {}) {
   int out_pipe[2];
   int err_pipe[2];
   if (pipe2(out_pipe, O_CLOEXEC) != 0 || pipe2(err_pipe, O_CLOEXEC) != 0) {
@@ -93,8 +94,7 @@ inline ChildResult RunChild(const std::vector<std::string>& args, const ChildOpt
         continue;
       }
       (i == 0 ? result.out : result.err).append(buffer, static_cast<size_t>(got));
-      if (i == 0 && !interrupted && options.interrupt_when &&
-          options.interrupt_when(result.out)) {
+      if (i == 0 && !interrupted && options.interrupt_when && options.interrupt_when(result.out)) {
         interrupted = true;
         kill(pid, SIGINT);
       }

@@ -112,15 +112,15 @@ class CliTest : public testing::Test {
 
 // Photos of several cameras and sizes, two TIFFs and awkward names.
 const char* const kPhotos[] = {
-    "jpg/exif-org/canon-ixus.jpg",       // 640 x 480: fits, copied
-    "jpg/exif-org/nikon-e950.jpg",       // 800 x 600: fits exactly
-    "jpg/exif-org/ricoh-rdc5300.jpg",    // 896 x 600: only the width exceeds
-    "jpg/exif-org/fujifilm-dx10.jpg",    // 1024 x 768
-    "jpg/Fujifilm_FinePix_E500.jpg",     // 59 x 100, portrait
-    "jpg/WWL_(Polaroid)_ION230.jpg",     // brackets in the name
-    "jpg/Canon_40D.jpg",                 // 100 x 68
-    "tiff/DudleyLeavittUtah.tiff",       // TIFF, encoded
-    "tiff/Crémieux11.tiff",              // TIFF with an accented name
+    "jpg/exif-org/canon-ixus.jpg",     // 640 x 480: fits, copied
+    "jpg/exif-org/nikon-e950.jpg",     // 800 x 600: fits exactly
+    "jpg/exif-org/ricoh-rdc5300.jpg",  // 896 x 600: only the width exceeds
+    "jpg/exif-org/fujifilm-dx10.jpg",  // 1024 x 768
+    "jpg/Fujifilm_FinePix_E500.jpg",   // 59 x 100, portrait
+    "jpg/WWL_(Polaroid)_ION230.jpg",   // brackets in the name
+    "jpg/Canon_40D.jpg",               // 100 x 68
+    "tiff/DudleyLeavittUtah.tiff",     // TIFF, encoded
+    "tiff/Crémieux11.tiff",            // TIFF with an accented name
 };
 
 TEST_F(CliTest, GalleryFromRealPhotos) {

@@ -186,9 +186,7 @@ class ImageExportTest : public testing::Test {
     return entry;
   }
   std::string In(const std::string& name) const { return (dir_.Path() / "in" / name).string(); }
-  std::string Out(const std::string& name) const {
-    return (dir_.Path() / "out" / name).string();
-  }
+  std::string Out(const std::string& name) const { return (dir_.Path() / "out" / name).string(); }
   std::vector<std::string> OutputFiles() const {
     std::vector<std::string> names;
     for (const auto& item : fs::directory_iterator(dir_.Path() / "out")) {
@@ -241,8 +239,7 @@ const ScaledCase kScaledCases[] = {
 };
 // clang-format on
 
-class ScaledExportTest : public ImageExportTest,
-                         public testing::WithParamInterface<ScaledCase> {};
+class ScaledExportTest : public ImageExportTest, public testing::WithParamInterface<ScaledCase> {};
 
 TEST_P(ScaledExportTest, WritesBothSizesByTheRules) {
   const ScaledCase& c = GetParam();
@@ -262,8 +259,7 @@ struct FilterCase {
   FilterFunction expected;
 };
 
-class FilterChoiceTest : public ImageExportTest,
-                         public testing::WithParamInterface<FilterCase> {};
+class FilterChoiceTest : public ImageExportTest, public testing::WithParamInterface<FilterCase> {};
 
 // The resized image uses the filter of FilterIndex (Lanczos3 outside the list), the
 // thumbnail always Lanczos3; each output at its own quality.

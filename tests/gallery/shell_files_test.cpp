@@ -48,10 +48,15 @@ TEST_F(ShellFiles, DeleteOneFileOrByPattern) {
 
 TEST_F(ShellFiles, CopyReplacesFilesAndMergesFolders) {
   fs::create_directories(out / "sub");
-  test::WriteText(out / "a.txt", "old a");
+  test::WriteText(out / "sub" / "b.txt", "old b");
   test::WriteText(out / "sub" / "kept.txt", "k");
+  test::WriteText(dir.Path() / "victim", "v");
+  fs::create_symlink(dir.Path() / "victim", out / "a.txt");
   EXPECT_TRUE(ShellCopyFiles(Mask(src), out.string(), false));
   EXPECT_EQ(test::ReadText(out / "a.txt"), "a");
+  EXPECT_EQ(test::ReadText(dir.Path() / "victim"), "v")
+      << "a link is replaced, not written through";
+  EXPECT_EQ(test::ReadText(out / "sub" / "b.txt"), "b");
   EXPECT_EQ(test::ReadText(out / ".hidden"), "h");
   EXPECT_EQ(test::ReadText(out / "sub" / "deeper" / "c.txt"), "c");
   EXPECT_EQ(test::ReadText(out / "sub" / "kept.txt"), "k");

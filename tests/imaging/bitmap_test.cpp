@@ -89,13 +89,13 @@ TEST_P(BadSizeTest, RaisesAndKeepsThePicture) {
 
 constexpr int32_t kMaxInt = std::numeric_limits<int32_t>::max();
 
-INSTANTIATE_TEST_SUITE_P(
-    Sizes, BadSizeTest,
-    testing::Values(BadSize{-1, 10, PixelFormat::k24Bit}, BadSize{10, -5, PixelFormat::k24Bit},
-                    BadSize{40000, 40000, PixelFormat::k24Bit},
-                    BadSize{kMaxInt, kMaxInt, PixelFormat::k32Bit},
-                    BadSize{kMaxInt, 3, PixelFormat::k24Bit},
-                    BadSize{3, kMaxInt, PixelFormat::k1Bit}));
+INSTANTIATE_TEST_SUITE_P(Sizes, BadSizeTest,
+                         testing::Values(BadSize{-1, 10, PixelFormat::k24Bit},
+                                         BadSize{10, -5, PixelFormat::k24Bit},
+                                         BadSize{40000, 40000, PixelFormat::k24Bit},
+                                         BadSize{kMaxInt, kMaxInt, PixelFormat::k32Bit},
+                                         BadSize{kMaxInt, 3, PixelFormat::k24Bit},
+                                         BadSize{3, kMaxInt, PixelFormat::k1Bit}));
 
 TEST(BitmapTest, CopyIsIndependentAndMoveLeavesAnEmptyBitmap) {
   TBitmap original;

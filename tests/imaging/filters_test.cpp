@@ -91,26 +91,6 @@ TEST(Filters, AreSymmetricAndVanishFromTheirNaturalSupport) {
   }
 }
 
-TEST(Filters, SpotValues) {
-  struct Case {
-    FilterFunction filter;
-    float x;
-    float expected;
-  };
-  const Case cases[] = {
-      {BoxFilter, 0.5f, 1.0f},          {BoxFilter, -0.5f, 0.0f},
-      {BoxFilter, 0.0f, 1.0f},          {TriangleFilter, 0.25f, 0.75f},
-      {HermiteFilter, 0.5f, 0.5f},      {BellFilter, 0.0f, 0.75f},
-      {BellFilter, 0.5f, 0.5f},         {BellFilter, -1.0f, 0.125f},
-      {SplineFilter, 0.0f, 2.0f / 3},   {SplineFilter, 1.0f, 1.0f / 6},
-      {MitchellFilter, 0.0f, 8.0f / 9}, {MitchellFilter, 1.0f, 1.0f / 18},
-      {Lanczos3Filter, 0.0f, 1.0f},     {Lanczos3Filter, 0.5f, 0.6079271f},
-  };
-  for (const Case& c : cases) {
-    EXPECT_FLOAT_EQ(c.filter(c.x), c.expected) << "x = " << c.x;
-  }
-}
-
 TEST(Filters, Lanczos3IsNotZeroAtWholePixelsBecausePiTimesXIsRoundedToSingle) {
   // float(pi) exceeds pi by 8.742278e-8, so sin(float(pi * n)) is about -/+ n * 8.74e-8
   // instead of 0: Sinc(1) = -8.742278e-8 / float(pi) and Sinc(2) = +8.742278e-8 / float(pi).

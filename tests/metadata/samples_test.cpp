@@ -5,8 +5,10 @@
 
 #include <array>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "metadata/exif_report.h"

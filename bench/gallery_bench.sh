@@ -1,0 +1,122 @@
+#!/usr/bin/env bash
+# Whole-gallery benchmark: makes N photos of 12 megapixels with real detail (3-5 MB each at
+# quality 92), builds a gallery from them with the default settings (Release build) and
+# reports milliseconds per photo and peak memory. In the same run it times, on the same
+# files, djpeg decoding them (the floor: no gallery can be faster than reading its photos)
+# and ImageMagick making the same two sizes per photo.
+#
+#   bench/gallery_bench.sh [N] [WORK_FOLDER]
+#
+# N defaults to 24, WORK_FOLDER to /tmp/kelmora-gallery-bench (the photos are kept there
+# and reused by the next run). BUILD_DIR picks the build folder (default build-release,
+# the demo's); REPEAT how often the fast measurements run, the best run counting
+# (default 3).
+set -euo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+count=${1:-24}
+work=${2:-/tmp/kelmora-gallery-bench}
+build=${BUILD_DIR:-$top/build-release}
+repeat=${REPEAT:-3}
+convert=/usr/bin/convert
+
+# The tools of the comparison are needed only here.
+missing=()
+for p in libjpeg-turbo-progs imagemagick time; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  sudo=""
+  [ "$(id -u)" -ne 0 ] && sudo="sudo"
+  $sudo apt-get update
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends "${missing[@]}"
+fi
+
+if [ ! -f "$build/CMakeCache.txt" ]; then
+  cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKELMORA_BUILD_TESTS=OFF \
+    -DKELMORA_BUILD_BENCH=OFF
+fi
+cmake --build "$build" --target kelmora-cli
+cli=$build/bin/kelmora-cli
+settings=$build/bin/default.km2
+
+# The photos: the demo pictures scaled up to 12 megapixels with film grain on top, so that
+# every 8 x 8 block carries detail like a real camera picture; every fourth one upright.
+photos=$work/photos
+stamp="$photos/.made-$count-v1"
+if [ ! -f "$stamp" ]; then
+  rm -rf "$photos"
+  mkdir -p "$photos"
+  mapfile -t sources < <(find "$top/examples/photos" -maxdepth 1 -type f \
+    \( -name '*.jpg' -o -name '*.tiff' \) | sort)
+  echo "Making $count photos of 4000 x 3000 pixels in $photos ..."
+  for ((i = 0; i < count; i++)); do
+    source=${sources[$((i % ${#sources[@]}))]}
+    rotate=()
+    [ $((i % 4)) -eq 3 ] && rotate=(-rotate 90)
+    "$convert" "$source" -resize '4000x3000!' "${rotate[@]}" -attenuate 0.35 +noise Gaussian \
+      -quality 92 "$(printf '%s/photo%03d.jpg' "$photos" "$i")"
+  done
+  touch "$stamp"
+fi
+mapfile -t files < <(find "$photos" -maxdepth 1 -name 'photo*.jpg' | sort)
+total_bytes=$(cat "${files[@]}" | wc -c)
+
+now_ms() { echo $(($(date +%s%N) / 1000000)); }
+best=0
+keep_best() {  # elapsed milliseconds
+  if [ "$best" -eq 0 ] || [ "$1" -lt "$best" ]; then best=$1; fi
+}
+
+cat "${files[@]}" >/dev/null  # every tool reads from the page cache
+
+best=0
+for ((r = 0; r < repeat; r++)); do
+  start=$(now_ms)
+  for f in "${files[@]}"; do djpeg -dct int -outfile /dev/null "$f"; done
+  keep_best $(($(now_ms) - start))
+done
+djpeg_ms=$best
+
+best=0
+peak_kb=0
+out=$work/gallery
+for ((r = 0; r < repeat; r++)); do
+  rm -rf "$out"
+  start=$(now_ms)
+  /usr/bin/time -v -o "$work/time.txt" "$cli" --quiet "$settings" "$photos" "$out"
+  keep_best $(($(now_ms) - start))
+  kb=$(awk -F': ' '/Maximum resident set size/ {print $2}' "$work/time.txt")
+  [ "$kb" -gt "$peak_kb" ] && peak_kb=$kb
+done
+kelmora_ms=$best
+
+magick_out=$work/magick
+rm -rf "$magick_out"
+mkdir -p "$magick_out"
+start=$(now_ms)
+for f in "${files[@]}"; do
+  name=$(basename "$f")
+  "$convert" "$f" -resize 800x600 -quality 90 "$magick_out/n_$name"
+  "$convert" "$f" -resize 160x160 -quality 90 "$magick_out/t_$name"
+done
+magick_ms=$(($(now_ms) - start))
+
+per_photo() { awk -v t="$1" -v n="$count" 'BEGIN { printf "%.0f", t / n }'; }
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
+verdict() { awk -v v="$1" -v op="$2" -v limit="$3" \
+  'BEGIN { ok = (op == "<=") ? v <= limit : v >= limit; print ok ? "met" : "MISSED" }'; }
+
+kelmora_vs_djpeg=$(ratio "$kelmora_ms" "$djpeg_ms")
+magick_vs_kelmora=$(ratio "$magick_ms" "$kelmora_ms")
+peak_mb=$(awk -v k="$peak_kb" 'BEGIN { printf "%.0f", k / 1024 }')
+echo
+echo "$count photos of 12 megapixels, $(awk -v b="$total_bytes" -v n="$count" \
+  'BEGIN { printf "%.1f", b / n / 1048576 }') MB each on average; $(nproc) cores"
+printf '  %-34s %6s ms per photo\n' "djpeg -dct int" "$(per_photo "$djpeg_ms")"
+printf '  %-34s %6s ms per photo   %sx djpeg (target <= 1.5: %s)\n' "kelmora-cli, default settings" \
+  "$(per_photo "$kelmora_ms")" "$kelmora_vs_djpeg" "$(verdict "$kelmora_vs_djpeg" '<=' 1.5)"
+printf '  %-34s %6s ms per photo   %sx kelmora (target >= 5: %s)\n' \
+  "ImageMagick convert, both sizes" "$(per_photo "$magick_ms")" "$magick_vs_kelmora" \
+  "$(verdict "$magick_vs_kelmora" '>=' 5)"
+printf '  %-34s %6s MB (target < 150: %s)\n' "kelmora-cli peak memory" "$peak_mb" \
+  "$(verdict "$peak_mb" '<=' 149)"

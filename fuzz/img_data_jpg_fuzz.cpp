@@ -4,7 +4,6 @@
 
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 
 #include "common/errors.h"
@@ -16,11 +15,8 @@ namespace {
 constexpr size_t kMaxInput = 1 << 20;
 
 const std::string& ScratchPath() {
-  static const std::string path = [] {
-    std::string p = "/tmp/kelmora_img_data_jpg_fuzz_" + std::to_string(getpid()) + ".jpg";
-    std::atexit([] { std::remove(ScratchPath().c_str()); });
-    return p;
-  }();
+  static const std::string path =
+      "/tmp/kelmora_img_data_jpg_fuzz_" + std::to_string(getpid()) + ".jpg";
   return path;
 }
 
@@ -32,8 +28,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (file == nullptr) return 0;
   const bool written = std::fwrite(data, 1, size, file) == size;
   std::fclose(file);
-  if (!written) return 0;
-  static_cast<void>(kelmora::ExifReportText(ScratchPath()));
+  if (written) static_cast<void>(kelmora::ExifReportText(ScratchPath()));
+  std::remove(ScratchPath().c_str());
 
   kelmora::TimgData meta(kelmora::kDetailAll);
   try {

@@ -3,7 +3,6 @@
 
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 
 #include "metadata/exif_report.h"
@@ -14,11 +13,8 @@ namespace {
 constexpr size_t kMaxInput = 8 + 256000 + 1024;
 
 const std::string& ScratchPath() {
-  static const std::string path = [] {
-    std::string p = "/tmp/kelmora_img_data_tif_fuzz_" + std::to_string(getpid()) + ".tif";
-    std::atexit([] { std::remove(ScratchPath().c_str()); });
-    return p;
-  }();
+  static const std::string path =
+      "/tmp/kelmora_img_data_tif_fuzz_" + std::to_string(getpid()) + ".tif";
   return path;
 }
 
@@ -31,5 +27,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const bool written = std::fwrite(data, 1, size, file) == size;
   std::fclose(file);
   if (written) static_cast<void>(kelmora::ExifReportText(ScratchPath()));
+  std::remove(ScratchPath().c_str());
   return 0;
 }

@@ -31,6 +31,10 @@ struct SampleFile {
   size_t palette_size;
 };
 
+void PrintTo(const SampleFile& c, std::ostream* out) {
+  *out << c.name;
+}
+
 class BmpFileTest : public testing::TestWithParam<SampleFile> {};
 
 // The files come from ImageMagick (see generate.sh); the .ppm next to each one is
@@ -196,6 +200,10 @@ struct FieldCase {
   std::vector<uint8_t> expected;  // blue, green, red[, alpha] of the bitmap
 };
 
+void PrintTo(const FieldCase& c, std::ostream* out) {
+  *out << c.name;
+}
+
 class BitFieldTest : public testing::TestWithParam<FieldCase> {};
 
 TEST_P(BitFieldTest, FieldsWidenToEightBits) {
@@ -256,6 +264,10 @@ struct Malformed {
   std::vector<uint8_t> bytes;
   std::string message;
 };
+
+void PrintTo(const Malformed& c, std::ostream* out) {
+  *out << c.name;
+}
 
 std::vector<uint8_t> Cut(std::vector<uint8_t> bytes, size_t size) {
   bytes.resize(size);

@@ -314,6 +314,10 @@ struct BadData {
   int code;
 };
 
+void PrintTo(const BadData& c, std::ostream* out) {
+  *out << c.name;
+}
+
 std::vector<BadData> BadDataCases() {
   std::vector<uint8_t> twelve_bit = ReadBytes(SamplesDir() / "jpg" / "Sony_HDR-HC3.jpg");
   // The frame's sample precision; walking the segments skips the EXIF thumbnail's frame.
@@ -440,6 +444,10 @@ struct FourComponent {
   J_COLOR_SPACE stored;
   bool adobe_inverted;  // Photoshop's convention: an Adobe marker and 255 meaning no ink
 };
+
+void PrintTo(const FourComponent& c, std::ostream* out) {
+  *out << c.name;
+}
 
 class FourComponentTest : public testing::TestWithParam<FourComponent> {};
 

@@ -12,6 +12,7 @@
 
 #include "common/errors.h"
 #include "imaging/bmp_loader.h"
+#include "platform/file_system.h"
 
 // Builds with AddressSanitizer keep every picture on the heap, where accesses are checked.
 #if defined(__SANITIZE_ADDRESS__)
@@ -24,28 +25,6 @@
 
 namespace kelmora {
 namespace {
-
-// The imaging library stands on the common one only, so it reads its files itself, with
-// the same errors as the platform's file functions.
-std::vector<uint8_t> ReadWholeFile(const std::string& path) {
-  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"),
-                                                       &std::fclose);
-  if (!file) ThrowFileError("Cannot open file", path, errno);
-  // One read into a buffer of the file's size; a file that grows meanwhile is read on.
-  std::vector<uint8_t> bytes;
-  struct stat info {};
-  if (fstat(fileno(file.get()), &info) == 0 && info.st_size > 0) {
-    bytes.resize(static_cast<size_t>(info.st_size));
-    bytes.resize(std::fread(bytes.data(), 1, bytes.size(), file.get()));
-  }
-  uint8_t buffer[65536];
-  size_t got;
-  while ((got = std::fread(buffer, 1, sizeof buffer, file.get())) > 0) {
-    bytes.insert(bytes.end(), buffer, buffer + got);
-  }
-  if (std::ferror(file.get())) ThrowFileError("Cannot read file", path, errno);
-  return bytes;
-}
 
 bool IsColourFormat(PixelFormat format) {
   return !IsPaletteFormat(format);
@@ -320,7 +299,7 @@ void TBitmap::ConvertPixelsFrom(const TBitmap& source) {
 }
 
 void TBitmap::LoadFromFile(const std::string& path) {
-  const std::vector<uint8_t> bytes = ReadWholeFile(path);
+  const std::vector<uint8_t> bytes = ReadFileBytes(path);
   LoadFromBmpBytes(bytes);
 }
 

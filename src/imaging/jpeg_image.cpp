@@ -16,41 +16,10 @@
 #include <jerror.h>
 
 #include "common/errors.h"
+#include "platform/file_system.h"
 
 namespace kelmora {
 namespace {
-
-// The imaging library stands on the common one only, so it reads its files itself, with
-// the same errors as the platform's file functions.
-std::vector<uint8_t> ReadWholeFile(const std::string& path) {
-  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"),
-                                                       &std::fclose);
-  if (!file) ThrowFileError("Cannot open file", path, errno);
-  // One read into a buffer of the file's size; a file that grows meanwhile is read on.
-  std::vector<uint8_t> bytes;
-  struct stat info {};
-  if (fstat(fileno(file.get()), &info) == 0 && info.st_size > 0) {
-    bytes.resize(static_cast<size_t>(info.st_size));
-    bytes.resize(std::fread(bytes.data(), 1, bytes.size(), file.get()));
-  }
-  uint8_t buffer[65536];
-  size_t got;
-  while ((got = std::fread(buffer, 1, sizeof buffer, file.get())) > 0) {
-    bytes.insert(bytes.end(), buffer, buffer + got);
-  }
-  if (std::ferror(file.get())) ThrowFileError("Cannot read file", path, errno);
-  return bytes;
-}
-
-void WriteWholeFile(const std::string& path, const std::vector<uint8_t>& bytes) {
-  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "wb"),
-                                                       &std::fclose);
-  if (!file) ThrowFileError("Cannot create file", path, errno);
-  if (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), file.get()) != bytes.size()) {
-    ThrowFileError("Cannot write file", path, errno);
-  }
-  if (std::fclose(file.release()) != 0) ThrowFileError("Cannot write file", path, errno);
-}
 
 // libjpeg reports an error by calling error_exit, which must not return. It jumps back to
 // the setjmp of the step running at the time; each step below is a small function holding
@@ -239,7 +208,7 @@ bool StepEncode(Compressor& c, const EncodeJob& job) {
 }  // namespace
 
 void TJPEGImage::LoadFromFile(const std::string& path) {
-  TakeData(ReadWholeFile(path));
+  TakeData(ReadFileBytes(path));
 }
 
 void TJPEGImage::LoadFromBytes(std::span<const uint8_t> data) {
@@ -376,7 +345,7 @@ std::vector<uint8_t> TJPEGImage::SaveToBytes() const {
 
 void TJPEGImage::SaveToFile(const std::string& path) const {
   const std::vector<uint8_t> bytes = SaveToBytes();
-  WriteWholeFile(path, bytes);
+  WriteFileBytes(path, bytes.data(), bytes.size());
 }
 
 }  // namespace kelmora

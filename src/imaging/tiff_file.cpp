@@ -13,6 +13,7 @@
 #include "imaging/tiff_colour.h"
 #include "imaging/tiff_directory.h"
 #include "imaging/tiff_strip_decoder.h"
+#include "platform/file_system.h"
 
 namespace kelmora {
 namespace {
@@ -426,18 +427,7 @@ void TTIFFFile::LoadFromBytes(std::span<const uint8_t> data) {
 
 void TTIFFFile::LoadFromFile(const std::string& path) {
   bitmap_ = TBitmap();
-  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"),
-                                                       &std::fclose);
-  if (!file) ThrowFileError("Cannot open file", path, errno);
-  std::vector<uint8_t> bytes;
-  uint8_t buffer[65536];
-  for (;;) {
-    const size_t got = std::fread(buffer, 1, sizeof buffer, file.get());
-    bytes.insert(bytes.end(), buffer, buffer + got);
-    if (got < sizeof buffer) break;
-  }
-  if (std::ferror(file.get())) ThrowFileError("Cannot read file", path, errno);
-  LoadFromBytes(bytes);
+  LoadFromBytes(ReadFileBytes(path));
 }
 
 }  // namespace kelmora

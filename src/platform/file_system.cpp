@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
@@ -33,16 +34,20 @@ FilePtr OpenOrThrow(const std::string& path, const char* mode, const char* actio
 std::vector<uint8_t> ReadFileHead(const std::string& path, size_t max_bytes) {
   FilePtr file = OpenOrThrow(path, "rb", "Cannot open file");
   std::vector<uint8_t> bytes;
+  // One read into a buffer of the file's size; a file that grows meanwhile is read on.
+  struct stat info {};
+  if (::fstat(::fileno(file.get()), &info) == 0 && info.st_size > 0) {
+    bytes.resize(std::min(static_cast<size_t>(info.st_size), max_bytes));
+    bytes.resize(std::fread(bytes.data(), 1, bytes.size(), file.get()));
+  }
   uint8_t buffer[65536];
   while (bytes.size() < max_bytes) {
     const size_t want = std::min(sizeof buffer, max_bytes - bytes.size());
     const size_t got = std::fread(buffer, 1, want, file.get());
     bytes.insert(bytes.end(), buffer, buffer + got);
-    if (got < want) {
-      if (std::ferror(file.get())) ThrowFileError("Cannot read file", path, errno);
-      break;
-    }
+    if (got < want) break;
   }
+  if (std::ferror(file.get())) ThrowFileError("Cannot read file", path, errno);
   return bytes;
 }
 

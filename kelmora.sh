@@ -4,7 +4,8 @@
 #
 #   ./kelmora.sh demo    build, then make a gallery from examples/photos into gallery-demo/
 #   ./kelmora.sh test    build with AddressSanitizer + UBSan and run the whole test suite
-#   ./kelmora.sh bench   build optimised and run the benchmarks
+#   ./kelmora.sh bench [N]   build optimised, run the benchmarks and a whole-gallery benchmark
+#                            of N generated 12-megapixel photos (default 24)
 #   ./kelmora.sh fuzz T [SECONDS]   build the libFuzzer targets with clang and run target T
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -69,6 +70,7 @@ case "${1:-}" in
     install_packages "${build_packages[@]}" "${bench_packages[@]}"
     configure_and_build build-bench -DCMAKE_BUILD_TYPE=Release -DKELMORA_BUILD_TESTS=OFF
     for b in build-bench/bin/*_bench; do "$b"; done
+    BUILD_DIR="$top/build-bench" bench/gallery_bench.sh "${2:-24}"
     ;;
   fuzz)
     install_packages "${build_packages[@]}" "${fuzz_packages[@]}"
@@ -84,7 +86,7 @@ case "${1:-}" in
       -artifact_prefix="fuzz/crashers/$target-" "$corpus" "${seeds[@]}"
     ;;
   *)
-    sed -n '2,9p' "$0"
+    sed -n '2,10p' "$0"
     exit 2
     ;;
 esac

@@ -12,6 +12,7 @@
 #include "core/version.h"
 #include "gallery/km_list.h"
 #include "metadata/exif_report.h"
+#include "platform/file_system.h"
 
 namespace kelmora {
 namespace {
@@ -44,6 +45,12 @@ int RunGallery(const CliOptions& options) {
       return kExitUsage;
     case StartMode::kBatch:
       break;
+  }
+  // A missing settings file loads as an empty one (every default, no templates); say so,
+  // since the run's own messages would then only complain about the folders.
+  if (!IsExistingFile(command_line.SettingsFile)) {
+    std::fprintf(stderr, "kelmora-cli: settings file \"%s\" not found; using the defaults\n",
+                 command_line.SettingsFile.c_str());
   }
   PrepareBatchSettings(command_line, settings);
 

@@ -56,7 +56,6 @@ case "${1:-}" in
     out="$top/gallery-demo"
     mkdir -p "$out"
     build-release/bin/kelmora-cli build-release/bin/default.km2 "$top/examples/photos" "$out"
-    echo "Gallery written: $out/page1.htm"
     ;;
   test)
     install_packages "${build_packages[@]}" "${test_packages[@]}"

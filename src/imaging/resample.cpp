@@ -1,14 +1,16 @@
 #include "imaging/resample.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstddef>
 #include <exception>
 #include <limits>
+#include <memory>
 #include <mutex>
+#include <new>
 #include <system_error>
 #include <thread>
-#include <type_traits>
 #include <utility>
 
 #include "common/errors.h"
@@ -165,18 +167,16 @@ int32_t FillList(const PassPlan& plan, int64_t i, int32_t* index, float* weight)
   return count;
 }
 
-// Runs work(part, begin, end) over `units` split into contiguous parts, part 0 on the
-// calling thread. A thread that cannot be started leaves its part to the calling thread; an
-// exception from any part is rethrown once all parts are done.
+// Runs work(part) for parts 0 .. parts - 1, part 0 on the calling thread. A thread that
+// cannot be started leaves its part to the calling thread; an exception from any part is
+// rethrown once all parts are done.
 template <typename Work>
-void RunParallel(int parts, int64_t units, const Work& work) {
-  if (units <= 0) return;
-  parts = static_cast<int>(std::clamp<int64_t>(parts, 1, units));
+void RunOnThreads(int parts, const Work& work) {
   std::exception_ptr failure;
   std::mutex failure_mutex;
   auto run = [&](int part) {
     try {
-      work(part, units * part / parts, units * (part + 1) / parts);
+      work(part);
     } catch (...) {
       std::lock_guard lock(failure_mutex);
       if (!failure) failure = std::current_exception();
@@ -199,10 +199,28 @@ void RunParallel(int parts, int64_t units, const Work& work) {
   if (failure) std::rethrow_exception(failure);
 }
 
-// `before_list(i)` runs before list i is computed; with it the lists are built in order
-// on the calling thread.
-template <typename BeforeList>
-ContributorTable BuildTable(const PassPlan& plan, int threads, const BeforeList& before_list) {
+// Hands out units [0, units) in chunks to whichever thread asks next, so a thread held up
+// by the system does not leave the others waiting at the end. Each unit's result does not
+// depend on which thread computes it.
+class WorkQueue {
+ public:
+  WorkQueue(int64_t units, int64_t chunk) : units_(units), chunk_(chunk) {}
+
+  bool Next(int64_t& begin, int64_t& end) {
+    begin = next_.fetch_add(chunk_, std::memory_order_relaxed);
+    if (begin >= units_) return false;
+    end = std::min(units_, begin + chunk_);
+    return true;
+  }
+
+ private:
+  const int64_t units_;
+  const int64_t chunk_;
+  std::atomic<int64_t> next_{0};
+};
+
+// Sizes the table of a pass; FillTable then computes its lists, in any order.
+ContributorTable ShapeTable(const PassPlan& plan) {
   ContributorTable table;
   if (plan.dest_extent < 1 || plan.source_extent < 1) return table;
   int64_t stride = 1;
@@ -220,26 +238,16 @@ ContributorTable BuildTable(const PassPlan& plan, int threads, const BeforeList&
   table.index.assign(lists * static_cast<size_t>(stride), 0);
   table.weight.assign(lists * static_cast<size_t>(stride), 0.0f);
   table.consecutive.assign(lists, 0);
-  auto fill = [&](int64_t i) {
-    const int32_t* index = table.index.data() + i * stride;
-    const int32_t count =
-        FillList(plan, i, table.index.data() + i * stride, table.weight.data() + i * stride);
-    bool consecutive = true;
-    for (int32_t k = 1; k < count; ++k) consecutive = consecutive && index[k] == index[0] + k;
-    table.count[static_cast<size_t>(i)] = count;
-    table.consecutive[static_cast<size_t>(i)] = consecutive ? 1 : 0;
-  };
-  if constexpr (std::is_same_v<BeforeList, std::nullptr_t>) {
-    RunParallel(threads, plan.dest_extent, [&](int, int64_t begin, int64_t end) {
-      for (int64_t i = begin; i < end; ++i) fill(i);
-    });
-  } else {
-    for (int64_t i = 0; i < plan.dest_extent; ++i) {
-      before_list(i);
-      fill(i);
-    }
-  }
   return table;
+}
+
+void FillTable(const PassPlan& plan, ContributorTable& table, int64_t i) {
+  int32_t* index = table.index.data() + i * table.stride;
+  const int32_t count = FillList(plan, i, index, table.weight.data() + i * table.stride);
+  bool consecutive = true;
+  for (int32_t k = 1; k < count; ++k) consecutive = consecutive && index[k] == index[0] + k;
+  table.count[static_cast<size_t>(i)] = count;
+  table.consecutive[static_cast<size_t>(i)] = consecutive ? 1 : 0;
 }
 
 KernelSet SelectKernels(ResampleKernel wanted) {
@@ -252,16 +260,37 @@ KernelSet SelectKernels(ResampleKernel wanted) {
   return resample_detail::ScalarKernels();
 }
 
+// Scratch memory that every kernel writes before it reads, so it is left uninitialised.
 class AlignedFloats {
  public:
-  explicit AlignedFloats(int64_t count) : storage_(static_cast<size_t>(count) + 16) {}
+  explicit AlignedFloats(int64_t count) : storage_(new float[static_cast<size_t>(count) + 16]) {}
   float* Data() {
-    const auto address = reinterpret_cast<uintptr_t>(storage_.data());
+    const auto address = reinterpret_cast<uintptr_t>(storage_.get());
     return reinterpret_cast<float*>((address + 63) & ~uintptr_t{63});
   }
 
  private:
-  std::vector<float> storage_;
+  std::unique_ptr<float[]> storage_;
+};
+
+// The 8-bit intermediate picture, laid out like a 24-bit bitmap. The horizontal pass writes
+// every byte the vertical pass reads, so its memory is neither cleared nor taken from the
+// system page by page for each picture.
+class Intermediate {
+ public:
+  Intermediate(int32_t width, int32_t height) {
+    const uint64_t stride = (uint64_t{3} * static_cast<uint64_t>(width) + 3) / 4 * 4;
+    const uint64_t bytes = stride * static_cast<uint64_t>(height);
+    if (bytes > TBitmap::kMaxPixelBytes) throw EKelmora("Picture too large to resample");
+    pixels_.reset(new (std::nothrow) uint8_t[std::max<uint64_t>(bytes, 1)]);
+    if (!pixels_) throw EKelmora("Out of memory for resampling");
+    plane_ = {pixels_.get(), static_cast<ptrdiff_t>(stride), width, height};
+  }
+  const Plane& View() const { return plane_; }
+
+ private:
+  std::unique_ptr<uint8_t[]> pixels_;
+  Plane plane_;
 };
 
 Plane PlaneOf(TBitmap& bitmap) {
@@ -302,8 +331,11 @@ void RunWithProgress(const PassPlan& horizontal_plan, const PassPlan& vertical_p
   };
   const int32_t dest_width = middle.width;
   {
-    const ContributorTable table =
-        BuildTable(horizontal_plan, 1, [&](int64_t i) { report(i, dest_width); });
+    ContributorTable table = ShapeTable(horizontal_plan);
+    for (int64_t i = 0; i < dest_width; ++i) {
+      report(i, dest_width);
+      FillTable(horizontal_plan, table, i);
+    }
     AlignedFloats scratch(ScratchFloats(horizontal_kernels, source.width));
     const int32_t block = horizontal_kernels.block_rows;
     for (int32_t y0 = 0; y0 < source.height; y0 += block) {
@@ -314,8 +346,11 @@ void RunWithProgress(const PassPlan& horizontal_plan, const PassPlan& vertical_p
       }
     }
   }
-  const ContributorTable table =
-      BuildTable(vertical_plan, 1, [&](int64_t i) { report(i, dest.height); });
+  ContributorTable table = ShapeTable(vertical_plan);
+  for (int64_t i = 0; i < dest.height; ++i) {
+    report(i, dest.height);
+    FillTable(vertical_plan, table, i);
+  }
   for (int32_t x0 = 0; x0 < dest_width; x0 += kProgressColumns) {
     const int32_t x1 = std::min(dest_width, x0 + kProgressColumns);
     for (int32_t x = x0; x < x1; ++x) report(x, dest_width);
@@ -340,8 +375,9 @@ bool ResampleKernelAvailable(ResampleKernel kernel) {
 
 std::vector<ContributorList> ComputeContributors(int32_t dest_extent, int32_t source_extent,
                                                  FilterFunction filter, float support) {
-  const ContributorTable table =
-      BuildTable(MakePlan(dest_extent, source_extent, filter, support), 1, nullptr);
+  const PassPlan plan = MakePlan(dest_extent, source_extent, filter, support);
+  ContributorTable table = ShapeTable(plan);
+  for (int64_t i = 0; i < static_cast<int64_t>(table.count.size()); ++i) FillTable(plan, table, i);
   std::vector<ContributorList> lists(table.count.size());
   for (size_t i = 0; i < lists.size(); ++i) {
     for (int32_t k = 0; k < table.count[i]; ++k) {
@@ -374,10 +410,8 @@ void ResampleBitmap(TBitmap& source, TBitmap& dest, int32_t dest_width, int32_t 
   if (source_width < 1 || source_height < 1) return;
   if (filter == nullptr) filter = Lanczos3Filter;
 
-  // Formats are set while the bitmaps are empty, so no pixels are converted needlessly.
-  TBitmap middle;
-  middle.SetPixelFormat(PixelFormat::k24Bit);
-  middle.SetSize(dest_width, source_height);
+  // Dest's format is set while it is empty, so no pixels are converted needlessly.
+  const Intermediate middle(dest_width, source_height);
   source.SetPixelFormat(PixelFormat::k24Bit);
   if (dest.Format() != PixelFormat::k24Bit) {
     dest.SetSize(0, 0);
@@ -393,37 +427,61 @@ void ResampleBitmap(TBitmap& source, TBitmap& dest, int32_t dest_width, int32_t 
     horizontal_kernels = resample_detail::ScalarKernels();
   }
   const Plane source_plane = PlaneOf(source);
-  const Plane middle_plane = PlaneOf(middle);
   const Plane dest_plane = PlaneOf(dest);
 
   if (progress) {
     RunWithProgress(horizontal_plan, vertical_plan, kernels, horizontal_kernels, source_plane,
-                    middle_plane, dest_plane, progress);
+                    middle.View(), dest_plane, progress);
     return;
   }
   if (dest_width < 1 || dest_height < 1) return;
 
-  const int threads = ThreadCount(options, horizontal_plan, vertical_plan, source_height);
-  const ContributorTable horizontal_table = BuildTable(horizontal_plan, threads, nullptr);
-  const ContributorTable vertical_table = BuildTable(vertical_plan, threads, nullptr);
-
+  ContributorTable horizontal_table = ShapeTable(horizontal_plan);
+  ContributorTable vertical_table = ShapeTable(vertical_plan);
   const int32_t block = horizontal_kernels.block_rows;
   const int64_t blocks = (int64_t{source_height} + block - 1) / block;
-  const int parts = static_cast<int>(std::min<int64_t>(threads, blocks));
+  const int threads = static_cast<int>(
+      std::min<int64_t>(ThreadCount(options, horizontal_plan, vertical_plan, source_height),
+                        std::max<int64_t>(blocks, dest_height)));
   std::vector<AlignedFloats> scratch;
-  scratch.reserve(static_cast<size_t>(parts));
-  for (int part = 0; part < parts; ++part) {
+  scratch.reserve(static_cast<size_t>(threads));
+  for (int part = 0; part < threads; ++part) {
     scratch.emplace_back(ScratchFloats(horizontal_kernels, source_width));
   }
-  RunParallel(parts, blocks, [&](int part, int64_t begin, int64_t end) {
-    horizontal_kernels.horizontal(
-        source_plane, middle_plane, horizontal_table.View(), static_cast<int32_t>(begin * block),
-        static_cast<int32_t>(std::min<int64_t>(end * block, source_height)),
-        scratch[static_cast<size_t>(part)].Data());
+
+  // Both tables' lists, then the row blocks of the horizontal pass, then the destination
+  // rows of the vertical pass, each stage handed out piecemeal to all threads.
+  WorkQueue lists(int64_t{dest_width} + dest_height, 32);
+  RunOnThreads(threads, [&](int) {
+    int64_t begin, end;
+    while (lists.Next(begin, end)) {
+      for (int64_t i = begin; i < end; ++i) {
+        if (i < dest_width) {
+          FillTable(horizontal_plan, horizontal_table, i);
+        } else {
+          FillTable(vertical_plan, vertical_table, i - dest_width);
+        }
+      }
+    }
   });
-  RunParallel(threads, dest_height, [&](int, int64_t begin, int64_t end) {
-    kernels.vertical(middle_plane, dest_plane, vertical_table.View(), static_cast<int32_t>(begin),
-                     static_cast<int32_t>(end), 0, int64_t{3} * dest_width);
+  WorkQueue row_blocks(blocks, 1);
+  WorkQueue dest_rows(dest_height, 4);
+  RunOnThreads(threads, [&](int part) {
+    int64_t begin, end;
+    while (row_blocks.Next(begin, end)) {
+      horizontal_kernels.horizontal(
+          source_plane, middle.View(), horizontal_table.View(), static_cast<int32_t>(begin * block),
+          static_cast<int32_t>(std::min<int64_t>(end * block, source_height)),
+          scratch[static_cast<size_t>(part)].Data());
+    }
+  });
+  RunOnThreads(threads, [&](int) {
+    int64_t begin, end;
+    while (dest_rows.Next(begin, end)) {
+      kernels.vertical(middle.View(), dest_plane, vertical_table.View(),
+                       static_cast<int32_t>(begin), static_cast<int32_t>(end), 0,
+                       int64_t{3} * dest_width);
+    }
   });
 }
 

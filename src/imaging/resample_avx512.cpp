@@ -31,7 +31,6 @@ namespace {
 // then green, then red.
 constexpr int kRows = 16;
 constexpr int64_t kPixelFloats = 3 * kRows;
-constexpr int64_t kLongList = 64;
 constexpr int64_t kTileBytes = 3 * 16;
 constexpr uint64_t kTileMask = (uint64_t{1} << kTileBytes) - 1;
 
@@ -158,43 +157,12 @@ KELMORA_AVX512 void FilterFourColumns(const TableView& table, int64_t first, int
   out[3] = PackPixel(b3, g3, r3);
 }
 
-// Two columns side by side: for long lists, whose four-column windows would not fit the
-// first-level cache together.
-KELMORA_AVX512 void FilterTwoColumns(const TableView& table, int64_t first, int valid,
-                                     int32_t width, const float* scratch, __m512i out[2]) {
-  const int64_t second = first + (valid > 1 ? 1 : 0);
-  const int32_t* index0 = table.index + first * table.stride;
-  const int32_t* index1 = table.index + second * table.stride;
-  const float* weight0 = table.weight + first * table.stride;
-  const float* weight1 = table.weight + second * table.stride;
-  const int32_t taps =
-      table.count[first] > table.count[second] ? table.count[first] : table.count[second];
-  __m512 b0 = _mm512_setzero_ps(), g0 = b0, r0 = b0, b1 = b0, g1 = b0, r1 = b0;
-  if (table.consecutive[first] && table.consecutive[second] && index0[0] + int64_t{taps} <= width &&
-      index1[0] + int64_t{taps} <= width) {
-    const float* p0 = scratch + index0[0] * kPixelFloats;
-    const float* p1 = scratch + index1[0] * kPixelFloats;
-    for (int32_t k = 0; k < taps; ++k) {
-      AddTap(p0 + k * kPixelFloats, weight0[k], b0, g0, r0);
-      AddTap(p1 + k * kPixelFloats, weight1[k], b1, g1, r1);
-    }
-  } else {
-    for (int32_t k = 0; k < taps; ++k) {
-      AddTap(scratch + index0[k] * kPixelFloats, weight0[k], b0, g0, r0);
-      AddTap(scratch + index1[k] * kPixelFloats, weight1[k], b1, g1, r1);
-    }
-  }
-  out[0] = PackPixel(b0, g0, r0);
-  out[1] = PackPixel(b1, g1, r1);
-}
-
 KELMORA_AVX512 void HorizontalAvx512(const Plane& source, const Plane& dest, const TableView& table,
                                      int32_t y_begin, int32_t y_end, float* scratch) {
   // Back from 32-bit pixels to packed 3-byte pixels.
   const __m512i compress =
       _mm512_broadcast_i32x4(_mm_setr_epi8(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1));
   const __m512i join = _mm512_setr_epi32(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, 0, 0, 0, 0);
-  const bool long_lists = table.stride > kLongList;
   for (int32_t y0 = y_begin; y0 < y_end; y0 += kRows) {
     const int rows = y_end - y0 < kRows ? y_end - y0 : kRows;
     // Lanes past the last row repeat it; their results are not stored.
@@ -212,21 +180,11 @@ KELMORA_AVX512 void HorizontalAvx512(const Plane& source, const Plane& dest, con
     for (int64_t i0 = 0; i0 < dest.width; i0 += 16) {
       const int columns = dest.width - i0 < 16 ? static_cast<int>(dest.width - i0) : 16;
       __m512i packed[16];
-      if (long_lists) {
-        for (int c = 0; c < 16; c += 2) {
-          if (c < columns) {
-            FilterTwoColumns(table, i0 + c, columns - c, source.width, scratch, packed + c);
-          } else {
-            packed[c] = packed[c + 1] = _mm512_setzero_si512();
-          }
-        }
-      } else {
-        for (int c = 0; c < 16; c += 4) {
-          if (c < columns) {
-            FilterFourColumns(table, i0 + c, columns - c, source.width, scratch, packed + c);
-          } else {
-            packed[c] = packed[c + 1] = packed[c + 2] = packed[c + 3] = _mm512_setzero_si512();
-          }
+      for (int c = 0; c < 16; c += 4) {
+        if (c < columns) {
+          FilterFourColumns(table, i0 + c, columns - c, source.width, scratch, packed + c);
+        } else {
+          packed[c] = packed[c + 1] = packed[c + 2] = packed[c + 3] = _mm512_setzero_si512();
         }
       }
       Transpose16(packed);

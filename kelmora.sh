@@ -77,6 +77,7 @@ case "${1:-}" in
     seconds=${3:-300}
     configure_and_build build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKELMORA_FUZZ=ON \
       -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ --target "$target"
+    mkdir -p fuzz/crashers
     corpus="build-fuzz/corpus/$target"
     mkdir -p "$corpus"
     seeds=()

@@ -95,7 +95,8 @@ std::string CliUsage() {
          "  --help                       show this text\n"
          "\n"
          "Exit status: 0 for a complete gallery, 1 when the run failed or was cancelled\n"
-         "(Ctrl-C stops before the next image), 2 for a usage error.\n";
+         "(Ctrl-C stops before the next image) or when an --exif file cannot be read, 2 for\n"
+         "a usage error.\n";
 }
 
 }  // namespace kelmora

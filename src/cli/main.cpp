@@ -21,12 +21,21 @@ constexpr int kExitSuccess = 0;
 constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
 
+// Exit 1 when a file could not be opened at all; a file without metadata is no error.
 int PrintExifReports(const std::vector<std::string>& files) {
-  for (size_t i = 0; i < files.size(); ++i) {
-    if (i > 0) std::fputs("\n", stdout);
-    std::fputs(ExifReportText(files[i]).c_str(), stdout);
+  int status = kExitSuccess;
+  bool first = true;
+  for (const std::string& file : files) {
+    if (!IsExistingFile(file)) {
+      std::fprintf(stderr, "kelmora-cli: \"%s\" is not a file that can be read\n", file.c_str());
+      status = kExitFailure;
+      continue;
+    }
+    if (!first) std::fputs("\n", stdout);
+    first = false;
+    std::fputs(ExifReportText(file).c_str(), stdout);
   }
-  return kExitSuccess;
+  return status;
 }
 
 int RunGallery(const CliOptions& options) {

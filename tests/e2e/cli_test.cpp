@@ -316,6 +316,22 @@ TEST_F(CliTest, UsageErrorsExitWithTwo) {
   EXPECT_EQ(Run({"--version"}).exit_code, 0);
 }
 
+TEST_F(CliTest, ExifReportShowsTheCaptureDateTheGalleryUses) {
+  // The camera's DateTime (IFD0) wins over DateTimeOriginal 2008:05:30 15:56:01.
+  const std::string photo = (test::SamplesDir() / "jpg/Canon_40D.jpg").string();
+  const ChildResult result = Run({"--exif", photo});
+  EXPECT_EQ(result.exit_code, 0);
+  EXPECT_NE(result.out.find("File: " + photo + "\n"), std::string::npos) << result.out;
+  EXPECT_NE(result.out.find("Capture date: 2008-07-31 10:38:11\n"), std::string::npos);
+  EXPECT_NE(result.out.find("Model = Canon EOS 40D\n"), std::string::npos);
+
+  // A file that cannot be read is reported on stderr; the others are still shown.
+  const ChildResult missing = Run({"--exif", (In() / "nothing.jpg").string(), photo});
+  EXPECT_EQ(missing.exit_code, 1);
+  EXPECT_NE(missing.err.find("nothing.jpg"), std::string::npos) << missing.err;
+  EXPECT_NE(missing.out.find("Capture date: 2008-07-31 10:38:11\n"), std::string::npos);
+}
+
 TEST_F(CliTest, InterruptStopsBeforeTheNextImageAndKeepsTheWorkDone) {
   constexpr int kCount = 24;
   AddNoisyImages(kCount, 640, 480);

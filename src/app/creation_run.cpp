@@ -11,6 +11,7 @@
 
 #include "gallery/file_names.h"
 #include "gallery/image_export.h"
+#include "gallery/template_helpers.h"
 #include "localisation/lang_text.h"
 #include "platform/file_system.h"
 #include "platform/shell_files.h"
@@ -182,8 +183,8 @@ RunOutcome CreateGallery(const KM_Class& settings, KM_List& list, RunHost& host,
 }  // namespace
 
 std::string FirstPagePath(const KM_Class& settings) {
-  return PathWithDelimiter(settings.OutputPath) + settings.ThumbPagesName + "1" +
-         settings.WebSiteExtension;
+  return PathWithDelimiter(settings.OutputPath) +
+         PageFileName(settings.ThumbPagesName, 1, settings.WebSiteExtension);
 }
 
 RunOutcome ButtonDoCreateClick(const KM_Class& settings, KM_List& list, RunHost& host,

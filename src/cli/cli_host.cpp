@@ -50,12 +50,7 @@ CliHost::~CliHost() {
   std::signal(SIGTERM, SIG_DFL);
 }
 
-bool CliHost::CancelRequested() const {
-  return g_cancel_requested != 0;
-}
-
 void CliHost::ShowError(const std::string& text) {
-  error_reported_ = true;
   if (bar_drawn_) std::fputc('\n', stdout);
   bar_drawn_ = false;
   std::fflush(stdout);

@@ -34,16 +34,12 @@ class CliHost : public RunHost {
   void SetBusy(bool) override {}
   void OpenDocument(const std::string& path) override;
 
-  bool ErrorReported() const { return error_reported_; }
-  bool CancelRequested() const;
-
  private:
   void DrawBar(int position, const std::string& label);
 
   Options options_;
   bool terminal_ = false;
   bool bar_drawn_ = false;
-  bool error_reported_ = false;
   int maximum_ = 1;
   std::chrono::steady_clock::time_point started_;
 };

@@ -118,9 +118,8 @@ int KM_List::ScanInputFolder() {
         entry.ExifComment = std::move(comment);
       }
     } catch (const EKelmora&) {
-      // Unreadable metadata never stops a scan: the image keeps its file date.
-      entry.SortDate = entry.FileDate;
-      entry.ExifComment.clear();
+      // Unreadable metadata never stops a scan: the entry is changed only after every
+      // question was answered, so it keeps its file date and no comment.
     }
     AddEntry(std::move(entry));
   }

@@ -4,6 +4,7 @@
 #include "common/errors.h"
 #include "gallery/file_names.h"
 #include "gallery/km_list.h"
+#include "gallery/template_helpers.h"
 #include "platform/file_system.h"
 
 namespace kelmora {
@@ -35,11 +36,11 @@ void KM_List::CreateWebPages() const {
   std::string buffer;
   for (int k = 1; k <= thumbnail_pages; ++k) {
     ProcessTemplate(s.HTMLThumbnails, page, thumbnail_pages, k, s.ThumbPagesName);
-    SavePage(page, buffer, folder + s.ThumbPagesName + std::to_string(k) + s.WebSiteExtension);
+    SavePage(page, buffer, folder + PageFileName(s.ThumbPagesName, k, s.WebSiteExtension));
   }
   for (int n = 1; n <= count; ++n) {
     ProcessTemplate(s.HTMLImages, page, count, n, s.ImagePagesName);
-    SavePage(page, buffer, folder + s.ImagePagesName + std::to_string(n) + s.WebSiteExtension);
+    SavePage(page, buffer, folder + PageFileName(s.ImagePagesName, n, s.WebSiteExtension));
   }
 }
 

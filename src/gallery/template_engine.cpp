@@ -121,11 +121,6 @@ std::vector<std::string> ThumbnailTable(const KM_List& list, int page) {
   return lines;
 }
 
-std::string PageFileName(const std::string& page_name, int64_t number,
-                         const std::string& extension) {
-  return page_name + std::to_string(number) + extension;
-}
-
 std::array<std::string, kValueMacroCount> ValueMacroValues(const KM_List& list, int total_pages,
                                                            int current_page,
                                                            const std::string& page_name) {

@@ -71,6 +71,13 @@ void ReplaceMacro(std::string& line, std::string_view macro, std::string_view va
   }
 }
 
+std::string PageFileName(std::string_view page_name, int64_t number, std::string_view extension) {
+  std::string name(page_name);
+  name += std::to_string(number);
+  name += extension;
+  return name;
+}
+
 std::string ColorToHtml(TColor color) {
   const auto value = static_cast<uint32_t>(color);
   SystemColor rgb{static_cast<uint8_t>(value), static_cast<uint8_t>(value >> 8),

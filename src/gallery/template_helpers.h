@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -11,6 +12,9 @@ namespace kelmora {
 // line instead. The search goes on after each inserted value, so a value holding its own
 // macro is inserted once and never loops.
 void ReplaceMacro(std::string& line, std::string_view macro, std::string_view value);
+
+// The file of page number `number` in a set of pages: page_name + number + extension.
+std::string PageFileName(std::string_view page_name, int64_t number, std::string_view extension);
 
 // A colour as "#RRGGBB" with upper-case digits. Values with the top bit set are system
 // colours (index in the low byte); they resolve to the standard Windows 10 defaults, so a

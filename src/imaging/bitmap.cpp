@@ -1,14 +1,11 @@
 #include "imaging/bitmap.h"
 
 #include <array>
-#include <cerrno>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <utility>
 
 #include <sys/mman.h>
-#include <sys/stat.h>
 
 #include "common/errors.h"
 #include "imaging/bmp_loader.h"

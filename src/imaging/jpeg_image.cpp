@@ -2,16 +2,13 @@
 
 // jpeglib.h needs size_t and FILE declared first.
 #include <algorithm>
-#include <cerrno>
 #include <csetjmp>
 #include <cstddef>
 #include <cstdio>
-#include <memory>
 #include <new>
 #include <utility>
 
 #include <jpeglib.h>
-#include <sys/stat.h>
 
 #include <jerror.h>
 

@@ -1,8 +1,6 @@
 #include "imaging/tiff_file.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <optional>
@@ -60,10 +58,6 @@ constexpr uint32_t kMaxSamplesPerPixel = 16;
 constexpr char kIllegalDimensions[] = "TIFF: Illegal image dimensions";
 constexpr char kUnsupportedBits[] = "TIFF: Unsupported Bits Per Sample";
 constexpr char kUnsupportedPhotometric[] = "TIFF: Unsupported photometric interpretation";
-
-struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
 
 [[noreturn]] void Fail(const char* message) {
   throw EGraphicFormat(message);

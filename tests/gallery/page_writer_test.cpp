@@ -13,15 +13,17 @@ namespace {
 
 namespace fs = std::filesystem;
 
+std::set<std::string> FilesIn(const fs::path& folder) {
+  std::set<std::string> names;
+  for (const auto& entry : fs::directory_iterator(folder)) {
+    names.insert(entry.path().filename().string());
+  }
+  return names;
+}
+
 class PageWriter : public ::testing::Test {
  protected:
-  std::set<std::string> WrittenFiles() const {
-    std::set<std::string> names;
-    for (const auto& entry : fs::directory_iterator(dir.Path())) {
-      names.insert(entry.path().filename().string());
-    }
-    return names;
-  }
+  std::set<std::string> WrittenFiles() const { return FilesIn(dir.Path()); }
   test::TempDir dir;
   KM_Class settings = [this] {
     KM_Class s = test::DefaultGallerySettings();
@@ -53,11 +55,7 @@ TEST_F(PageWriter, OneThumbnailPagePerGridAndOneImagePagePerImage) {
     list.ClearList();
     test::AddImages(list, c.images);
     list.CreateWebPages();
-    Names written;
-    for (const auto& entry : fs::directory_iterator(out.Path())) {
-      written.insert(entry.path().filename().string());
-    }
-    EXPECT_EQ(written, c.files) << c.images << " images";
+    EXPECT_EQ(FilesIn(out.Path()), c.files) << c.images << " images";
   }
 }
 

@@ -4,7 +4,6 @@
 
 #include <filesystem>
 
-#include "common/errors.h"
 #include "support/test_support.h"
 
 namespace kelmora {

@@ -1,5 +1,6 @@
 #include "metadata/end_ind.h"
 
+#include <algorithm>
 #include <span>
 
 #include "common/byte_reader.h"
@@ -26,6 +27,14 @@ uint16_t tEndInd::ReadU16At(int64_t position) const {
 
 int32_t tEndInd::ReadU32At(int64_t position) const {
   return ReaderOf(Buffer, BigEndian).S32(OffsetOf(position));
+}
+
+std::string CopyAt(const std::string& data, int64_t position, int64_t count) {
+  if (count <= 0) return {};
+  position = std::max<int64_t>(position, 1);
+  if (position > static_cast<int64_t>(data.size())) return {};
+  // substr clips the count to the bytes that exist.
+  return data.substr(static_cast<size_t>(position - 1), static_cast<size_t>(count));
 }
 
 }  // namespace kelmora

@@ -20,4 +20,8 @@ class tEndInd {
   int32_t ReadU32At(int64_t position) const;
 };
 
+// Up to count bytes of data from a 1-based position, clipped to the bytes that exist; a
+// position before the first byte reads from the first byte.
+std::string CopyAt(const std::string& data, int64_t position, int64_t count);
+
 }  // namespace kelmora

@@ -50,25 +50,6 @@ constexpr uint16_t kTagInteropOffset = 0xA005;
 constexpr uint16_t kTypeAscii = 2;
 constexpr uint16_t kTypeUndefined = 7;
 
-// Up to count bytes of data from a 1-based position, clipped to the bytes that exist; a
-// position before the first byte reads from the first byte.
-std::string CopyAt(const std::string& data, int64_t position, int64_t count) {
-  if (count <= 0) return {};
-  position = std::max<int64_t>(position, 1);
-  if (position > static_cast<int64_t>(data.size())) return {};
-  const auto offset = static_cast<size_t>(position - 1);
-  const auto length = static_cast<size_t>(std::min<uint64_t>(
-      static_cast<uint64_t>(count), static_cast<uint64_t>(data.size() - offset)));
-  return data.substr(offset, length);
-}
-
-bool SameTextIgnoringCase(std::string_view a, std::string_view b) {
-  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
-    return lower(x) == lower(y);
-  });
-}
-
 bool IsListingMode(int32_t mode) {
   return mode == kDetailInfoText || mode == kDetailAll;
 }
@@ -303,7 +284,7 @@ double TImageInfo::ExifTextToDateTime(std::string_view text) {
 
 int32_t TImageInfo::FindTagIndex(std::string_view name) const {
   for (size_t i = 0; i < TagList.size(); ++i) {
-    if (SameTextIgnoringCase(TagList[i].Name, name)) return static_cast<int32_t>(i);
+    if (EqualIgnoringCase(TagList[i].Name, name)) return static_cast<int32_t>(i);
   }
   return -1;
 }

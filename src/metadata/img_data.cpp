@@ -237,10 +237,7 @@ void TimgData::ParseExifBytes(std::string data) {
   slot.Size = static_cast<int32_t>(std::min<size_t>(data.size(), INT32_MAX));
   slot.Data = std::move(data);
   SegmentCount = 1;
-  ExifSegRef = &slot;
-  ExifInfo = std::make_unique<TImageInfo>(*this, DetailMode);
-  Buffer = slot.Data;
-  ParseExifSegment();
+  EnterApp1Segment(slot);
 }
 
 bool TimgData::ReadTiffFile(const std::string& path) {

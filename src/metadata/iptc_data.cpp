@@ -1,8 +1,10 @@
 #include "metadata/iptc_data.h"
 
+#include <algorithm>
 #include <array>
 
 #include "metadata/img_data.h"
+#include "metadata/value_rendering.h"
 
 namespace kelmora {
 namespace {
@@ -57,13 +59,6 @@ constexpr uint16_t kKeywords = 25;
 constexpr uint8_t kDatasetMarker = 0x1C;
 constexpr std::string_view kPhotoshopSignature = "Photoshop 3.0";
 
-bool SameTextIgnoringCase(std::string_view a, std::string_view b) {
-  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
-    return lower(x) == lower(y);
-  });
-}
-
 uint8_t ByteAt(std::string_view data, size_t index) {
   return static_cast<uint8_t>(data[index]);
 }
@@ -78,7 +73,7 @@ int32_t TIPTCdata::IptcDictionarySize() {
 
 int32_t TIPTCdata::IptcDictionaryIndex(std::string_view name) {
   for (size_t i = 0; i < kIptcDictionary.size(); ++i) {
-    if (SameTextIgnoringCase(kIptcDictionary[i].Name, name)) return static_cast<int32_t>(i);
+    if (EqualIgnoringCase(kIptcDictionary[i].Name, name)) return static_cast<int32_t>(i);
   }
   return -1;
 }
@@ -95,7 +90,7 @@ TTagEntry TIPTCdata::IptcDictionaryRow(int32_t index) {
 
 int32_t TIPTCdata::FindIptcTag(std::string_view name) const {
   for (size_t i = 0; i < records_.size(); ++i) {
-    if (SameTextIgnoringCase(records_[i].Name, name)) return static_cast<int32_t>(i);
+    if (EqualIgnoringCase(records_[i].Name, name)) return static_cast<int32_t>(i);
   }
   return -1;
 }

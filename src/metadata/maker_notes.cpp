@@ -22,23 +22,6 @@ constexpr int64_t kTiffExifBase = -7;
 // make every entry copy the whole note; the walk gives up beyond this many value bytes.
 constexpr uint64_t kMaxValueBytesPerNote = 16u << 20;
 
-char UpperAscii(char c) {
-  return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
-std::string UpperAscii(std::string_view text) {
-  std::string upper(text);
-  std::transform(upper.begin(), upper.end(), upper.begin(), [](char c) { return UpperAscii(c); });
-  return upper;
-}
-
-// Up to count bytes of data from 1-based position (before the first byte: from the first).
-std::string CopyClipped(const std::string& data, int64_t position, int64_t count) {
-  if (position < 1) position = 1;
-  if (count <= 0 || position > static_cast<int64_t>(data.size())) return std::string();
-  return data.substr(static_cast<size_t>(position - 1), static_cast<size_t>(count));
-}
-
 // The character after the first blank of the model name, or its first character.
 char ModelSeriesLetter(const std::string& model) {
   size_t blank = model.find(' ');
@@ -96,10 +79,10 @@ class TBufferSwap {
 }  // namespace
 
 bool TmsInfo::DecodeMakerNote() {
-  const std::string make = UpperAscii(std::string_view(info_.CameraMake).substr(0, 5));
+  const std::string_view make = std::string_view(info_.CameraMake).substr(0, 5);
   auto layout =
       std::find_if(MakerDispatch.begin(), MakerDispatch.end(), [&](const TMakerLayout& l) {
-        return l.make == make && ConditionHolds(l.condition, info_, readingTiff_);
+        return EqualIgnoringCase(l.make, make) && ConditionHolds(l.condition, info_, readingTiff_);
       });
   if (layout == MakerDispatch.end()) return false;
 
@@ -152,12 +135,12 @@ void TmsInfo::WalkMakerDirectory(TImageInfo& info, const std::string& note,
 
     const TTagRow* row = FirstRowOf(table, tag);
     const std::string label = row ? std::string(row->Desc) : std::string("Unknown");
-    if (UpperAscii(label) == "SKIP" || !buildList) continue;
+    if (EqualIgnoringCase(label, "Skip") || !buildList) continue;
 
     const bool inNote = position >= 1 && position + size - 1 <= noteSize;
     std::string raw =
         inNote ? noteBytes.substr(static_cast<size_t>(position - 1), static_cast<size_t>(size))
-               : CopyClipped(spillData, spillBase + offset, size);
+               : CopyAt(spillData, spillBase + offset, size);
     valueBytes += raw.size() + kEntrySize;
     if (valueBytes > kMaxValueBytesPerNote) throw EKelmora("maker note values too large");
 

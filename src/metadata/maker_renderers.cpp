@@ -96,10 +96,9 @@ std::string ArrayListing(const std::string& text, const std::array<TCanonItem, N
 std::array<double, 4> FourRatios(std::string_view text) {
   std::array<double, 4> values{};
   for (double& value : values) {
-    size_t separator = text.find(", ");
-    value = RatioOfText(text.substr(0, separator));
-    text =
-        separator == std::string_view::npos ? std::string_view() : text.substr(separator + 1, 64);
+    const auto [head, rest] = SplitRationalList(text);
+    value = RatioOfText(head);
+    text = rest;
   }
   return values;
 }

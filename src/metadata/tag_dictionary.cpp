@@ -319,16 +319,6 @@ bool IsUpper(char c) {
   return c >= 'A' && c <= 'Z';
 }
 
-char LowerAscii(char c) {
-  return IsUpper(c) ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool EqualIgnoringCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return LowerAscii(x) == LowerAscii(y);
-         });
-}
-
 struct DisplayNames {
   std::vector<std::string> main;
   std::vector<std::string> gps;

@@ -101,14 +101,6 @@ size_t Utf8SequenceAt(std::string_view text, size_t i) {
   return length;
 }
 
-// The text before the first ", " (all of it when there is none) and the text from the
-// character after that comma on, at most kMaxRationalListPiece characters.
-std::pair<std::string_view, std::string_view> SplitRationalList(std::string_view text) {
-  size_t separator = text.find(", ");
-  if (separator == std::string_view::npos) return {text, std::string_view()};
-  return {text.substr(0, separator), text.substr(separator + 1, kMaxRationalListPiece)};
-}
-
 std::string AppendFormatted(const char* pattern, double a, double b, double c) {
   char buffer[256];
   int length = std::snprintf(buffer, sizeof buffer, pattern, a, b, c);
@@ -141,6 +133,18 @@ std::string_view TrimBlanks(std::string_view text) {
   while (first < last && static_cast<uint8_t>(text[first]) <= ' ') ++first;
   while (last > first && static_cast<uint8_t>(text[last - 1]) <= ' ') --last;
   return text.substr(first, last - first);
+}
+
+bool EqualIgnoringCase(std::string_view a, std::string_view b) {
+  auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
+  return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                    [&](char x, char y) { return lower(x) == lower(y); });
+}
+
+std::pair<std::string_view, std::string_view> SplitRationalList(std::string_view text) {
+  size_t separator = text.find(", ");
+  if (separator == std::string_view::npos) return {text, std::string_view()};
+  return {text.substr(0, separator), text.substr(separator + 1, kMaxRationalListPiece)};
 }
 
 int TypeSize(uint16_t type) {

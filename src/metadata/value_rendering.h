@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace kelmora {
 
@@ -39,6 +40,13 @@ std::optional<int32_t> ParseDecimalInt(std::string_view text);
 
 // text without leading and trailing blanks and control characters.
 std::string_view TrimBlanks(std::string_view text);
+
+// True when a and b differ at most in the letter case of ASCII letters.
+bool EqualIgnoringCase(std::string_view a, std::string_view b);
+
+// The text before the first ", " of a list of rationals (all of it when there is none) and
+// the text from the character after that comma on, at most 64 characters.
+std::pair<std::string_view, std::string_view> SplitRationalList(std::string_view text);
 
 // Special renderers of the EXIF dictionaries: each receives the generic rendered text.
 std::string ComponentsText(const std::string& text);

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <vector>
 
 #include "common/day_number.h"
 #include "support/test_support.h"
@@ -35,7 +34,7 @@ Bytes IptcApp13() {
 
 std::string WriteFile(const test::TempDir& dir, const std::string& name, const Bytes& bytes) {
   const std::string path = dir / name;
-  test::WriteBytes(path, std::vector<uint8_t>(bytes.begin(), bytes.end()));
+  test::WriteText(path, bytes);
   return path;
 }
 

@@ -82,7 +82,7 @@ TEST_P(ScanTest, FindsTheMetadataSegments) {
   const ScanCase& c = GetParam();
   const std::string path = dir_ / "photo.jpg";
   const Bytes jpeg = Jpeg(c.segments);
-  test::WriteBytes(path, std::vector<uint8_t>(jpeg.begin(), jpeg.end()));
+  test::WriteText(path, jpeg);
   TimgData meta(kDetailAll);
   EXPECT_EQ(meta.ReadImageFile(path), c.result) << c.name;
   EXPECT_EQ(meta.StatusText, c.result ? "<none>" : "Not an EXIF file") << c.name;
@@ -172,7 +172,7 @@ class ContainerTest : public testing::Test {
  protected:
   std::string Write(const std::string& name, const Bytes& bytes) {
     const std::string path = dir_ / name;
-    test::WriteBytes(path, std::vector<uint8_t>(bytes.begin(), bytes.end()));
+    test::WriteText(path, bytes);
     return path;
   }
   test::TempDir dir_;

@@ -59,7 +59,7 @@ case "${1:-}" in
     ;;
   test)
     install_packages "${build_packages[@]}" "${test_packages[@]}"
-    configure_and_build build-test -DCMAKE_BUILD_TYPE=Debug -DKELMORA_SANITIZE=ON \
+    configure_and_build build-test -DCMAKE_BUILD_TYPE=Debug -DKELMORA_SANITIZE=ON -DKELMORA_WERROR=ON \
       -DKELMORA_BUILD_BENCH=OFF
     cd build-test
     # LeakSanitizer cannot run where ptrace is forbidden (some containers); check once so

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <string>
 
-#include "app/run_host.h"
+#include "shell/run_host.h"
 
 namespace kelmora {
 

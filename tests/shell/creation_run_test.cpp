@@ -1,4 +1,4 @@
-#include "app/creation_run.h"
+#include "shell/creation_run.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "app/creation_run.h"
+#include "shell/creation_run.h"
 
 namespace kelmora {
 

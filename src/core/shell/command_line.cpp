@@ -1,4 +1,4 @@
-#include "app/command_line.h"
+#include "shell/command_line.h"
 
 #include "localisation/lang_text.h"
 #include "settings/ini_text.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/run_host.h"
+#include "shell/run_host.h"
 #include "gallery/km_list.h"
 #include "settings/km_class.h"
 

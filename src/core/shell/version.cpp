@@ -1,4 +1,4 @@
-#include "core/version.h"
+#include "shell/version.h"
 
 namespace kelmora {
 

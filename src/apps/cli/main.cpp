@@ -3,13 +3,13 @@
 #include <string>
 #include <vector>
 
-#include "app/command_line.h"
-#include "app/creation_run.h"
-#include "app/exif_metadata_reader.h"
-#include "app/startup.h"
+#include "shell/command_line.h"
+#include "shell/creation_run.h"
+#include "shell/exif_metadata_reader.h"
+#include "shell/startup.h"
 #include "cli/cli_host.h"
 #include "cli/cli_options.h"
-#include "core/version.h"
+#include "shell/version.h"
 #include "gallery/km_list.h"
 #include "metadata/exif_report.h"
 #include "platform/file_system.h"

@@ -76,6 +76,9 @@ boolean FillInputBuffer(j_decompress_ptr info) {
     got = source->file->ReadAt(source->position, source->buffer);
   } catch (...) {
     source->read_error = std::current_exception();
+  }
+  // Outside the handler: error_exit jumps and never returns.
+  if (source->read_error) {
     info->err->msg_code = JERR_FILE_READ;
     info->err->error_exit(reinterpret_cast<j_common_ptr>(info));
   }
@@ -330,6 +333,15 @@ void TJPEGImage::TakeData(std::vector<uint8_t>&& data) {
 }
 
 void TJPEGImage::AssignTo(TBitmap& bitmap) const {
+  try {
+    Decode(bitmap);
+  } catch (const std::bad_alloc&) {
+    throw EOutOfMemory(
+        NotEnoughMemoryText(static_cast<uint64_t>(width_), static_cast<uint64_t>(height_)));
+  }
+}
+
+void TJPEGImage::Decode(TBitmap& bitmap) const {
   if (bitmap_) {
     bitmap = *bitmap_;
     return;

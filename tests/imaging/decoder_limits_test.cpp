@@ -203,5 +203,18 @@ TEST(RegularFilesOnly, DecodersRefuseFifosAndFoldersWithoutWaiting) {
   }
 }
 
+TEST(RegularFilesOnly, AReadErrorInsideTheJpegDecoderIsAFileError) {
+  // /proc/self/mem is a regular file whose first bytes cannot be read.
+  test::TempDir dir;
+  const std::string link = dir / "io.jpg";
+  std::filesystem::create_symlink("/proc/self/mem", link);
+  try {
+    DecodeFile(Format::kJpeg, link);
+    ADD_FAILURE() << "no error";
+  } catch (const EFileError& error) {
+    EXPECT_EQ(error.Reason(), "Input/output error");
+  }
+}
+
 }  // namespace
 }  // namespace kelmora

@@ -403,20 +403,26 @@ TEST(JpegImageTest, ProgressiveFileWithEndlessScansIsRefused) {
 }
 
 TEST(JpegImageTest, EncodeErrorsRaiseEjpeg) {
-  const auto code_for = [](TBitmap bitmap) {
+  using Error = std::pair<int, std::string>;
+  const auto error_for = [](TBitmap bitmap) {
     TJPEGImage jpeg;
     jpeg.Assign(std::move(bitmap));
     try {
       jpeg.SaveToBytes();
     } catch (const EJPEG& error) {
-      return error.Code();
+      return Error(error.Code(), error.what());
     }
-    return 0;
+    return Error(0, "");
   };
-  EXPECT_EQ(code_for(TBitmap()), JERR_EMPTY_IMAGE);
+  const auto expected = [](int code, const std::string& explanation) {
+    return Error(code, "JPEG-Fehler #" + std::to_string(code) + ": " + explanation);
+  };
+  EXPECT_EQ(error_for(TBitmap()),
+            expected(JERR_EMPTY_IMAGE, "Empty JPEG image (DNL not supported)"));
   TBitmap wide;
   wide.SetSize(70000, 1);
-  EXPECT_EQ(code_for(std::move(wide)), JERR_IMAGE_TOO_BIG);
+  EXPECT_EQ(error_for(std::move(wide)),
+            expected(JERR_IMAGE_TOO_BIG, "Maximum supported image dimension is 65500 pixels"));
 }
 
 TEST(JpegImageTest, DamagedDataDecodesAsLibjpegRecoversIt) {

@@ -458,7 +458,11 @@ std::vector<uint8_t> TJPEGImage::SaveToBytes() const {
                       colour_space,
                       std::clamp(CompressionQuality, 1, 100),
                       rows.data()};
-  if (!StepEncode(c, job)) throw EJPEG(c.error.pub.msg_code);
+  if (!StepEncode(c, job)) {
+    char explanation[JMSG_LENGTH_MAX] = {};
+    c.error.pub.format_message(reinterpret_cast<j_common_ptr>(&c.info), explanation);
+    throw EJPEG(c.error.pub.msg_code, explanation);
+  }
   return out;
 }
 

@@ -31,7 +31,8 @@ TBitmap DecodeSourceImage(const KM_ListElement& entry);
 // Writes the entry's output files from its decoded source: the full-size copy (with
 // CopyOrgSizedImages), the thumbnail (always Lanczos3, always re-encoded) and the resized
 // image (the filter of FilterIndex, or a byte copy of a JPEG that already fits). Sets the
-// entry's Width and Height. `source` is converted to 24-bit on the way.
+// entry's Width and Height. `source` is converted to 24-bit on the way. Every file is
+// written whole or not at all; a copy or write that fails raises EFileError naming it.
 void WriteExportedImages(const KM_Class& settings, KM_ListElement& entry, TBitmap& source);
 
 // Both steps for one entry.

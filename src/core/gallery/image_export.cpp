@@ -6,17 +6,34 @@
 #include "common/errors.h"
 #include "common/rounding.h"
 #include "gallery/file_names.h"
+#include "imaging/declared_size.h"
 #include "imaging/filters.h"
 #include "imaging/jpeg_image.h"
 #include "imaging/resample.h"
 #include "imaging/tiff_file.h"
 #include "platform/atomic_file.h"
+#include "platform/file_system.h"
 
 namespace kelmora {
 namespace {
 
 // Every caller of the resampler uses the same window, whatever the filter's own support.
 constexpr float kSupport = 3.0f;
+
+// The header of every format lies within the start of the file, unless a JPEG carries more
+// metadata than this before its frame header; its size is then unknown.
+constexpr size_t kHeaderProbeBytes = size_t{256} << 10;
+
+ImageFormat FormatOf(const KM_ListElement& entry) {
+  switch (entry.ImageKind) {
+    case kImageKindBmp:
+      return ImageFormat::kBmp;
+    case kImageKindTiff:
+      return ImageFormat::kTiff;
+    default:
+      return ImageFormat::kJpeg;
+  }
+}
 
 // The side that follows the aspect ratio, rounded half to even in extended precision. A
 // picture so thin that the side would vanish keeps one pixel.
@@ -93,6 +110,17 @@ TBitmap DecodeSourceImage(const KM_ListElement& entry) {
     }
   }
   return source;
+}
+
+std::optional<uint64_t> DeclaredSourceBytes(const KM_ListElement& entry) {
+  try {
+    const std::vector<uint8_t> head = ReadFileHead(entry.FullPath, kHeaderProbeBytes);
+    const std::optional<DeclaredSize> size = ReadDeclaredSize(head, FormatOf(entry));
+    if (size) return WorkingBitmapBytes(*size);
+  } catch (const EKelmora&) {
+    // The decoder meets the same problem and reports it.
+  }
+  return std::nullopt;
 }
 
 void WriteExportedImages(const KM_Class& settings, KM_ListElement& entry, TBitmap& source) {

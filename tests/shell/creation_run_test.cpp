@@ -7,6 +7,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <ostream>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -444,6 +445,10 @@ struct PageNamesCase {
   std::string thumb_pages, image_pages, extension, error;
 };
 
+void PrintTo(const PageNamesCase& c, std::ostream* out) {
+  *out << c.name;
+}
+
 class PageNamesTest : public CreationRunTest, public testing::WithParamInterface<PageNamesCase> {};
 
 TEST_P(PageNamesTest, EndTheRunBeforeAnythingIsWritten) {
@@ -478,7 +483,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, PageNamesTest, testing::Values(
                   "Two files of this gallery would be written as \"n_img01.jpg\": choose other page names or another extension"},
     PageNamesCase{"PagesDifferOnlyByDigits", "image1", "image", ".htm",
                   "Two files of this gallery would be written as \"image11.htm\": choose other page names or another extension"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& item) { return std::string(item.param.name); });
 // clang-format on
 
 TEST_F(CreationRunTest, PicturesWithTheSameOutputNamesGetANumberedSuffix) {

@@ -12,17 +12,13 @@
 #include "imaging/resample.h"
 #include "imaging/tiff_file.h"
 #include "platform/atomic_file.h"
-#include "platform/file_system.h"
+#include "platform/regular_file.h"
 
 namespace kelmora {
 namespace {
 
 // Every caller of the resampler uses the same window, whatever the filter's own support.
 constexpr float kSupport = 3.0f;
-
-// The header of every format lies within the start of the file, unless a JPEG carries more
-// metadata than this before its frame header; its size is then unknown.
-constexpr size_t kHeaderProbeBytes = size_t{256} << 10;
 
 ImageFormat FormatOf(const KM_ListElement& entry) {
   switch (entry.ImageKind) {
@@ -114,9 +110,13 @@ TBitmap DecodeSourceImage(const KM_ListElement& entry) {
 
 std::optional<uint64_t> DeclaredSourceBytes(const KM_ListElement& entry) {
   try {
-    const std::vector<uint8_t> head = ReadFileHead(entry.FullPath, kHeaderProbeBytes);
-    const std::optional<DeclaredSize> size = ReadDeclaredSize(head, FormatOf(entry));
-    if (size) return WorkingBitmapBytes(*size);
+    const RegularFileReader file(entry.FullPath);
+    const ReadFilePiece read = [&file](uint64_t offset, size_t length) {
+      return file.ReadAt(offset, length);
+    };
+    if (const std::optional<DeclaredSize> size = ReadDeclaredSize(read, FormatOf(entry))) {
+      return WorkingBitmapBytes(*size);
+    }
   } catch (const EKelmora&) {
     // The decoder meets the same problem and reports it.
   }

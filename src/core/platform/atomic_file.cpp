@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "common/errors.h"
+#include "platform/regular_file.h"
 
 namespace kelmora {
 namespace {
@@ -133,20 +134,6 @@ Destination ResolveDestination(const std::string& requested, LinkHandling links)
   destination.has_old = true;
   destination.old = info;
   return destination;
-}
-
-// Opens a file for reading only when it is a regular file: opening a FIFO would wait for a
-// writer that never comes.
-int OpenRegularFile(const std::string& path) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (fd < 0) ThrowFileError("Cannot open file", path, errno);
-  struct stat info {};
-  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-    ::close(fd);
-    throw EFileError("Cannot open file", path, "not a regular file");
-  }
-  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-  return fd;
 }
 
 class FdCloser {

@@ -437,6 +437,27 @@ TEST_F(CreationRunTest, OutputThatWouldReplaceAnInputEndsTheRunBeforeWriting) {
   }
 }
 
+TEST_F(CreationRunTest, AdditionalElementsNeverReplaceAnInput) {
+  WriteSmallJpeg(In() / "a.jpg", 10);
+  const std::vector<uint8_t> picture = test::ReadBytes(In() / "a.jpg");
+  const fs::path extra = dir_.Path() / "extra";
+  fs::create_directory(extra);
+  test::WriteText(extra / "a.jpg", "not the picture");
+  settings_.OutputPath = settings_.InputPath;
+  settings_.AdditionalPath = extra.string();
+  EXPECT_EQ(Run(), RunOutcome::kFailed);
+  const Strings errors = host_.Only("error");
+  ASSERT_EQ(errors.size(), 1u);
+  EXPECT_NE(errors[0].find("\"" + In().string() + "/a.jpg\" of \"" + extra.string() + "/a.jpg\""),
+            std::string::npos)
+      << errors[0];
+  EXPECT_EQ(test::ReadBytes(In() / "a.jpg"), picture);
+  EXPECT_FALSE(fs::exists(In() / "page1.htm"));
+  // Pages only copies nothing, so nothing is in the way.
+  EXPECT_EQ(Run(CreationMode::kPagesOnly), RunOutcome::kCompleted);
+  EXPECT_EQ(test::ReadBytes(In() / "a.jpg"), picture);
+}
+
 // Page names and the extension come from a settings file, which may come from anyone: what
 // would write outside the output folder, or write two files under one name, ends the run
 // before anything is written.

@@ -123,7 +123,7 @@ RunOutcome ExportImages(const KM_Class& settings, KM_List& list, RunHost& host, 
     KM_ListElement& entry = list.Entry(i);
     DecodedSource current = next ? next->get() : Decode(entry);
     next.reset();
-    if (i < last) {
+    if (i < last && !current.error) {  // a picture that failed ends the run
       const KM_ListElement& upcoming = list.Entry(i + 1);
       const std::optional<uint64_t> upcoming_bytes = DeclaredSourceBytes(upcoming);
       if (upcoming_bytes && HeldBytes(current) + *upcoming_bytes <= budget) {

@@ -110,9 +110,11 @@ TBitmap DecodeSourceImage(const KM_ListElement& entry) {
 
 std::optional<uint64_t> DeclaredSourceBytes(const KM_ListElement& entry) {
   try {
-    const RegularFileReader file(entry.FullPath);
+    const RegularFile file(entry.FullPath);
     const ReadFilePiece read = [&file](uint64_t offset, size_t length) {
-      return file.ReadAt(offset, length);
+      std::vector<uint8_t> piece(length);
+      piece.resize(file.ReadAt(offset, piece));
+      return piece;
     };
     if (const std::optional<DeclaredSize> size = ReadDeclaredSize(read, FormatOf(entry))) {
       return WorkingBitmapBytes(*size);

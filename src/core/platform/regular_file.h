@@ -2,31 +2,33 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
-#include <vector>
 
 namespace kelmora {
 
-// Opens a file for reading only when it is a regular file (or a link to one): opening a
-// FIFO would wait for a writer that may never come. Returns the descriptor; raises
-// EFileError naming the path otherwise.
-int OpenRegularFile(const std::string& path);
-
-// Reads pieces of a regular file by position.
-class RegularFileReader {
+// A regular file open for reading. Opening never waits: a FIFO, a device or a folder is
+// refused before a byte is read, so a pipe named like a picture cannot stall a run.
+class RegularFile {
  public:
-  explicit RegularFileReader(const std::string& path);
-  ~RegularFileReader();
-  RegularFileReader(const RegularFileReader&) = delete;
-  RegularFileReader& operator=(const RegularFileReader&) = delete;
+  // Raises EFileError naming the path and the reason ("not a regular file" for anything
+  // but a regular file).
+  explicit RegularFile(const std::string& path);
+  ~RegularFile();
+  RegularFile(const RegularFile&) = delete;
+  RegularFile& operator=(const RegularFile&) = delete;
 
-  // Up to length bytes from offset; fewer at the end of the file. Raises EFileError on a
-  // read error.
-  std::vector<uint8_t> ReadAt(uint64_t offset, size_t length) const;
+  const std::string& Path() const { return path_; }
+  // The size when the file was opened.
+  uint64_t Size() const { return size_; }
+  // Copies up to out.size() bytes from offset into out and returns how many; fewer only at
+  // the end of the file. A file that cannot be read raises EFileError.
+  size_t ReadAt(uint64_t offset, std::span<uint8_t> out) const;
 
  private:
   std::string path_;
   int fd_ = -1;
+  uint64_t size_ = 0;
 };
 
 }  // namespace kelmora

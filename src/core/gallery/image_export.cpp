@@ -8,8 +8,10 @@
 #include "common/errors.h"
 #include "common/rounding.h"
 #include "gallery/file_names.h"
+#include "gallery/location_free_copy.h"
 #include "imaging/filters.h"
 #include "imaging/jpeg_image.h"
+#include "imaging/orientation.h"
 #include "imaging/resample.h"
 #include "imaging/tiff_file.h"
 
@@ -33,6 +35,12 @@ bool CopyFileReplacing(const std::string& from, const std::string& to) {
   std::error_code error;
   std::filesystem::copy_file(from, to, std::filesystem::copy_options::overwrite_existing, error);
   return !error;
+}
+
+// A JPEG published as it is: byte for byte, or without its GPS position when the settings
+// ask for that.
+bool PublishJpegCopy(const KM_Class& settings, const std::string& from, const std::string& to) {
+  return settings.StripLocation ? CopyWithoutLocation(from, to) : CopyFileReplacing(from, to);
 }
 
 template <typename Bitmap>
@@ -105,6 +113,9 @@ TBitmap DecodeSourceImage(const KM_ListElement& entry) {
 void WriteExportedImages(const KM_Class& settings, KM_ListElement& entry, TBitmap& source) {
   const std::string folder = PathWithDelimiter(settings.OutputPath);
   const bool is_jpeg = entry.ImageKind == kImageKindJpeg;
+  // Sizes, bounds and every re-encoded output follow the upright picture; byte copies keep
+  // the file's own orientation tag, which browsers apply.
+  if (settings.AutoRotate) OrientUpright(source, entry.Details.orientation);
   const int32_t width = source.Width();
   const int32_t height = source.Height();
   entry.Width = width;
@@ -114,7 +125,7 @@ void WriteExportedImages(const KM_Class& settings, KM_ListElement& entry, TBitma
   if (settings.CopyOrgSizedImages) {
     if (is_jpeg) {
       // A copy that fails ends this entry quietly: no thumbnail and no resized image.
-      if (!CopyFileReplacing(entry.FullPath, folder + entry.BigName)) return;
+      if (!PublishJpegCopy(settings, entry.FullPath, folder + entry.BigName)) return;
     } else {
       EncodeJpeg(source, settings.QualityImages, folder + entry.BigName);
     }
@@ -130,7 +141,7 @@ void WriteExportedImages(const KM_Class& settings, KM_ListElement& entry, TBitma
         FilterByIndex(settings.FilterIndex), settings.QualityImages, normal_path);
   } else if (is_jpeg) {
     // A JPEG that already fits is published as it is; a failed copy is not an error.
-    CopyFileReplacing(entry.FullPath, normal_path);
+    PublishJpegCopy(settings, entry.FullPath, normal_path);
   } else {
     EncodeJpeg(source, settings.QualityImages, normal_path);
   }

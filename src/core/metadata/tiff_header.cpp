@@ -15,7 +15,7 @@ TiffDirectoryWindow FirstTiffDirectoryWindow(bool big_endian, const uint8_t (&he
   const int64_t offset =
       big_endian ? (int64_t{o[0]} << 24) | (int64_t{o[1]} << 16) | (int64_t{o[2]} << 8) | o[3]
                  : (int64_t{o[3]} << 24) | (int64_t{o[2]} << 16) | (int64_t{o[1]} << 8) | o[0];
-  if (offset < 8) return window;  // no directory there: read from offset 8 as always
+  if (offset <= 8) return window;  // at 8, or nothing there: read from offset 8 as always
   if (offset + 2 > file_size) return {false, 0, 0};
   // The directory and what usually follows it (its values, the Exif directory) are read;
   // a file shorter than that is read to its end.

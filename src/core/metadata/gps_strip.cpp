@@ -104,16 +104,21 @@ bool StripGpsFromTiff(std::span<uint8_t> tiff) {
     const uint64_t count = reader.U16(gps);
     const Range table{gps, gps + 2 + kEntrySize * count};
     reader.Require(table.begin, table.end - table.begin);
-    // A directory laid over IFD0 comes only from damaged data; emptying it would destroy
-    // the other tags.
-    if (count == 0 || table.Overlaps(ifd0.begin, ifd0.end)) return false;
+    // A directory laid over the header or IFD0 comes only from damaged data; emptying it
+    // would destroy the other tags.
+    const Range header{0, 8};
+    if (count == 0 || table.Overlaps(ifd0.begin, ifd0.end) ||
+        table.Overlaps(header.begin, header.end)) {
+      return false;
+    }
     for (uint64_t i = 0; i < count; ++i) {
       const uint64_t entry = gps + 2 + kEntrySize * i;
       const uint64_t size = uint64_t{reader.U32(entry + 4)} *
                             static_cast<uint64_t>(std::max(0, TypeSize(reader.U16(entry + 2))));
       if (size <= 4) continue;  // the value lies in the entry, which is zeroed below
       const uint64_t value = reader.U32(entry + 8);
-      if (reader.Contains(value, size) && !ifd0.Overlaps(value, value + size)) {
+      if (reader.Contains(value, size) && !ifd0.Overlaps(value, value + size) &&
+          !header.Overlaps(value, value + size)) {
         Zero(tiff, value, size);
       }
     }

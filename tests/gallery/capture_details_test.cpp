@@ -57,7 +57,8 @@ TEST(CaptureDetails, ExposureTextShowsThePartsPresent) {
     CaptureDetails details;
     std::string text;
   } cases[] = {
-      {details({1, 250}, {8, 1}, 100, {50, 1}), "1/250 s \xC2\xB7 f/8 \xC2\xB7 ISO 100 \xC2\xB7 50 mm"},
+      {details({1, 250}, {8, 1}, 100, {50, 1}),
+       "1/250 s \xC2\xB7 f/8 \xC2\xB7 ISO 100 \xC2\xB7 50 mm"},
       {details({10, 2500}, {28, 10}, 0, {58, 10}), "1/250 s \xC2\xB7 f/2.8 \xC2\xB7 5.8 mm"},
       {details({2, 1}, {}, 0, {}), "2 s"},
       {details({13, 10}, {}, 0, {}), "1.3 s"},

@@ -103,9 +103,8 @@ TEST_F(TemplateEngine, CellLinesAndSubtitles) {
       EncodeDayNumber(2004, 5, 6, 7, 8, 59);
   settings.ColsCount = settings.RowsCount = 1;
   const std::pair<int, std::string> subtitles[] = {
-      {0, "    "},         {1, "    <br>a.b.jpg"}, {2, "    <br>a.b"},
-      {3, "    <br>nice"}, {4, "    <br>0"},       {5, "    <br>2004-05-06 07:08"},
-      {6, "    "},         {-1, "    "},
+      {0, "    "},      {1, "    <br>a.b.jpg"},          {2, "    <br>a.b"}, {3, "    <br>nice"},
+      {4, "    <br>0"}, {5, "    <br>2004-05-06 07:08"}, {6, "    "},        {-1, "    "},
   };
   for (const auto& [index, subtitle] : subtitles) {
     settings.SubtitleIndex = index;

@@ -18,7 +18,9 @@ struct PixelGrid {
   size_t pixel_bytes = 0;
   std::vector<std::vector<uint8_t>> pixels;  // row-major, one byte vector per pixel
 
-  std::vector<uint8_t>& At(int32_t x, int32_t y) { return pixels[size_t(y) * size_t(width) + size_t(x)]; }
+  std::vector<uint8_t>& At(int32_t x, int32_t y) {
+    return pixels[size_t(y) * size_t(width) + size_t(x)];
+  }
   const std::vector<uint8_t>& At(int32_t x, int32_t y) const {
     return pixels[size_t(y) * size_t(width) + size_t(x)];
   }

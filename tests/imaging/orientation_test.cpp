@@ -46,9 +46,7 @@ TEST_P(OrientationTest, MatchesTheOrientationsMeaningInEveryFormat) {
       {"32-bit", PixelFormat::k32Bit},
       {"8-bit palette", PixelFormat::k8Bit},
   };
-  const struct {
-    int32_t width, height;
-  } sizes[] = {{1, 1}, {5, 3}, {3, 5}, {131, 67}};
+  const struct { int32_t width, height; } sizes[] = {{1, 1}, {5, 3}, {3, 5}, {131, 67}};
   for (const FormatCase& f : formats) {
     for (const auto& size : sizes) {
       TBitmap bitmap = NumberedPicture(f.format, size.width, size.height);
@@ -76,7 +74,8 @@ TEST_P(OrientationTest, NarrowPalettePicturesKeepTheirColours) {
     bitmap.SetPalette({{0, 0, 0}, {255, 255, 255}, {10, 20, 30}, {40, 50, 60}});
     bitmap.SetSize(13, 6);
     for (int32_t y = 0; y < 6; ++y) {
-      for (size_t b = 0; b < bitmap.BytesPerRow(); ++b) bitmap.ScanLine(y)[b] = uint8_t(y * 37 + b * 11);
+      for (size_t b = 0; b < bitmap.BytesPerRow(); ++b)
+        bitmap.ScanLine(y)[b] = uint8_t(y * 37 + b * 11);
     }
     TBitmap wide = bitmap;
     wide.SetPixelFormat(PixelFormat::k8Bit);
@@ -92,8 +91,9 @@ TEST_P(OrientationTest, NarrowPalettePicturesKeepTheirColours) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(AllEight, OrientationTest, testing::Range(1, 9),
-                         [](const auto& item) { return "Orientation" + std::to_string(item.param); });
+INSTANTIATE_TEST_SUITE_P(AllEight, OrientationTest, testing::Range(1, 9), [](const auto& item) {
+  return "Orientation" + std::to_string(item.param);
+});
 
 TEST(Orientation, ValuesOutsideOneToEightChangeNothing) {
   for (int orientation : {0, 9, -1, 65535}) {

@@ -40,7 +40,7 @@ std::string TagsBesidesLocation(const std::string& listing) {
 }
 
 struct StripCase {
-  const char* file;  // under tests/data
+  const char* file;   // under tests/data
   bool has_position;  // the source carries a position exiftool can read
   bool has_gps;       // the source has a GPS directory, with or without a position
 };
@@ -74,14 +74,15 @@ TEST_P(StripGpsSampleTest, ExiftoolFindsNoPositionAndEverythingElseStays) {
 INSTANTIATE_TEST_SUITE_P(Samples, StripGpsSampleTest,
                          testing::Values(StripCase{"made/nikon-e950-gps.jpg", true, true},
                                          StripCase{"samples/jpg/Kodak_CX7530.jpg", true, true},
-                                         StripCase{"samples/jpg/exif-org/nikon-e950.jpg", false, false},
+                                         StripCase{"samples/jpg/exif-org/nikon-e950.jpg", false,
+                                                   false},
                                          StripCase{"samples/jpg/Canon_40D.jpg", false, true}));
 
 // A little-endian TIFF structure with IFD0 (one GPSInfo entry) and a GPS directory of one
 // latitude entry whose three rationals lie behind it.
 Bytes TiffWithGps(uint32_t gps_offset) {
-  Bytes t = {'I', 'I', 42, 0, 8, 0, 0, 0,
-             1, 0, 0x25, 0x88, 4, 0, 1, 0, 0, 0, uint8_t(gps_offset), 0, 0, 0, 0, 0, 0, 0};
+  Bytes t = {'I', 'I', 42, 0, 8, 0, 0, 0, 1, 0, 0x25, 0x88, 4, 0, 1, 0, 0, 0, uint8_t(gps_offset),
+             0,   0,   0,  0, 0, 0, 0};
   t.resize(std::max<size_t>(t.size(), gps_offset), 0xEE);
   const Bytes gps = {1, 0, 2, 0, 5, 0, 3, 0, 0, 0, uint8_t(gps_offset + 18), 0, 0, 0, 0, 0, 0, 0};
   t.insert(t.end(), gps.begin(), gps.end());
@@ -147,8 +148,9 @@ TEST(StripGpsFromXmp, BlanksGpsPropertiesInBothForms) {
 }
 
 TEST(StripGpsPosition, LeavesFilesThatAreNoJpegAlone) {
-  for (const Bytes& bytes : {Bytes{}, Bytes{0xFF}, Bytes{0xFF, 0xD8, 0xFF, 0xE1, 0, 1},
-                             Bytes{0xFF, 0xD8, 0xFF, 0xE1, 0xFF, 0xFF, 'E'}, Bytes{'I', 'I', 42, 0}}) {
+  for (const Bytes& bytes :
+       {Bytes{}, Bytes{0xFF}, Bytes{0xFF, 0xD8, 0xFF, 0xE1, 0, 1},
+        Bytes{0xFF, 0xD8, 0xFF, 0xE1, 0xFF, 0xFF, 'E'}, Bytes{'I', 'I', 42, 0}}) {
     Bytes copy = bytes;
     EXPECT_FALSE(StripGpsPosition(copy));
     EXPECT_EQ(copy, bytes);

@@ -307,9 +307,7 @@ TEST_F(ContainerTest, NextReadStartsFromScratch) {
 // A little-endian TIFF whose only directory (one DateTime entry, the date right behind the
 // directory) lies at `offset`; the bytes between the header and the directory are zero.
 Bytes TiffWithDirectoryAt(uint32_t offset, const Bytes& date) {
-  auto le32 = [](uint32_t v) {
-    return Bytes{char(v), char(v >> 8), char(v >> 16), char(v >> 24)};
-  };
+  auto le32 = [](uint32_t v) { return Bytes{char(v), char(v >> 8), char(v >> 16), char(v >> 24)}; };
   Bytes tiff = Bytes("II\x2A\0", 4) + le32(offset);
   tiff.resize(offset, '\0');
   tiff += Bytes("\x01\0\x32\x01\x02\0\x14\0\0\0", 10) + le32(offset + 18) + Bytes(4, '\0');
@@ -329,7 +327,8 @@ TEST_F(ContainerTest, TiffFirstDirectoryIsWhereTheHeaderSays) {
   };
   for (const Case& c : cases) {
     for (const char* name : {"a.tif", "b.TIFF", "c.nef"}) {
-      ASSERT_TRUE(meta_.ReadImageFile(Write(name, TiffWithDirectoryAt(c.offset, "2004:05:06 07:08:09"))))
+      ASSERT_TRUE(
+          meta_.ReadImageFile(Write(name, TiffWithDirectoryAt(c.offset, "2004:05:06 07:08:09"))))
           << name << " " << c.offset;
       EXPECT_EQ(meta_.StatusText, "<none>");
       EXPECT_TRUE(meta_.ExifPresent());

@@ -19,7 +19,8 @@ namespace {
 
 // exiftool's numeric values of one folder's files, by file name: orientation, make, model,
 // exposure time, f-number, ISO, focal length and the three dates ("-" where a file has none).
-std::map<std::string, std::vector<std::string>> ExiftoolValues(const std::filesystem::path& folder) {
+std::map<std::string, std::vector<std::string>> ExiftoolValues(
+    const std::filesystem::path& folder) {
   const std::string table = test::ExiftoolOutput(
       "-n -T -f -FileName -IFD0:Orientation -IFD0:Make -IFD0:Model -ExifIFD:ExposureTime "
       "-ExifIFD:FNumber -ExifIFD:ISO -ExifIFD:FocalLength -IFD0:ModifyDate "
@@ -79,9 +80,9 @@ TEST(ExifCaptureDetails, ScannedSamplesAgreeWithExiftool) {
       EXPECT_EQ(d.iso, v[5] == "-" ? 0 : std::stoll(v[5])) << what;
       ExpectNear(d.focal_length, v[6], what + " focal length");
       // The capture date is the first of the three dates present, as the sort takes it.
-      const auto date = std::find_if(v.begin() + 7, v.end(), [](const auto& t) { return t != "-"; });
-      EXPECT_DOUBLE_EQ(d.capture_date,
-                       date == v.end() ? 0 : TImageInfo::ExifTextToDateTime(*date))
+      const auto date =
+          std::find_if(v.begin() + 7, v.end(), [](const auto& t) { return t != "-"; });
+      EXPECT_DOUBLE_EQ(d.capture_date, date == v.end() ? 0 : TImageInfo::ExifTextToDateTime(*date))
           << what;
       if (d.orientation != 1) ++oriented;
       ++files;

@@ -1,6 +1,7 @@
 #include "metadata/gps_strip.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <string_view>
 
@@ -14,6 +15,7 @@ constexpr uint8_t kMarkerSos = 0xDA;
 constexpr uint8_t kMarkerEoi = 0xD9;
 constexpr uint8_t kMarkerApp1 = 0xE1;
 constexpr uint16_t kTagGpsInfo = 0x8825;
+constexpr uint16_t kTagGpsVersionId = 0x0000;
 constexpr uint64_t kEntrySize = 12;
 
 constexpr std::string_view kExifHeader("Exif\0\0", 6);
@@ -39,6 +41,12 @@ struct Range {
 
 void Zero(std::span<uint8_t> bytes, uint64_t begin, uint64_t length) {
   std::fill_n(bytes.begin() + static_cast<ptrdiff_t>(begin), static_cast<ptrdiff_t>(length), 0);
+}
+
+// The byte count of a directory entry's value.
+uint64_t EntryValueSize(const ByteReader& reader, uint64_t entry) {
+  return uint64_t{reader.U32(entry + 4)} *
+         static_cast<uint64_t>(std::max(0, TypeSize(reader.U16(entry + 2))));
 }
 
 // The offset of the GPS directory named by IFD0, or 0.
@@ -111,10 +119,25 @@ bool StripGpsFromTiff(std::span<uint8_t> tiff) {
         table.Overlaps(header.begin, header.end)) {
       return false;
     }
+    // GPSVersionID says nothing about the place and is the one entry the directory must
+    // hold; it stays when its value lies in its entry. A directory of nothing else is left.
+    std::array<uint8_t, kEntrySize> version{};
+    bool has_version = false;
+    bool has_other = false;
     for (uint64_t i = 0; i < count; ++i) {
       const uint64_t entry = gps + 2 + kEntrySize * i;
-      const uint64_t size = uint64_t{reader.U32(entry + 4)} *
-                            static_cast<uint64_t>(std::max(0, TypeSize(reader.U16(entry + 2))));
+      if (reader.U16(entry) == kTagGpsVersionId && EntryValueSize(reader, entry) <= 4) {
+        if (!has_version)
+          std::copy_n(reader.Bytes(entry, kEntrySize).begin(), kEntrySize, version.begin());
+        has_version = true;
+      } else {
+        has_other = true;
+      }
+    }
+    if (!has_other) return false;
+    for (uint64_t i = 0; i < count; ++i) {
+      const uint64_t entry = gps + 2 + kEntrySize * i;
+      const uint64_t size = EntryValueSize(reader, entry);
       if (size <= 4) continue;  // the value lies in the entry, which is zeroed below
       const uint64_t value = reader.U32(entry + 8);
       if (reader.Contains(value, size) && !ifd0.Overlaps(value, value + size) &&
@@ -122,7 +145,15 @@ bool StripGpsFromTiff(std::span<uint8_t> tiff) {
         Zero(tiff, value, size);
       }
     }
+    // The emptied table: its count, then (with the version entry) that entry and a zero link
+    // to a next directory, which the zeroed second entry provides.
     Zero(tiff, table.begin, table.end - table.begin);
+    if (has_version) {
+      const bool big = reader.Order() == ByteOrder::kBig;
+      tiff[gps] = big ? 0 : 1;  // an entry count of 1
+      tiff[gps + 1] = big ? 1 : 0;
+      std::copy(version.begin(), version.end(), tiff.begin() + static_cast<ptrdiff_t>(gps + 2));
+    }
     return true;
   } catch (const EOutOfBounds&) {
     return false;  // the directories cannot be read; nothing was changed

@@ -16,6 +16,7 @@
 #include "gallery/image_export.h"
 #include "imaging/jpeg_image.h"
 #include "imaging/tiff_file.h"
+#include "metadata/gps_strip.h"
 #include "support/test_support.h"
 
 namespace kelmora {
@@ -76,7 +77,10 @@ TEST_F(CliTest, GalleryFromRealPhotos) {
     if (size.width <= 800 && size.height <= 600) {
       EXPECT_EQ(JpegFileSize(normal), size);
       if (source.extension() == ".jpg") {
-        EXPECT_EQ(test::ReadBytes(normal), test::ReadBytes(source));
+        // The shipped settings publish copies without a GPS position.
+        std::vector<uint8_t> expected = test::ReadBytes(source);
+        StripGpsPosition(expected);
+        EXPECT_EQ(test::ReadBytes(normal), expected);
       }
     } else {
       const ImageSize resized = ResizedImageSize(size.width, size.height, 800, 600);

@@ -6,9 +6,11 @@
 #include "common/errors.h"
 #include "common/rounding.h"
 #include "gallery/file_names.h"
+#include "gallery/location_free_copy.h"
 #include "imaging/declared_size.h"
 #include "imaging/filters.h"
 #include "imaging/jpeg_image.h"
+#include "imaging/orientation.h"
 #include "imaging/pixel_limit.h"
 #include "imaging/resample.h"
 #include "imaging/tiff_file.h"
@@ -29,6 +31,16 @@ int32_t FollowingSide(long double value) {
 
 int32_t AtLeastOne(int32_t side) {
   return std::max<int32_t>(1, side);
+}
+
+// A JPEG published as it is: byte for byte, or without its GPS position when the settings
+// ask for that. A copy that fails raises, like any other export error: the pages link to it.
+void PublishJpegCopy(const KM_Class& settings, const std::string& from, const std::string& to) {
+  if (settings.StripLocation) {
+    CopyWithoutLocation(from, to);
+  } else {
+    CopyFileReplacing(from, to);
+  }
 }
 
 template <typename Bitmap>
@@ -108,6 +120,9 @@ std::optional<uint64_t> DeclaredSourceBytes(const KM_ListElement& entry) {
 void WriteExportedImages(const KM_Class& settings, KM_ListElement& entry, TBitmap& source) {
   const std::string folder = PathWithDelimiter(settings.OutputPath);
   const bool is_jpeg = entry.ImageKind == kImageKindJpeg;
+  // Sizes, bounds and every re-encoded output follow the upright picture; byte copies keep
+  // the file's own orientation tag, which browsers apply.
+  if (settings.AutoRotate) OrientUpright(source, entry.Details.orientation);
   const int32_t width = source.Width();
   const int32_t height = source.Height();
   entry.Width = width;
@@ -116,8 +131,7 @@ void WriteExportedImages(const KM_Class& settings, KM_ListElement& entry, TBitma
 
   if (settings.CopyOrgSizedImages) {
     if (is_jpeg) {
-      // A copy that fails is an export error like any other: the pages link to it.
-      CopyFileReplacing(entry.FullPath, folder + entry.BigName);
+      PublishJpegCopy(settings, entry.FullPath, folder + entry.BigName);
     } else {
       EncodeJpeg(source, settings.QualityImages, folder + entry.BigName);
     }
@@ -133,7 +147,7 @@ void WriteExportedImages(const KM_Class& settings, KM_ListElement& entry, TBitma
         FilterByIndex(settings.FilterIndex), settings.QualityImages, normal_path);
   } else if (is_jpeg) {
     // A JPEG that already fits is published as it is.
-    CopyFileReplacing(entry.FullPath, normal_path);
+    PublishJpegCopy(settings, entry.FullPath, normal_path);
   } else {
     EncodeJpeg(source, settings.QualityImages, normal_path);
   }

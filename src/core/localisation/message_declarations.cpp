@@ -4,7 +4,6 @@
 #include <optional>
 #include <unordered_map>
 
-#include "localisation/message_table.h"
 #include "platform/folder_listing.h"
 #include "settings/ini_file.h"
 #include "settings/ini_text.h"
@@ -126,7 +125,7 @@ void CollectMessages(IniFile& ini_file, const std::string& program_folder) {
   }
 }
 
-std::string MessageDeclarationFileText() {
+std::string MessageDeclarationFileText(std::span<const MessageText> messages) {
   std::string text =
       "unit messages;\r\n"
       "\r\n"
@@ -136,7 +135,7 @@ std::string MessageDeclarationFileText() {
       "interface\r\n"
       "\r\n"
       "const\r\n";
-  for (const MessageText& message : kMessages) {
+  for (const MessageText& message : messages) {
     text += DeclarationOf(message.key, message.default_text);
   }
   text +=

@@ -26,6 +26,11 @@ std::string ReadLanguageChoice(const std::string& program_folder);
 // lines. False when km.ini cannot be read or written.
 bool SaveLanguageChoice(const std::string& program_folder, const std::string& language_file);
 
+// The name of the program folder's language file called language_file, found without regard
+// to letter case (as km.ini and the language list name it) when no file has that exact name;
+// language_file itself when there is none.
+std::string FindLanguageFile(const std::string& program_folder, const std::string& language_file);
+
 // Makes the language file of the program folder the current language, or none when there
 // is no such file (every text then is its built-in default). True when a file was opened;
 // a file that exists but cannot be read raises EFileError.

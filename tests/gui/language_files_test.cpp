@@ -106,6 +106,23 @@ class LanguageFilesTest : public QObject {
     QCOMPARE(TextsOf(*windows.km), built_in);
   }
 
+  // Complete translations switched back and forth: each shows the same texts every time.
+  void SwitchingBetweenTranslationsIsStable() {
+    Windows windows({}, /*start=*/false);
+    const auto german = Open(ShippedFolder() / "Deutsch.ln");
+    const auto french = Open(ShippedFolder() / "Francais.ln");
+    QVERIFY(german && french);
+    TranslateForms({windows.km.get()}, *german);
+    const std::vector<std::string> german_texts = TextsOf(*windows.km);
+    TranslateForms({windows.km.get()}, *french);
+    const std::vector<std::string> french_texts = TextsOf(*windows.km);
+    QVERIFY(french_texts != german_texts);
+    TranslateForms({windows.km.get()}, *german);
+    QCOMPARE(TextsOf(*windows.km), german_texts);
+    TranslateForms({windows.km.get()}, *french);
+    QCOMPARE(TextsOf(*windows.km), french_texts);
+  }
+
   // A complete translation leaves no English text behind, apart from the few that read the
   // same in every language.
   void ShippedTranslationsReplaceTheTexts_data() {

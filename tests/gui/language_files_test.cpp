@@ -106,6 +106,32 @@ class LanguageFilesTest : public QObject {
     QCOMPARE(TextsOf(*windows.km), built_in);
   }
 
+  // The hidden button replaces the program folder's Custom.ln as a whole, with the texts the
+  // window shows, and leaves a file of that name in the working folder alone.
+  void HiddenButtonRegeneratesTheProgramFoldersFile() {
+    Windows windows({}, /*start=*/false);
+    std::filesystem::copy_file(BinDir() / "messages.pas", windows.File("messages.pas"));
+    WriteText(windows.File("Custom.ln"),
+              "[KM]\r\nKM.Stale.Caption=old\r\nKM.ButtonQuit.Caption=old\r\n");
+    TempDir working;
+    WriteText(working.Path() / "custom.ln", "not Kelmora's");
+    const std::filesystem::path previous = std::filesystem::current_path();
+    std::filesystem::current_path(working.Path());
+    TranslateForms({windows.km.get()}, *Open(ShippedFolder() / "Deutsch.ln"));
+    windows.km->Button4Click();
+    std::filesystem::current_path(previous);
+
+    QCOMPARE(ReadText(working.Path() / "custom.ln"), std::string("not Kelmora's"));
+    const std::string written = ReadText(windows.File("Custom.ln"));
+    QVERIFY(written.find("Stale") == std::string::npos);
+    const auto file = LanguageFile::Parse(written);
+    QCOMPARE(file.ReadString("KM", "KM.ButtonQuit.Caption", ""), std::string("Kelmora beenden"));
+    QCOMPARE(file.ReadString("Misc", "TextImageXofY", ""), std::string("Image %d of %d"));
+    QCOMPARE(file.ReadString("FormWaiting", "FormWaiting.ButtonCancel.Caption", ""),
+             std::string("Cancel Process"));
+    QVERIFY(windows.dialogs.log.isEmpty());
+  }
+
   // Complete translations switched back and forth: each shows the same texts every time.
   void SwitchingBetweenTranslationsIsStable() {
     Windows windows({}, /*start=*/false);

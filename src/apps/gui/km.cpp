@@ -180,7 +180,7 @@ TKM::TKM(Dialogs& dialogs, std::vector<std::string> params, std::string program_
   window_font.setPointSize(8);
   setFont(window_font);
   auto* layout = new QVBoxLayout(this);
-  layout->setContentsMargins(4, 4, 4, 4);
+  layout->setContentsMargins(2, 2, 2, 2);
   PageControl1 = Register(new QTabWidget(this), "PageControl1");
   layout->addWidget(PageControl1);
   CreateFilesAndFoldersTab();
@@ -202,7 +202,9 @@ TKM::~TKM() = default;
 void TKM::FitWindowSize() {
   // The planned client area, or the smallest that shows every control unclipped.
   const QSize needed = layout()->totalMinimumSize();
-  setFixedSize(std::max(kClientWidth, needed.width()), std::max(kClientHeight, needed.height()));
+  setFixedSize(std::max({kClientWidth, needed.width(), width() * int{fixed_size_}}),
+               std::max({kClientHeight, needed.height(), height() * int{fixed_size_}}));
+  fixed_size_ = true;
 }
 
 void TKM::ConnectHandlers() {
@@ -486,7 +488,10 @@ void TKM::LoadLanguage() {
   } catch (const std::exception& error) {
     ShowError(QStringLiteral("Kelmora"), Q(error.what()));
   }
-  if (loaded && CurrentLanguage()) TranslateForms({this}, *CurrentLanguage());
+  if (loaded && CurrentLanguage()) {
+    TranslateForms({this}, *CurrentLanguage());
+    FitWindowSize();  // a translation may need more room than the built-in texts
+  }
 }
 
 void TKM::FillLanguageList() {

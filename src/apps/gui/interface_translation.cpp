@@ -84,9 +84,11 @@ QTextDocument* LinesOf(QWidget* component) {
   return nullptr;
 }
 
-// An empty control has no line (not one empty line); otherwise every block is a line.
+// Every block is a line, except a final empty block: the line end of the last line makes
+// it, so "a\nb\n" has two lines and an empty control none.
 int LineCount(const QTextDocument& document) {
-  return document.isEmpty() ? 0 : document.blockCount();
+  const int blocks = document.blockCount();
+  return document.lastBlock().text().isEmpty() ? blocks - 1 : blocks;
 }
 
 // Replaces the text of one line; the line keeps its formatting and the control its line count.

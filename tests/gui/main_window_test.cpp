@@ -316,17 +316,19 @@ class MainWindowTest : public QObject {
     WriteText(windows.File("Deutsch.ln"),
               "[KM]\r\nKM.ButtonQuit.Caption=Beenden\r\n[Misc]\r\nMacro1Expl=aktuelle Seite\r\n");
     WriteText(windows.File("Zulu.ln"), "[Misc]\r\nMacro2Expl=zulu\r\n");
+    WriteText(windows.File("Xhosa.LN"), "[Misc]\r\n");
     WriteText(windows.File("notes.txt"), "");
     TKM& km = *windows.km;
     km.FormShow();
-    QCOMPARE(km.outComboBoxLanguage->count(), 2);
+    QCOMPARE(km.outComboBoxLanguage->count(), 3);
     QCOMPARE(km.outComboBoxLanguage->itemText(0), QStringLiteral("Deutsch"));
-    QCOMPARE(km.outComboBoxLanguage->itemText(1), QStringLiteral("Zulu"));
+    QCOMPARE(km.outComboBoxLanguage->itemText(1), QStringLiteral("Xhosa"));
+    QCOMPARE(km.outComboBoxLanguage->itemText(2), QStringLiteral("Zulu"));
     QCOMPARE(km.outComboBoxLanguage->currentIndex(), 0);
     QCOMPARE(km.ButtonQuit->text(), QStringLiteral("Beenden"));
     QCOMPARE(km.outStringGridMacros1->item(1, 1)->text(), QStringLiteral("aktuelle Seite"));
 
-    km.outComboBoxLanguage->setCurrentIndex(1);
+    km.outComboBoxLanguage->setCurrentIndex(2);
     QCOMPARE(km.LanguageFile, std::string("Zulu.ln"));
     QCOMPARE(km.ButtonQuit->text(), QStringLiteral("Beenden"));  // Zulu has no such key
     QCOMPARE(km.outStringGridMacros1->item(1, 1)->text(), QString());

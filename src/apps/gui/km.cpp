@@ -30,7 +30,6 @@
 #include "gui/radio_group.h"
 #include "gui/text_bytes.h"
 #include "localisation/lang_text.h"
-#include "platform/folder_listing.h"
 #include "settings/window_limits.h"
 #include "shell/creation_run.h"
 #include "shell/startup.h"
@@ -73,12 +72,6 @@ void ShowLines(QPlainTextEdit* memo, const std::vector<std::string>& lines) {
 std::string WithoutExtension(const std::string& name) {
   const size_t dot = name.rfind('.');
   return dot == std::string::npos ? name : name.substr(0, dot);
-}
-
-bool HasLanguageExtension(const std::string& name) {
-  if (name.size() < 3) return false;
-  const QString extension = Q(name.substr(name.size() - 3));
-  return extension.compare(QStringLiteral(".ln"), Qt::CaseInsensitive) == 0;
 }
 
 }  // namespace
@@ -506,11 +499,10 @@ void TKM::FillLanguageList() {
   outComboBoxLanguage->clear();
   const std::string current = WithoutExtension(LanguageFile);
   int selected = -1;
-  for (const FolderFile& file : ListFolderFiles(ProgramFolder)) {
-    if (!HasLanguageExtension(file.Name)) continue;
-    const QString name = Q(WithoutExtension(file.Name));
+  for (const std::string& file_name : ListLanguageFiles(ProgramFolder)) {
+    const QString name = Q(WithoutExtension(file_name));
     // The item keeps the file's own name, whatever the letter case of its extension.
-    outComboBoxLanguage->addItem(name, Q(file.Name));
+    outComboBoxLanguage->addItem(name, Q(file_name));
     if (selected < 0 && name.compare(Q(current), Qt::CaseInsensitive) == 0) {
       selected = outComboBoxLanguage->count() - 1;
     }

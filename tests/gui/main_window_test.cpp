@@ -279,6 +279,15 @@ class MainWindowTest : public QObject {
     QVERIFY(km.Changed);
     QCOMPARE(MemoLines(km.outMemoHTMLThumbnails), QStringList{QStringLiteral("<html>")});
 
+    // A file that is there but cannot be read (beyond the size of any settings file) keeps
+    // what the window shows and says why.
+    WriteText(windows.File("huge.km2"), std::string(size_t{9} << 20, ' '));
+    windows.dialogs.file_names.push_back(QString::fromStdString(windows.File("huge.km2")));
+    km.ButtonLoadSettings->click();
+    QCOMPARE(km.outEditDesti->text(), QStringLiteral("/out/file"));
+    QVERIFY(windows.dialogs.log.last().startsWith(QStringLiteral("message(error)|KM|")));
+    QVERIFY(windows.dialogs.log.last().contains(QStringLiteral("huge.km2")));
+
     windows.dialogs.file_names.push_back(QString::fromStdString(windows.File("missing.km2")));
     km.ButtonLoadSettings->click();
     QCOMPARE(MemoLines(km.outMemoHTMLThumbnails), QStringList());

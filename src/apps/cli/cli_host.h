@@ -8,9 +8,11 @@
 
 namespace kelmora {
 
-// The command line's side of a batch run: the help on stdout, errors on stderr, questions answered
-// from the options, a progress bar on a terminal (one line per image otherwise), and Ctrl-C or
-// SIGTERM as a cancel request that takes effect before the next image.
+// The command line's side of a batch run: the help on stdout, errors and warnings on stderr,
+// questions answered from the options, a progress bar on a terminal (one line per image otherwise),
+// and Ctrl-C or SIGTERM as a cancel request that takes effect before the next image; a second one
+// ends the program at once. When standard output goes away (a pipe whose reader ended), the
+// progress output stops and the run goes on.
 class CliHost : public BatchHost {
  public:
   struct Options {
@@ -36,14 +38,18 @@ class CliHost : public BatchHost {
   void OpenDocument(const std::string& path) override;
   void ShowHelp(const std::string& text) override;
   void ShowUsageError(const std::string& text) override;
-  void SettingsFileMissing(const std::string& path) override;
+  void Warn(const std::string& text) override;
 
  private:
   void DrawBar(int position, const std::string& label);
+  // Prints to standard output unless it has failed before; a failed write stops all
+  // further progress output.
+  void PrintOut(const std::string& text);
 
   Options options_;
   bool terminal_ = false;
   bool bar_drawn_ = false;
+  bool output_failed_ = false;
   int maximum_ = 1;
   std::chrono::steady_clock::time_point started_;
 };

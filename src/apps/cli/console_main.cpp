@@ -6,8 +6,10 @@
 
 #include "cli/cli_host.h"
 #include "cli/cli_options.h"
+#include "cli/cli_output.h"
+#include "common/errors.h"
 #include "metadata/exif_report.h"
-#include "platform/file_system.h"
+#include "platform/regular_file.h"
 #include "shell/batch.h"
 #include "shell/version.h"
 
@@ -18,20 +20,37 @@ constexpr int kExitSuccess = 0;
 constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
 
-// Exit 1 when a file could not be opened at all; a file without metadata is no error.
+void PrintError(const std::string& program, const std::string& text) {
+  std::fprintf(stderr, "%s: %s\n", program.c_str(), WithLfLineEnds(text).c_str());
+}
+
+// Empty when the file can be opened and read; else the reason, naming the file.
+std::string ReadProblem(const std::string& path) {
+  try {
+    // The first bytes show most read errors, and every reason a file cannot be opened.
+    constexpr size_t kProbeBytes = size_t{1} << 16;
+    RegularFile(path).ReadHead(kProbeBytes);
+    return "";
+  } catch (const EFileError& error) {
+    return error.what();
+  }
+}
+
+// Exit 1 when a file could not be opened or read; a file without metadata is no error.
 int PrintExifReports(const std::string& program, const std::vector<std::string>& files) {
   int status = kExitSuccess;
   bool first = true;
   for (const std::string& file : files) {
-    if (!IsExistingFile(file)) {
-      std::fprintf(stderr, "%s: \"%s\" is not a file that can be read\n", program.c_str(),
-                   file.c_str());
+    if (const std::string problem = ReadProblem(file); !problem.empty()) {
+      PrintError(program, problem);
       status = kExitFailure;
       continue;
     }
     if (!first) std::fputs("\n", stdout);
     first = false;
-    std::fputs(ExifReportText(file).c_str(), stdout);
+    // Written by its size: a value may hold NUL bytes (shown escaped).
+    const std::string report = ExifReportText(file);
+    std::fwrite(report.data(), 1, report.size(), stdout);
   }
   return status;
 }
@@ -73,8 +92,8 @@ int RunConsole(std::string_view program_name, const std::vector<std::string>& ar
       std::printf("%s %s\n", program.c_str(), Version());
       return kExitSuccess;
     case CliOptions::Action::kUsageError:
-      std::fprintf(stderr, "%s: %s\n\n%s", program.c_str(), options.error.c_str(),
-                   CliUsage(program).c_str());
+      PrintError(program, options.error);
+      std::fputs(("\n" + CliUsage(program)).c_str(), stderr);
       return kExitUsage;
     case CliOptions::Action::kExif:
       return PrintExifReports(program, options.files);

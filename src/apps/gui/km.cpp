@@ -52,6 +52,9 @@ std::string B(const QString& text) {
 QString LangText(MessageKey key) {
   return Q(GetLangText(key));
 }
+QString LangText(MessageKey key, std::initializer_list<FormatArg> args) {
+  return Q(GetLangText(key, args));
+}
 std::string PathBytes(const QString& path) {
   return QFile::encodeName(path).toStdString();
 }
@@ -445,7 +448,16 @@ void TKM::ButtonLoadSettingsClick() {
       dialogs_.OpenFileName(this, QString::fromLatin1(kSettingsFilter), QStringLiteral("km2"));
   if (!file) return;
   if (!ControlsToSettings()) return;
-  Settings.LoadFromFile(PathBytes(*file));
+  const KM_Class before = Settings;
+  const SettingsFileStatus status = Settings.LoadFromFileChecked(PathBytes(*file));
+  if (status.state == SettingsFileState::kUnreadable) {
+    // A file that is there but cannot be read must not replace the shown settings by
+    // defaults the user never chose.
+    Settings = before;
+    ShowError(QStringLiteral("KM"),
+              LangText(MessageKey::SettingsFileUnreadable, {B(*file), status.reason}));
+    return;
+  }
   SettingsToControls();
 }
 

@@ -1,5 +1,6 @@
 #include <QApplication>
 #include <QMessageBox>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
@@ -73,7 +74,10 @@ int Main(int argc, char** argv) {
     return WriteLanguageFileOnly(argc, argv);
   }
   if (!DisplayAvailable()) {
-    if (!params.empty()) return RunConsole("kelmora", params);
+    if (!params.empty()) {
+      std::signal(SIGPIPE, SIG_IGN);  // as kelmora-cli: a reader that goes away ends no run
+      return RunConsole("kelmora", params);
+    }
     std::fprintf(stderr,
                  "kelmora: no display available to show the window. Start it on a desktop, or "
                  "make a gallery without a window:\n  kelmora SETTINGS.km2 [INPUT [OUTPUT]]\n");

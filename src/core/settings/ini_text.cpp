@@ -3,7 +3,7 @@
 #include <filesystem>
 
 #include "common/errors.h"
-#include "platform/file_system.h"
+#include "platform/regular_file.h"
 
 namespace kelmora::ini_text {
 namespace {
@@ -59,11 +59,20 @@ bool EqualsNoCase(std::string_view a, std::string_view b) {
   return true;
 }
 
-std::optional<std::string> ReadFile(const std::string& path) {
-  if (!IsExistingFile(path)) return std::nullopt;
-  const std::vector<uint8_t> bytes = ReadFileHead(path, kMaxFileBytes + 1);
+std::optional<std::string> ReadFile(const std::string& path, OtherFileKinds other_kinds) {
+  if (other_kinds == OtherFileKinds::kAreAbsent) {
+    std::error_code error;
+    const auto status = std::filesystem::status(path, error);
+    if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
+      return std::nullopt;
+    }
+  }
+  const std::optional<RegularFile> file = RegularFile::OpenIfExists(path);
+  if (!file) return std::nullopt;
+  const std::vector<uint8_t> bytes = file->ReadHead(kMaxFileBytes + 1);
   if (bytes.size() > kMaxFileBytes) {
-    throw EFileError("Cannot read file", path, "file too large");
+    throw EFileError("Cannot read file", path,
+                     "larger than " + std::to_string(kMaxFileBytes) + " bytes");
   }
   return std::string(bytes.begin(), bytes.end());
 }

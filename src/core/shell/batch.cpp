@@ -1,6 +1,6 @@
 #include "shell/batch.h"
 
-#include "platform/file_system.h"
+#include "localisation/lang_text.h"
 #include "shell/command_line.h"
 #include "shell/exif_metadata_reader.h"
 #include "shell/startup.h"
@@ -37,9 +37,23 @@ BatchResult RunBatch(const std::vector<std::string>& params, KM_Class& settings,
     case StartMode::kBatch:
       break;
   }
-  if (!IsExistingFile(command_line.SettingsFile))
-    host.SettingsFileMissing(command_line.SettingsFile);
-  PrepareBatchSettings(command_line, settings);
+  const SettingsFileStatus settings_file = PrepareBatchSettings(command_line, settings);
+  switch (settings_file.state) {
+    case SettingsFileState::kLoaded:
+      break;
+    case SettingsFileState::kMissing:
+      // The run's own messages would then only complain about the folders.
+      host.Warn(GetLangText(MessageKey::SettingsFileNotFound, {command_line.SettingsFile}));
+      break;
+    case SettingsFileState::kUnreadable:
+      // The defaults are not what the user asked for: nothing is created from them.
+      host.ShowError(GetLangText(MessageKey::SettingsFileUnreadable,
+                                 {command_line.SettingsFile, settings_file.reason}));
+      return BatchResult::kFailed;
+  }
+  if (settings.HTMLThumbnails.empty() && settings.HTMLImages.empty()) {
+    host.Warn(GetLangText(MessageKey::TemplatesEmpty));
+  }
   host.BatchSettingsReady(settings);
 
   CreationRunOptions run_options;

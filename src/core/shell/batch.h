@@ -17,8 +17,10 @@ class BatchHost : public RunHost {
   virtual void ShowHelp(const std::string& text) = 0;
   // A command line that names no usable settings file; nothing is created.
   virtual void ShowUsageError(const std::string& text) = 0;
-  // The settings file named on the command line does not exist; it loads as an empty one.
-  virtual void SettingsFileMissing(const std::string& /*path*/) {}
+  // Something the user should know that does not stop the run (the settings file named on
+  // the command line does not exist and loads as an empty one; both templates are empty).
+  // A window, whose controls show the settings, need not say it.
+  virtual void Warn(const std::string& /*text*/) {}
   // The record of the run is ready (command-line folders in, window limits applied). A
   // window shows it here and passes it through its controls before the run starts.
   virtual void BatchSettingsReady(KM_Class& /*settings*/) {}

@@ -66,17 +66,17 @@ std::vector<std::string> ListLanguageFiles(const std::string& program_folder) {
   return names;
 }
 
-std::string FindLanguageFile(const std::string& program_folder, const std::string& language_file) {
-  if (IsExistingFile(program_folder + language_file)) return language_file;
-  for (const FolderFile& file : ListFolderFiles(program_folder)) {
-    if (ini_text::EqualsNoCase(file.Name, language_file)) return file.Name;
+std::string FindLanguageFileName(const std::string& program_folder, const std::string& name) {
+  if (name.empty() || IsExistingFile(InProgramFolder(program_folder, name))) return name;
+  for (const FolderFile& file : ListFolderFiles(program_folder, true)) {
+    if (ini_text::EqualsNoCase(file.Name, name)) return file.Name;
   }
-  return language_file;
+  return name;
 }
 
 bool LoadLanguage(const std::string& program_folder, const std::string& language_file) {
   std::shared_ptr<const LanguageFile> language =
-      OpenLanguageFile(program_folder, FindLanguageFile(program_folder, language_file));
+      OpenLanguageFile(program_folder, FindLanguageFileName(program_folder, language_file));
   const bool loaded = language != nullptr;
   SetCurrentLanguage(std::move(language));
   return loaded;

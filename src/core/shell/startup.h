@@ -31,10 +31,10 @@ bool SaveLanguageChoice(const std::string& program_folder, const std::string& la
 // the order of the folder listing.
 std::vector<std::string> ListLanguageFiles(const std::string& program_folder);
 
-// The name of the program folder's language file called language_file, found without regard
-// to letter case (as km.ini and the language list name it) when no file has that exact name;
-// language_file itself when there is none.
-std::string FindLanguageFile(const std::string& program_folder, const std::string& language_file);
+// The name of the language file to open for the name km.ini gives: the name itself when a
+// file of exactly that name is in the program folder, else the first file whose name
+// differs from it only in letter case, else the name unchanged.
+std::string FindLanguageFileName(const std::string& program_folder, const std::string& name);
 
 // Makes the language file of the program folder the current language, or none when there
 // is no such file (every text then is its built-in default). True when a file was opened;

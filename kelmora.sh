@@ -3,8 +3,11 @@
 # fresh machine; packages already present are not installed again.
 #
 #   ./kelmora.sh demo    build, then make a gallery from examples/photos into gallery-demo/
+#   ./kelmora.sh gui     build, then open the desktop program's window
 #   ./kelmora.sh test    check formatting; build and run the whole test suite in Debug with
 #                        AddressSanitizer + UBSan and again in Release; fuzz every target briefly
+#   ./kelmora.sh screenshots [FOLDER]   render every tab of the window and the progress
+#                                       window into PNG files (default docs/screenshots)
 #   ./kelmora.sh bench [N]   build optimised, run the benchmarks and a whole-gallery benchmark
 #                            of N generated 12-megapixel photos (default 24)
 #   ./kelmora.sh fuzz T [SECONDS]   build the libFuzzer targets with clang and run target T
@@ -14,7 +17,9 @@ top=$(pwd)
 jobs=$(nproc)
 
 build_packages=(g++ cmake ninja-build pkg-config libjpeg62-turbo-dev zlib1g-dev)
-test_packages=(libgtest-dev libgmock-dev libbenchmark-dev chromium libimage-exiftool-perl)
+gui_packages=(qt6-base-dev fonts-dejavu-core)
+test_packages=(libgtest-dev libgmock-dev libbenchmark-dev chromium libimage-exiftool-perl
+  "${gui_packages[@]}")
 bench_packages=(libbenchmark-dev libjpeg-turbo-progs imagemagick)
 fuzz_packages=(clang libclang-rt-14-dev)
 format_packages=(clang-format)
@@ -93,6 +98,18 @@ case "${1:-}" in
     mkdir -p "$out"
     build-release/bin/kelmora-cli build-release/bin/default.km2 "$top/examples/photos" "$out"
     ;;
+  gui)
+    install_packages "${build_packages[@]}" "${gui_packages[@]}"
+    configure_and_build build-release -DCMAKE_BUILD_TYPE=Release -DKELMORA_BUILD_TESTS=OFF \
+      -DKELMORA_BUILD_BENCH=OFF --target kelmora
+    exec build-release/bin/kelmora
+    ;;
+  screenshots)
+    install_packages "${build_packages[@]}" "${gui_packages[@]}"
+    configure_and_build build-release -DCMAKE_BUILD_TYPE=Release -DKELMORA_BUILD_TESTS=OFF \
+      -DKELMORA_BUILD_BENCH=OFF --target kelmora-screenshots
+    QT_QPA_PLATFORM=offscreen build-release/bin/kelmora-screenshots "${2:-$top/docs/screenshots}"
+    ;;
   test)
     install_packages "${build_packages[@]}" "${test_packages[@]}" "${fuzz_packages[@]}" \
       "${format_packages[@]}"
@@ -138,7 +155,7 @@ case "${1:-}" in
       -artifact_prefix="fuzz/crashers/$target-" "$corpus" "${seeds[@]}"
     ;;
   *)
-    sed -n '2,11p' "$0"
+    sed -n '2,14p' "$0"
     exit 2
     ;;
 esac

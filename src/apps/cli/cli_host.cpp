@@ -65,7 +65,7 @@ void CliHost::PrintOut(const std::string& text) {
 void CliHost::ShowError(const std::string& text) {
   if (bar_drawn_) PrintOut("\n");
   bar_drawn_ = false;
-  std::fprintf(stderr, "kelmora-cli: %s\n", WithLfLineEnds(text).c_str());
+  std::fprintf(stderr, "%s: %s\n", options_.program_name.c_str(), WithLfLineEnds(text).c_str());
 }
 
 void CliHost::ShowException(const std::string& text) {
@@ -120,6 +120,18 @@ void CliHost::HideProgress() {
 
 void CliHost::OpenDocument(const std::string&) {
   // A batch run never opens the browser; nothing to do on the command line.
+}
+
+void CliHost::ShowHelp(const std::string& text) {
+  std::printf("%s\n", WithLfLineEnds(text).c_str());
+}
+
+void CliHost::ShowUsageError(const std::string& text) {
+  ShowError(text);
+}
+
+void CliHost::Warn(const std::string& text) {
+  ShowError(text);
 }
 
 }  // namespace kelmora

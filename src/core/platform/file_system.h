@@ -9,7 +9,6 @@ namespace kelmora {
 // Reads a whole file; raises EFileError naming the path when it cannot be opened or read,
 // or when it is no regular file (a FIFO or a device is never waited on).
 std::vector<uint8_t> ReadFileBytes(const std::string& path);
-std::string ReadFileText(const std::string& path);
 
 // Reads at most max_bytes from the start of a file; the result may be shorter.
 std::vector<uint8_t> ReadFileHead(const std::string& path, size_t max_bytes);
@@ -35,9 +34,5 @@ bool CreateFolderWithParents(const std::string& path, std::string* reason = null
 
 // Empty when the folder can be listed; otherwise the system's reason why not.
 std::string FolderReadProblem(const std::string& path);
-
-// Hands a document to the desktop's default application (xdg-open), detached; failures are
-// not reported.
-void OpenDocument(const std::string& path);
 
 }  // namespace kelmora

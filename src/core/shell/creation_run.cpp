@@ -271,8 +271,8 @@ std::string FirstPagePath(const KM_Class& settings) {
          PageFileName(settings.ThumbPagesName, 1, settings.WebSiteExtension);
 }
 
-RunOutcome ButtonDoCreateClick(const KM_Class& settings, KM_List& list, RunHost& host,
-                               const CreationRunOptions& options) {
+RunOutcome RunCreation(const KM_Class& settings, KM_List& list, RunHost& host,
+                       const CreationRunOptions& options) {
   DeferredErrorsHost deferred(host);
   std::optional<BusyScope> busy(std::in_place, deferred);
   RunOutcome outcome = RunOutcome::kFailed;
@@ -289,18 +289,18 @@ RunOutcome ButtonDoCreateClick(const KM_Class& settings, KM_List& list, RunHost&
   }
   if (outcome != RunOutcome::kFailed && !declined && !options.BatchMode &&
       settings.AutoBrowserStart) {
-    ButtonBrowserDisplayClick(settings, deferred);
+    OpenFirstPage(settings, deferred);
   }
   busy.reset();
   deferred.ShowDeferred();
   return outcome;
 }
 
-void ButtonBrowserDisplayClick(const KM_Class& settings, RunHost& host) {
+void OpenFirstPage(const KM_Class& settings, RunHost& host) {
   host.OpenDocument(FirstPagePath(settings));
 }
 
-void ButtonClearOutputFolderClick(const KM_Class& settings, RunHost& host) {
+void ClearOutputFolder(const KM_Class& settings, RunHost& host) {
   if (!IsExistingFolder(settings.OutputPath)) return;
   bool holds_a_file = false;
   std::error_code error;

@@ -53,6 +53,19 @@ bool SaveLanguageChoice(const std::string& program_folder, const std::string& la
   return WriteFileAtomically(path, ini.Serialise());
 }
 
+std::vector<std::string> ListLanguageFiles(const std::string& program_folder) {
+  constexpr std::string_view kExtension = ".ln";
+  std::vector<std::string> names;
+  for (const FolderFile& file : ListFolderFiles(program_folder)) {
+    if (file.Name.size() > kExtension.size() &&
+        ini_text::EqualsNoCase(
+            std::string_view(file.Name).substr(file.Name.size() - kExtension.size()), kExtension)) {
+      names.push_back(file.Name);
+    }
+  }
+  return names;
+}
+
 std::string FindLanguageFileName(const std::string& program_folder, const std::string& name) {
   if (name.empty() || IsExistingFile(InProgramFolder(program_folder, name))) return name;
   for (const FolderFile& file : ListFolderFiles(program_folder, true)) {

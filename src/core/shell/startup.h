@@ -2,6 +2,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "settings/km_class.h"
 
@@ -25,6 +26,10 @@ std::string ReadLanguageChoice(const std::string& program_folder);
 // Remembers the user's language in km.ini, creating it if needed and keeping its other
 // lines. False when km.ini cannot be read or written.
 bool SaveLanguageChoice(const std::string& program_folder, const std::string& language_file);
+
+// The language files of the program folder (names ending in ".ln" in any letter case), in
+// the order of the folder listing.
+std::vector<std::string> ListLanguageFiles(const std::string& program_folder);
 
 // The name of the language file to open for the name km.ini gives: the name itself when a
 // file of exactly that name is in the program folder, else the first file whose name

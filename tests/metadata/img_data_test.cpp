@@ -11,6 +11,8 @@
 #include <vector>
 
 #include "common/day_number.h"
+#include "support/byte_builders.h"
+#include "support/param_names.h"
 #include "support/test_support.h"
 
 namespace kelmora {
@@ -18,10 +20,7 @@ namespace {
 
 using Bytes = std::string;
 
-Bytes Segment(uint8_t marker, const Bytes& payload) {
-  const size_t size = payload.size() + 2;
-  return Bytes{'\xFF', char(marker), char(size >> 8), char(size)} + payload;
-}
+using test::JpegSegment;
 
 // A little-endian TIFF with one IFD0 entry: DateTime, its value behind the directory.
 Bytes TiffWithDateTime(const Bytes& date) {
@@ -31,31 +30,31 @@ Bytes TiffWithDateTime(const Bytes& date) {
 }
 
 Bytes App1Exif(const Bytes& date = "2004:05:06 07:08:09") {
-  return Segment(0xE1, Bytes("Exif\0\0", 6) + TiffWithDateTime(date));
+  return JpegSegment(0xE1, Bytes("Exif\0\0", 6) + TiffWithDateTime(date));
 }
 Bytes App1Xmp() {
-  return Segment(0xE1, "http://ns.adobe.com/xap/1.0/\0<x:xmpmeta/>");
+  return JpegSegment(0xE1, "http://ns.adobe.com/xap/1.0/\0<x:xmpmeta/>");
 }
 Bytes App0() {
-  return Segment(0xE0, Bytes("JFIF\0\1\1\0\0\1\0\1\0\0", 14));
+  return JpegSegment(0xE0, Bytes("JFIF\0\1\1\0\0\1\0\1\0\0", 14));
 }
 Bytes Dqt() {
-  return Segment(0xDB, Bytes(65, '\1'));
+  return JpegSegment(0xDB, Bytes(65, '\1'));
 }
 Bytes Sof() {
-  return Segment(0xC0, Bytes("\x08\0\x10\0\x10\x01\x01\x11\0", 9));
+  return JpegSegment(0xC0, Bytes("\x08\0\x10\0\x10\x01\x01\x11\0", 9));
 }
 Bytes Dht() {
-  return Segment(0xC4, Bytes(20, '\0'));
+  return JpegSegment(0xC4, Bytes(20, '\0'));
 }
 Bytes Sos() {
-  return Segment(0xDA, Bytes("\x01\x01\0\0\x3F\0", 6)) + Bytes("\x12\x34\xFF\xD9", 4);
+  return JpegSegment(0xDA, Bytes("\x01\x01\0\0\x3F\0", 6)) + Bytes("\x12\x34\xFF\xD9", 4);
 }
 Bytes Com(const Bytes& text) {
-  return Segment(0xFE, text);
+  return JpegSegment(0xFE, text);
 }
 Bytes App13(const Bytes& body) {
-  return Segment(0xED, Bytes("Photoshop 3.0\0", 14) + body);
+  return JpegSegment(0xED, Bytes("Photoshop 3.0\0", 14) + body);
 }
 
 Bytes Jpeg(const std::vector<Bytes>& segments) {
@@ -166,7 +165,8 @@ INSTANTIATE_TEST_SUITE_P(
                  true,
                  false,
                  true,
-                 false}));
+                 false}),
+    test::NameOfCase());
 
 class ContainerTest : public testing::Test {
  protected:

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "metadata/img_data.h"
+#include "support/param_names.h"
 #include "support/test_support.h"
 
 namespace kelmora {
@@ -86,7 +87,8 @@ INSTANTIATE_TEST_SUITE_P(
                               App13Data(Bytes("\x1C\x02\x78\x80\x02\x00\x03", 7) + "cap" +
                                         Dataset(2, 90, "Oslo")),
                               {{"ImageCaption", "cap"}, {"City", "Oslo"}}},
-                    ParseCase{"empty data", "", {}}));
+                    ParseCase{"empty data", "", {}}),
+    [](const auto& item) { return test::TestNameOf(item.param.title); });
 
 class IptcListTest : public testing::Test {
  protected:

@@ -10,19 +10,11 @@
 #include "metadata/img_data.h"
 #include "metadata/maker_renderers.h"
 #include "metadata/maker_tables.h"
+#include "support/byte_builders.h"
 #include "support/test_support.h"
 
 namespace kelmora {
 namespace {
-
-std::string Bytes(uint64_t value, int width, bool bigEndian) {
-  std::string out(static_cast<size_t>(width), '\0');
-  for (int i = 0; i < width; ++i) {
-    int shift = 8 * (bigEndian ? width - 1 - i : i);
-    out[static_cast<size_t>(i)] = static_cast<char>((value >> shift) & 0xFF);
-  }
-  return out;
-}
 
 struct NoteEntry {
   uint16_t tag;
@@ -39,12 +31,12 @@ std::string BuildNote(const std::string& prefix, const std::vector<NoteEntry>& e
                       int64_t adjust, bool bigEndian, uint16_t declaredCount = 0xFFFF) {
   const uint16_t count =
       declaredCount == 0xFFFF ? static_cast<uint16_t>(entries.size()) : declaredCount;
-  std::string directory = Bytes(count, 2, bigEndian);
+  std::string directory = test::PackBytes(count, 2, bigEndian);
   std::string data;
   int64_t dataPosition = static_cast<int64_t>(prefix.size() + 2 + 12 * entries.size() + 4) + 1;
   for (const NoteEntry& e : entries) {
-    directory +=
-        Bytes(e.tag, 2, bigEndian) + Bytes(e.type, 2, bigEndian) + Bytes(e.count, 4, bigEndian);
+    directory += test::PackBytes(e.tag, 2, bigEndian) + test::PackBytes(e.type, 2, bigEndian) +
+                 test::PackBytes(e.count, 4, bigEndian);
     if (e.value.size() <= 4 && e.forcedOffset == -1) {
       directory += e.value + std::string(4 - e.value.size(), '\0');
       continue;
@@ -52,10 +44,10 @@ std::string BuildNote(const std::string& prefix, const std::vector<NoteEntry>& e
     int64_t offset = e.forcedOffset != -1
                          ? e.forcedOffset
                          : dataPosition + static_cast<int64_t>(data.size()) - adjust;
-    directory += Bytes(static_cast<uint32_t>(offset), 4, bigEndian);
+    directory += test::PackBytes(static_cast<uint32_t>(offset), 4, bigEndian);
     if (e.forcedOffset == -1) data += e.value;
   }
-  return prefix + directory + Bytes(0, 4, bigEndian) + data;
+  return prefix + directory + test::PackBytes(0, 4, bigEndian) + data;
 }
 
 // EXIF bytes of a JPEG whose maker note sits at position kNotePos.
@@ -98,7 +90,7 @@ struct DispatchCase {
 };
 
 std::string Short(uint16_t v, bool bigEndian) {
-  return Bytes(v, 2, bigEndian);
+  return test::PackBytes(v, 2, bigEndian);
 }
 
 std::vector<DispatchCase> DispatchCases() {
@@ -207,7 +199,7 @@ TEST_F(MakerNote, FujifilmNotesAreLittleEndianInABigEndianFile) {
   Place(BuildNote(std::string("FUJIFILM\x0C\0\0\0", 12),
                   {{0x1031, 3, 1, Short(256, false)},
                    // The last value ends on the note's last byte and is still read from it.
-                   {0x1011, 10, 1, Bytes(1, 4, false) + Bytes(3, 4, false)}},
+                   {0x1011, 10, 1, test::PackBytes(1, 4, false) + test::PackBytes(3, 4, false)}},
                   1, false));
   ASSERT_TRUE(Decode());
   EXPECT_EQ(info.MakerNoteText, "\r\nPictureMode = Aperture prior AE\r\nFlashStrength = 1/3");
@@ -301,7 +293,7 @@ TEST_F(MakerNote, BuildsNoTextOrRecordsOutsideFullDetail) {
   TImageInfo dates(meta, kDetailInfoText);
   dates.CameraMake = "Canon";
   dates.MakerNoteRaw =
-      BuildNote("", {{0x0008, 4, 1, Bytes(1171771, 4, false)}}, kExifAdjust, false);
+      BuildNote("", {{0x0008, 4, 1, test::PackBytes(1171771, 4, false)}}, kExifAdjust, false);
   dates.MakerNotePos = kNotePos;
   dates.Buffer = std::string(kNotePos - 1, 'x') + dates.MakerNoteRaw;
   TmsInfo decoder(false, dates);

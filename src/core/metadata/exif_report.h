@@ -10,7 +10,4 @@ namespace kelmora {
 // and the IPTC records. Lines end with "\n".
 std::string ExifReportText(const std::string& path);
 
-// A day number as "YYYY-MM-DD HH:MM:SS".
-std::string FormatDayNumberText(double dayNumber);
-
 }  // namespace kelmora

@@ -126,7 +126,7 @@ void TImageInfo::ProcessEntry(int64_t entry, int64_t base, int64_t limit, Direct
     record = LookupTag(tag, kind);
     rendered = RenderEntry(record, type, size, valuePos, raw);
     if (tag == kTagUserComment) {
-      UserCommentText = std::string(TrimBlanks(CopyAt(raw, 9, size - 9)));
+      UserCommentText = std::string(TrimSpaceAndControls(CopyAt(raw, 9, size - 9)));
       rendered = UserCommentText;
       UserCommentPos = valuePos;
       UserCommentLen = static_cast<int32_t>(std::clamp<int64_t>(size - 9, INT32_MIN, INT32_MAX));

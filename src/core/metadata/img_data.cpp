@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <exception>
 
+#include "common/ascii_text.h"
 #include "common/day_number.h"
 #include "common/errors.h"
 #include "metadata/value_rendering.h"
@@ -29,11 +30,7 @@ std::string LowerExtension(const std::string& path) {
   const size_t slash = path.find_last_of('/');
   const size_t dot = path.find_last_of('.');
   if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return {};
-  std::string extension = path.substr(dot);
-  for (char& c : extension) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
-  }
-  return extension;
+  return ToLowerAscii(std::string_view(path).substr(dot));
 }
 
 bool HasExifHeader(const std::string& data) {

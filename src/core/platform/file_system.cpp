@@ -60,6 +60,15 @@ std::string ReadFileText(const std::string& path) {
   return std::string(bytes.begin(), bytes.end());
 }
 
+std::optional<std::string> ReadProfileFile(const std::string& path) {
+  if (!IsExistingFile(path)) return std::nullopt;
+  const std::vector<uint8_t> bytes = ReadFileHead(path, kMaxProfileFileBytes + 1);
+  if (bytes.size() > kMaxProfileFileBytes) {
+    throw EFileError("Cannot read file", path, "file too large");
+  }
+  return std::string(bytes.begin(), bytes.end());
+}
+
 void WriteFileBytes(const std::string& path, const void* data, size_t size) {
   FilePtr file = OpenOrThrow(path, "wb", "Cannot create file");
   if (size > 0 && std::fwrite(data, 1, size, file.get()) != size) {

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -12,6 +14,16 @@ std::string ReadFileText(const std::string& path);
 
 // Reads at most max_bytes from the start of a file; the result may be shorter.
 std::vector<uint8_t> ReadFileHead(const std::string& path, size_t max_bytes);
+
+// Settings and language files are a few kilobytes; anything far beyond this is not one of
+// them, and reading it whole (a device, a huge log picked by mistake) would only exhaust
+// memory.
+inline constexpr size_t kMaxProfileFileBytes = size_t{8} << 20;
+
+// Reads a whole settings or language file. No regular file at path gives nullopt (a
+// missing file and a folder are both "no file"); a file that exists but cannot be read, or
+// is larger than kMaxProfileFileBytes, raises EFileError.
+std::optional<std::string> ReadProfileFile(const std::string& path);
 
 // Writes a whole file, replacing an existing one; raises EFileError on failure.
 void WriteFileBytes(const std::string& path, const void* data, size_t size);

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "common/day_number.h"
 #include "support/byte_builders.h"
@@ -84,6 +85,16 @@ TEST(ExifReport, MakerNoteOfACameraSample) {
   EXPECT_NE(report.find("\nMaker note: decoded\n"), std::string::npos);
   EXPECT_NE(report.find("\nMaker note entries:\n"), std::string::npos);
   EXPECT_EQ(report.find('\r'), std::string::npos);
+}
+
+// The report of a file's bytes is the report of the file, whichever reader its name picks.
+TEST(ExifReport, BytesReportLikeTheFile) {
+  for (const char* name : {"jpg/Canon_DIGITAL_IXUS_400.jpg", "jpg/Nikon_D70.jpg",
+                           "jpg/exif-org/olympus-c960.jpg", "tiff/Tless0.tiff"}) {
+    const std::string path = (test::SamplesDir() / name).string();
+    const std::vector<uint8_t> bytes = test::ReadBytes(path);
+    EXPECT_EQ(ExifReportTextOfBytes(path, bytes), ExifReportText(path)) << name;
+  }
 }
 
 }  // namespace

@@ -285,7 +285,7 @@ TEST(WalkDirectory, Ifd0ReadOutsideTheDataFailsTheWalk) {
 TEST(WalkDirectory, DamagedSubDirectoryLosesOnlyItself) {
   TiffBuilder b(false);
   Entry wild = b.Pointer(0x8769, -1);
-  wild.subDir = -1;
+  wild.sub_dir = -1;
   wild.offset = 0x7FFFFFF0;                // far outside the data
   Entry flashText = b.Ascii(0x9209, "x");  // the Flash renderer rejects a non-number
   b.AddDirectory({wild, b.Pointer(0xA005, 1), b.Pointer(0x8825, 2), b.Ascii(0x010F, "Brand")});

@@ -9,7 +9,6 @@
 
 #include "common/errors.h"
 #include "metadata/image_info.h"
-#include "metadata/img_data.h"
 #include "metadata/tag_dictionary.h"
 #include "support/byte_builders.h"
 
@@ -266,8 +265,7 @@ class DerivedFocalLength : public ::testing::Test {
     info.Height = 2700;
   }
 
-  TimgData meta{kDetailAll};
-  TImageInfo info{meta, kDetailAll};
+  TImageInfo info{kDetailAll};
 };
 
 TEST_F(DerivedFocalLength, ComesFromTheSensorDiagonal) {
@@ -304,7 +302,7 @@ TEST_F(DerivedFocalLength, NeedsAKnownUnitAndBothResolutions) {
   AddDerivedFocalLength(info);
   EXPECT_EQ(info.TagCount(), 4);
 
-  TImageInfo noHeight(meta, kDetailAll);
+  TImageInfo noHeight(kDetailAll);
   noHeight.TagList = info.TagList;
   noHeight.TagList[1].Raw = Shorts({3});
   noHeight.TagList.pop_back();  // no FocalPlaneYResolution

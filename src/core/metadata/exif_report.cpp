@@ -27,13 +27,9 @@ void AppendListing(std::string& out, const char* title, const std::string& listi
   out.append(title).append(":\n").append(lines).append("\n");
 }
 
-}  // namespace
-
-std::string ExifReportText(const std::string& path) {
-  TimgData meta(kDetailAll);
-  const bool result = meta.ReadImageFile(path);
+std::string ReportOf(TimgData& meta, bool result, std::string_view name) {
   std::string out;
-  out.append("File: ").append(path).append("\n");
+  out.append("File: ").append(name).append("\n");
   out.append("Result: ").append(result ? "true" : "false").append("\n");
   out.append("Status: ").append(meta.StatusText).append("\n");
 
@@ -62,8 +58,8 @@ std::string ExifReportText(const std::string& path) {
     }
     AppendListing(out, "Tags", tags);
   }
-  if (meta.IptcSegRef != nullptr && meta.IptcInfo) {
-    meta.IptcInfo->ParseIptc(meta.IptcSegRef->Data);
+  if (meta.IptcSegRef != 0 && meta.IptcInfo) {
+    meta.IptcInfo->ParseIptc(meta.SegmentData(meta.IptcSegRef));
     std::string records;
     for (int32_t i = 0; i < meta.IptcInfo->IptcCount(); ++i) {
       const TTagEntry& record = meta.IptcInfo->IptcRecord(i);
@@ -72,6 +68,20 @@ std::string ExifReportText(const std::string& path) {
     AppendListing(out, "IPTC", records);
   }
   return out;
+}
+
+}  // namespace
+
+std::string ExifReportText(const std::string& path) {
+  TimgData meta(kDetailAll);
+  const bool result = meta.ReadImageFile(path);
+  return ReportOf(meta, result, path);
+}
+
+std::string ExifReportTextOfBytes(std::string_view file_name, std::span<const uint8_t> bytes) {
+  TimgData meta(kDetailAll);
+  const bool result = meta.ReadImageBytes(file_name, bytes);
+  return ReportOf(meta, result, file_name);
 }
 
 }  // namespace kelmora

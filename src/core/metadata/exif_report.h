@@ -1,6 +1,9 @@
 #pragma once
 
+#include <cstdint>
+#include <span>
 #include <string>
+#include <string_view>
 
 namespace kelmora {
 
@@ -9,5 +12,7 @@ namespace kelmora {
 // note was decoded, the EXIF listing, the maker-note listing, the tag list ("Name = value")
 // and the IPTC records. Lines end with "\n".
 std::string ExifReportText(const std::string& path);
+// The same for the bytes of a file named file_name (whose extension picks the reader).
+std::string ExifReportTextOfBytes(std::string_view file_name, std::span<const uint8_t> bytes);
 
 }  // namespace kelmora

@@ -63,8 +63,6 @@ constexpr std::string_view kPhotoshopSignature = "Photoshop 3.0";
 
 }  // namespace
 
-TIPTCdata::TIPTCdata(TimgData& owner) : Owner(owner) {}
-
 int32_t TIPTCdata::IptcDictionarySize() {
   return static_cast<int32_t>(kIptcDictionary.size());
 }
@@ -135,10 +133,9 @@ std::string TIPTCdata::IptcValueOf(std::string_view name, const std::string& fal
 
 bool TIPTCdata::ReadIptcFile(const std::string& path) {
   ClearIptc();
-  // The owner's read frees the owner's own reader: that one cannot read files itself.
-  if (Owner.IptcInfo.get() == this) return false;
-  Owner.ReadImageFile(path);
-  if (Owner.IptcSegRef != nullptr) ParseIptc(Owner.IptcSegRef->Data);
+  TimgData container(0);  // no EXIF listing or tag list is wanted here
+  container.ReadImageFile(path);
+  ParseIptc(container.SegmentData(container.IptcSegRef));
   return HasIptc();
 }
 

@@ -29,26 +29,53 @@ FilePtr OpenOrThrow(const std::string& path, const char* mode, const char* actio
   return file;
 }
 
-}  // namespace
-
-std::vector<uint8_t> ReadFileHead(const std::string& path, size_t max_bytes) {
-  FilePtr file = OpenOrThrow(path, "rb", "Cannot open file");
+std::vector<uint8_t> ReadHead(std::FILE* file, const std::string& path, size_t max_bytes) {
   std::vector<uint8_t> bytes;
   // One read into a buffer of the file's size; a file that grows meanwhile is read on.
   struct stat info {};
-  if (::fstat(::fileno(file.get()), &info) == 0 && info.st_size > 0) {
+  if (::fstat(::fileno(file), &info) == 0 && info.st_size > 0) {
     bytes.resize(std::min(static_cast<size_t>(info.st_size), max_bytes));
-    bytes.resize(std::fread(bytes.data(), 1, bytes.size(), file.get()));
+    bytes.resize(std::fread(bytes.data(), 1, bytes.size(), file));
   }
   uint8_t buffer[65536];
   while (bytes.size() < max_bytes) {
     const size_t want = std::min(sizeof buffer, max_bytes - bytes.size());
-    const size_t got = std::fread(buffer, 1, want, file.get());
+    const size_t got = std::fread(buffer, 1, want, file);
     bytes.insert(bytes.end(), buffer, buffer + got);
     if (got < want) break;
   }
-  if (std::ferror(file.get())) ThrowFileError("Cannot read file", path, errno);
+  if (std::ferror(file)) ThrowFileError("Cannot read file", path, errno);
   return bytes;
+}
+
+}  // namespace
+
+std::vector<uint8_t> ReadFileHead(const std::string& path, size_t max_bytes) {
+  FilePtr file = OpenOrThrow(path, "rb", "Cannot open file");
+  return ReadHead(file.get(), path, max_bytes);
+}
+
+std::vector<uint8_t> ReadRegularFileHead(const std::string& path, size_t max_bytes) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) ThrowFileError("open", path, errno);
+  struct stat facts {};
+  if (::fstat(fd, &facts) != 0 || !S_ISREG(facts.st_mode)) {
+    ::close(fd);
+    throw EFileError("open", path, "not a regular file");
+  }
+  FilePtr file(::fdopen(fd, "rb"));
+  if (!file) {
+    const int error = errno;
+    ::close(fd);
+    ThrowFileError("open", path, error);
+  }
+  return ReadHead(file.get(), path, max_bytes);
+}
+
+std::optional<FileFacts> ReadFileFacts(const std::string& path) {
+  struct stat facts {};
+  if (::stat(path.c_str(), &facts) != 0) return std::nullopt;
+  return FileFacts{facts.st_mtime, static_cast<int64_t>(facts.st_size)};
 }
 
 std::vector<uint8_t> ReadFileBytes(const std::string& path) {

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <ctime>
 #include <optional>
 #include <string>
 #include <vector>
@@ -14,6 +15,16 @@ std::string ReadFileText(const std::string& path);
 
 // Reads at most max_bytes from the start of a file; the result may be shorter.
 std::vector<uint8_t> ReadFileHead(const std::string& path, size_t max_bytes);
+// Like ReadFileHead, for regular files only: opening a named pipe or a device could wait for
+// ever, so anything else raises EFileError without waiting.
+std::vector<uint8_t> ReadRegularFileHead(const std::string& path, size_t max_bytes);
+
+// The last-write time and size of a file system entry; nullopt when it does not exist.
+struct FileFacts {
+  std::time_t modified_time = 0;
+  int64_t size = 0;
+};
+std::optional<FileFacts> ReadFileFacts(const std::string& path);
 
 // Settings and language files are a few kilobytes; anything far beyond this is not one of
 // them, and reading it whole (a device, a huge log picked by mistake) would only exhaust

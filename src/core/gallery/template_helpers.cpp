@@ -78,7 +78,7 @@ std::string PageFileName(std::string_view page_name, int64_t number, std::string
   return name;
 }
 
-std::string ColorToHtml(TColor color) {
+std::string ColorToHtml(Color color) {
   const auto value = static_cast<uint32_t>(color);
   SystemColor rgb{static_cast<uint8_t>(value), static_cast<uint8_t>(value >> 8),
                   static_cast<uint8_t>(value >> 16)};

@@ -27,29 +27,29 @@ char ModelSeriesLetter(const std::string& model) {
   return index < model.size() ? model[index] : '\0';
 }
 
-bool ConditionHolds(TMakerCondition condition, const TImageInfo& info, bool readingTiff) {
+bool ConditionHolds(MakerCondition condition, const TImageInfo& info, bool readingTiff) {
   switch (condition) {
-    case TMakerCondition::kAlways:
+    case MakerCondition::kAlways:
       return true;
-    case TMakerCondition::kNikonNewFormat:
+    case MakerCondition::kNikonNewFormat:
       return info.ExifVersion > std::string("0210") ||
              (info.ExifVersion.empty() && ModelSeriesLetter(info.CameraModel) == 'D' &&
               readingTiff);
-    case TMakerCondition::kNoteStartsWithNikon:
+    case MakerCondition::kNoteStartsWithNikon:
       return info.MakerNoteRaw.starts_with("Nikon");
   }
   return false;
 }
 
-const TTagRow* FirstRowOf(std::span<const TTagRow> table, uint16_t tag) {
+const TagRow* FirstRowOf(std::span<const TagRow> table, uint16_t tag) {
   auto it =
-      std::find_if(table.begin(), table.end(), [tag](const TTagRow& r) { return r.Tag == tag; });
+      std::find_if(table.begin(), table.end(), [tag](const TagRow& r) { return r.Tag == tag; });
   return it == table.end() ? nullptr : &*it;
 }
 
-const TTagRow* LastRowOf(std::span<const TTagRow> table, uint16_t tag) {
+const TagRow* LastRowOf(std::span<const TagRow> table, uint16_t tag) {
   auto it =
-      std::find_if(table.rbegin(), table.rend(), [tag](const TTagRow& r) { return r.Tag == tag; });
+      std::find_if(table.rbegin(), table.rend(), [tag](const TagRow& r) { return r.Tag == tag; });
   return it == table.rend() ? nullptr : &*it;
 }
 
@@ -62,7 +62,7 @@ bool BuildsTagList(int32_t detailMode) {
 bool TmsInfo::DecodeMakerNote(std::string_view exif) {
   const std::string_view make = std::string_view(info_.CameraMake).substr(0, 5);
   auto layout =
-      std::find_if(MakerDispatch.begin(), MakerDispatch.end(), [&](const TMakerLayout& l) {
+      std::find_if(MakerDispatch.begin(), MakerDispatch.end(), [&](const MakerLayout& l) {
         return EqualIgnoringCase(l.make, make) && ConditionHolds(l.condition, info_, reading_tiff_);
       });
   if (layout == MakerDispatch.end()) return false;
@@ -85,7 +85,7 @@ bool TmsInfo::DecodeMakerNote(std::string_view exif) {
 }
 
 void TmsInfo::WalkMakerDirectory(const tEndInd& note, std::string_view exif,
-                                 std::span<const TTagRow> table, int64_t spill_base, int64_t adjust,
+                                 std::span<const TagRow> table, int64_t spill_base, int64_t adjust,
                                  int64_t start_skip) {
   const std::string_view note_bytes = note.Buffer;
   const int64_t note_size = static_cast<int64_t>(note_bytes.size());
@@ -106,7 +106,7 @@ void TmsInfo::WalkMakerDirectory(const tEndInd& note, std::string_view exif,
       position = adjust + offset;
     }
 
-    const TTagRow* row = FirstRowOf(table, tag);
+    const TagRow* row = FirstRowOf(table, tag);
     const std::string label = row ? std::string(row->Desc) : std::string("Unknown");
     if (EqualIgnoringCase(label, "Skip") || !build_list) continue;
 
@@ -123,7 +123,7 @@ void TmsInfo::WalkMakerDirectory(const tEndInd& note, std::string_view exif,
     } else if (type == 7) {
       rendered = "\"" + raw + "\"";
     } else {
-      const TTagRow* code_row = LastRowOf(table, tag);
+      const TagRow* code_row = LastRowOf(table, tag);
       rendered = RenderValue(raw, type, code_row ? code_row->Code : std::string_view(),
                              row ? row->FormatS : std::string_view(), note.BigEndian);
     }

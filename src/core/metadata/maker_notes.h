@@ -29,7 +29,7 @@ class TmsInfo {
   // positions X + adjust; a value that lies beyond the note is taken from exif at position
   // spill_base + X. Raises on a read outside the note.
   void WalkMakerDirectory(const tEndInd& note, std::string_view exif,
-                          std::span<const TTagRow> table, int64_t spill_base, int64_t adjust,
+                          std::span<const TagRow> table, int64_t spill_base, int64_t adjust,
                           int64_t start_skip);
 
  private:

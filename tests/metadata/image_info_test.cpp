@@ -45,8 +45,8 @@ struct DateCase {
 class CaptureDateTest : public testing::TestWithParam<std::tuple<DateCase, bool>> {};
 
 TEST_P(CaptureDateTest, PrefersDateTimeThenOriginalThenDigitized) {
-  const auto& [c, bigEndian] = GetParam();
-  TiffBuilder b(bigEndian);
+  const auto& [c, big_endian] = GetParam();
+  TiffBuilder b(big_endian);
   std::vector<Entry> exif;
   if (*c.original) exif.push_back(b.Ascii(0x9003, c.original));
   if (*c.digitized) exif.push_back(b.Ascii(0x9004, c.digitized));

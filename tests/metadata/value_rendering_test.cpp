@@ -18,29 +18,29 @@ namespace {
 constexpr bool kBig = true;
 constexpr bool kLittle = false;
 
-std::string Shorts(std::initializer_list<uint16_t> values, bool bigEndian = kLittle) {
+std::string Shorts(std::initializer_list<uint16_t> values, bool big_endian = kLittle) {
   std::string out;
-  for (uint16_t v : values) out += test::PackBytes(v, 2, bigEndian);
+  for (uint16_t v : values) out += test::PackBytes(v, 2, big_endian);
   return out;
 }
 
-std::string Longs(std::initializer_list<int32_t> values, bool bigEndian = kLittle) {
+std::string Longs(std::initializer_list<int32_t> values, bool big_endian = kLittle) {
   std::string out;
-  for (int32_t v : values) out += test::PackBytes(static_cast<uint32_t>(v), 4, bigEndian);
+  for (int32_t v : values) out += test::PackBytes(static_cast<uint32_t>(v), 4, big_endian);
   return out;
 }
 
 std::string Rationals(std::initializer_list<std::pair<int32_t, int32_t>> values,
-                      bool bigEndian = kLittle) {
+                      bool big_endian = kLittle) {
   std::string out;
-  for (auto [n, d] : values) out += Longs({n, d}, bigEndian);
+  for (auto [n, d] : values) out += Longs({n, d}, big_endian);
   return out;
 }
 
 // The generic rendering the EXIF reader applies to a dictionary row.
-std::string RenderAs(uint16_t tag, std::string_view raw, uint16_t type, bool bigEndian = kLittle) {
+std::string RenderAs(uint16_t tag, std::string_view raw, uint16_t type, bool big_endian = kLittle) {
   TTagEntry row = LookupTag(tag, DirectoryKind::kMain);
-  return RenderValue(raw, type, row.Code, row.FormatS, bigEndian);
+  return RenderValue(raw, type, row.Code, row.FormatS, big_endian);
 }
 
 struct RenderCase {
@@ -48,7 +48,7 @@ struct RenderCase {
   uint16_t tag;
   std::string raw;
   uint16_t type;
-  bool bigEndian;
+  bool big_endian;
   std::string expected;
 };
 
@@ -76,7 +76,7 @@ TEST(RenderValue, RendersByTypeValueTableAndFormat) {
       {"type 0", 0x0102, "abcd", 0, kLittle, "0"},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(RenderAs(c.tag, c.raw, c.type, c.bigEndian), c.expected) << c.what;
+    EXPECT_EQ(RenderAs(c.tag, c.raw, c.type, c.big_endian), c.expected) << c.what;
   }
 }
 
@@ -91,7 +91,7 @@ struct NumericCase {
   const char* what;
   std::string raw;
   uint16_t type;
-  bool bigEndian;
+  bool big_endian;
   double expected;
 };
 
@@ -117,7 +117,7 @@ TEST(NumericValueOf, AssemblesAllBytesInTheByteOrder) {
       {"empty", "", 4, kLittle, 0},
   };
   for (const auto& c : cases) {
-    EXPECT_DOUBLE_EQ(NumericValueOf(c.raw, c.type, c.bigEndian), c.expected) << c.what;
+    EXPECT_DOUBLE_EQ(NumericValueOf(c.raw, c.type, c.big_endian), c.expected) << c.what;
   }
 }
 

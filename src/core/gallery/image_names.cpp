@@ -7,8 +7,8 @@ namespace kelmora {
 namespace {
 
 struct ImageExtension {
-  std::string_view Extension;
-  int32_t Kind;
+  std::string_view extension;
+  int32_t kind;
 };
 
 constexpr ImageExtension kImageExtensions[] = {
@@ -21,7 +21,7 @@ const ImageExtension* FindExtension(std::string_view name) {
   if (dot == std::string_view::npos) return nullptr;
   const std::string extension = ToLowerAscii(name.substr(dot));
   for (const ImageExtension& known : kImageExtensions) {
-    if (known.Extension == extension) return &known;
+    if (known.extension == extension) return &known;
   }
   return nullptr;
 }
@@ -34,7 +34,7 @@ bool IsImageFile(std::string_view name) {
 
 int32_t ImageKindOf(std::string_view name) {
   const ImageExtension* known = FindExtension(name);
-  return known ? known->Kind : -1;
+  return known ? known->kind : -1;
 }
 
 std::string WithoutLastExtension(std::string_view name) {

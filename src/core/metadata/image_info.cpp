@@ -119,41 +119,41 @@ void TImageInfo::ProcessEntry(int64_t entry, int64_t base, int64_t limit, Direct
   const int64_t size = int64_t{count} * TypeSize(type);
   if (size == 0) return;
 
-  const int64_t valuePos = size <= 4 ? entry + 8 : int64_t{exif_.ReadU32At(entry + 8)} + base;
-  std::string raw = CopyAt(exif_.Buffer, valuePos, size);
+  const int64_t value_pos = size <= 4 ? entry + 8 : int64_t{exif_.ReadU32At(entry + 8)} + base;
+  std::string raw = CopyAt(exif_.Buffer, value_pos, size);
   Spend(raw.size());
 
   TTagEntry record;
   std::string rendered;
   if (IsListingMode(DetailMode)) {
     record = LookupTag(tag, kind);
-    rendered = RenderEntry(record, type, size, valuePos, raw);
+    rendered = RenderEntry(record, type, size, value_pos, raw);
     if (tag == kTagUserComment) {
       UserCommentText = std::string(TrimSpaceAndControls(CopyAt(raw, 9, size - 9)));
       rendered = UserCommentText;
-      UserCommentPos = valuePos;
+      UserCommentPos = value_pos;
       UserCommentLen = static_cast<int32_t>(std::clamp<int64_t>(size - 9, INT32_MIN, INT32_MAX));
     }
     AppendInfoLine(record.Desc, rendered);
   }
 
-  ApplySpecialTag(tag, type, entry, valuePos, raw, rendered, base, limit);
+  ApplySpecialTag(tag, type, entry, value_pos, raw, rendered, base, limit);
 
   if (DetailMode == kDetailAll) {
     record.Data = std::move(rendered);
     record.Size = static_cast<int32_t>(raw.size());
     record.Raw = std::move(raw);
-    record.Offset = valuePos;
+    record.Offset = value_pos;
     record.Type = type;
     AddTag(record);
   }
 }
 
 std::string TImageInfo::RenderEntry(const TTagEntry& entry, uint16_t type, int64_t size,
-                                    int64_t valuePos, const std::string& raw) {
+                                    int64_t value_pos, const std::string& raw) {
   std::string text;
   if (type == kTypeAscii) {
-    text = CopyAt(exif_.Buffer, valuePos, size - 1);  // without the terminating byte
+    text = CopyAt(exif_.Buffer, value_pos, size - 1);  // without the terminating byte
   } else if (type == kTypeUndefined) {
     text = '"' + raw.substr(0, raw.find('\0')) + '"';
   } else {
@@ -163,7 +163,7 @@ std::string TImageInfo::RenderEntry(const TTagEntry& entry, uint16_t type, int64
   return PrintableText(text);
 }
 
-void TImageInfo::ApplySpecialTag(uint16_t tag, uint16_t type, int64_t entry, int64_t valuePos,
+void TImageInfo::ApplySpecialTag(uint16_t tag, uint16_t type, int64_t entry, int64_t value_pos,
                                  const std::string& raw, const std::string& rendered, int64_t base,
                                  int64_t limit) {
   switch (tag) {
@@ -184,18 +184,18 @@ void TImageInfo::ApplySpecialTag(uint16_t tag, uint16_t type, int64_t entry, int
       CameraModel = rendered.substr(0, 40);
       break;
     case kTagDateTime:
-      DateTimePos = valuePos;
-      date_time_raw_ = CopyAt(exif_.Buffer, valuePos, 19);
+      DateTimePos = value_pos;
+      date_time_raw_ = CopyAt(exif_.Buffer, value_pos, 19);
       DateTimeText = rendered.substr(0, 20);
       break;
     case kTagDateTimeOriginal:
-      DateTimeOriginalPos = valuePos;
-      date_time_original_raw_ = CopyAt(exif_.Buffer, valuePos, 19);
+      DateTimeOriginalPos = value_pos;
+      date_time_original_raw_ = CopyAt(exif_.Buffer, value_pos, 19);
       DateTimeText = rendered.substr(0, 20);
       break;
     case kTagDateTimeDigitized:
-      DateTimeDigitizedPos = valuePos;
-      date_time_digitized_raw_ = CopyAt(exif_.Buffer, valuePos, 19);
+      DateTimeDigitizedPos = value_pos;
+      date_time_digitized_raw_ = CopyAt(exif_.Buffer, value_pos, 19);
       break;
     case kTagExifVersion:
       ExifVersion = raw.substr(0, 6);
@@ -209,26 +209,26 @@ void TImageInfo::ApplySpecialTag(uint16_t tag, uint16_t type, int64_t entry, int
       if (maker_note_seen_) break;
       maker_note_seen_ = true;
       MakerNoteRaw = raw;
-      MakerNotePos = valuePos;
+      MakerNotePos = value_pos;
       MakerNoteDecoded = TmsInfo(ReadingTiff, *this).DecodeMakerNote(exif_.Buffer);
       break;
     case kTagExifOffset:
     case kTagInteropOffset:
     case kTagSubIfds:
-      WalkSubDirectory(valuePos, base, limit, DirectoryKind::kMain);
+      WalkSubDirectory(value_pos, base, limit, DirectoryKind::kMain);
       break;
     case kTagGpsInfo:
-      WalkSubDirectory(valuePos, base, limit, DirectoryKind::kGps);
+      WalkSubDirectory(value_pos, base, limit, DirectoryKind::kGps);
       break;
     default:
       break;
   }
 }
 
-void TImageInfo::WalkSubDirectory(int64_t valuePos, int64_t base, int64_t limit,
+void TImageInfo::WalkSubDirectory(int64_t value_pos, int64_t base, int64_t limit,
                                   DirectoryKind kind) {
   try {
-    Walk(int64_t{exif_.ReadU32At(valuePos)} + base, base, limit, kind);
+    Walk(int64_t{exif_.ReadU32At(value_pos)} + base, base, limit, kind);
   } catch (const std::exception&) {
     // A damaged sub-directory loses only its own remaining entries.
   }

@@ -27,14 +27,14 @@ char ModelSeriesLetter(const std::string& model) {
   return index < model.size() ? model[index] : '\0';
 }
 
-bool ConditionHolds(MakerCondition condition, const TImageInfo& info, bool readingTiff) {
+bool ConditionHolds(MakerCondition condition, const TImageInfo& info, bool reading_tiff) {
   switch (condition) {
     case MakerCondition::kAlways:
       return true;
     case MakerCondition::kNikonNewFormat:
       return info.ExifVersion > std::string("0210") ||
              (info.ExifVersion.empty() && ModelSeriesLetter(info.CameraModel) == 'D' &&
-              readingTiff);
+              reading_tiff);
     case MakerCondition::kNoteStartsWithNikon:
       return info.MakerNoteRaw.starts_with("Nikon");
   }
@@ -53,8 +53,8 @@ const TagRow* LastRowOf(std::span<const TagRow> table, uint16_t tag) {
   return it == table.rend() ? nullptr : &*it;
 }
 
-bool BuildsTagList(int32_t detailMode) {
-  return detailMode == kDetailTagList || detailMode == kDetailAll;
+bool BuildsTagList(int32_t detail_mode) {
+  return detail_mode == kDetailTagList || detail_mode == kDetailAll;
 }
 
 }  // namespace
@@ -71,11 +71,11 @@ bool TmsInfo::DecodeMakerNote(std::string_view exif) {
   // EXIF position MakerNotePos.
   const int64_t exif_base = reading_tiff_ ? kTiffExifBase : kJpegExifBase;
   const int64_t adjust =
-      layout->offsetsFromExif ? exif_base + 1 - info_.MakerNotePos : layout->noteBase;
+      layout->offsets_from_exif ? exif_base + 1 - info_.MakerNotePos : layout->note_base;
   // Where offsets count from the EXIF header, a value beyond the note is still in the EXIF
   // data at the offset's own position.
-  const int64_t spill_base = layout->offsetsFromExif ? exif_base : layout->spillBase;
-  const tEndInd note(info_.MakerNoteRaw, layout->littleEndian ? false : info_.BigEndian);
+  const int64_t spill_base = layout->offsets_from_exif ? exif_base : layout->spill_base;
+  const tEndInd note(info_.MakerNoteRaw, layout->little_endian ? false : info_.BigEndian);
   try {
     WalkMakerDirectory(note, exif, layout->table, spill_base, adjust, layout->start);
   } catch (const std::exception& error) {

@@ -336,8 +336,8 @@ std::vector<std::string> NamesOf(const std::array<TagRow, N>& rows) {
 
 // Built on first use; the initialisation of a function-local static runs exactly once.
 const DisplayNames& PreparedNames() {
-  static const DisplayNames names{NamesOf(MainDictionary), NamesOf(GpsDictionary)};
-  return names;
+  static const DisplayNames kNames{NamesOf(MainDictionary), NamesOf(GpsDictionary)};
+  return kNames;
 }
 
 // Index of tag among rows, or -1.

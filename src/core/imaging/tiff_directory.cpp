@@ -99,7 +99,8 @@ uint32_t TiffDirectory::TagValue(uint16_t tag) const {
   return reader_.U32(entry->value_position);
 }
 
-uint64_t TiffDirectory::ElementsPosition(const TiffDirectoryEntry& entry, uint64_t element_size) const {
+uint64_t TiffDirectory::ElementsPosition(const TiffDirectoryEntry& entry,
+                                         uint64_t element_size) const {
   const uint64_t bytes = uint64_t{entry.count} * element_size;
   const uint64_t position = bytes <= 4 ? entry.value_position : reader_.U32(entry.value_position);
   if (!reader_.Contains(position, bytes)) ThrowTruncated();

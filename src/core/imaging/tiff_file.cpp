@@ -390,7 +390,7 @@ void TiffDecoder::ConvertRow(const uint8_t* row, uint8_t* out) {
 }
 
 void TiffDecoder::ConvertYCbCrBlocks(const uint8_t* unit, uint32_t first_row, uint32_t rows,
-                                      TBitmap& bitmap) const {
+                                     TBitmap& bitmap) const {
   const uint32_t h = subsample_horizontal_;
   const uint32_t v = subsample_vertical_;
   const uint8_t* block = unit;

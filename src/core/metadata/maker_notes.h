@@ -28,9 +28,8 @@ class TmsInfo {
   // Walks the directory at note position start_skip. Offsets X of entries become note
   // positions X + adjust; a value that lies beyond the note is taken from exif at position
   // spill_base + X. Raises on a read outside the note.
-  void WalkMakerDirectory(const tEndInd& note, std::string_view exif,
-                          std::span<const TagRow> table, int64_t spill_base, int64_t adjust,
-                          int64_t start_skip);
+  void WalkMakerDirectory(const tEndInd& note, std::string_view exif, std::span<const TagRow> table,
+                          int64_t spill_base, int64_t adjust, int64_t start_skip);
 
  private:
   bool reading_tiff_;

@@ -42,12 +42,12 @@ int RunGallery(const CliOptions& options) {
   KM_Class settings;
   StartUp(settings);
   const CommandLine command_line = ParseCommandLine(options.params);
-  switch (command_line.Mode) {
+  switch (command_line.mode) {
     case StartMode::kHelp:
-      std::printf("%s\n", command_line.Message.c_str());
+      std::printf("%s\n", command_line.message.c_str());
       return kExitSuccess;
     case StartMode::kUsageError:
-      std::fprintf(stderr, "kelmora-cli: %s\n", command_line.Message.c_str());
+      std::fprintf(stderr, "kelmora-cli: %s\n", command_line.message.c_str());
       return kExitUsage;
     case StartMode::kInteractive:
       std::fputs(CliUsage().c_str(), stderr);
@@ -57,9 +57,9 @@ int RunGallery(const CliOptions& options) {
   }
   // A missing settings file loads as an empty one (every default, no templates); say so,
   // since the run's own messages would then only complain about the folders.
-  if (!IsExistingFile(command_line.SettingsFile)) {
+  if (!IsExistingFile(command_line.settings_file)) {
     std::fprintf(stderr, "kelmora-cli: settings file \"%s\" not found; using the defaults\n",
-                 command_line.SettingsFile.c_str());
+                 command_line.settings_file.c_str());
   }
   PrepareBatchSettings(command_line, settings);
 
@@ -67,7 +67,7 @@ int RunGallery(const CliOptions& options) {
   KM_List list(settings, reader);
   CliHost host(CliHost::Options{.quiet = options.quiet});
   CreationRunOptions run_options;
-  run_options.Mode = options.mode;
+  run_options.mode = options.mode;
   run_options.BatchMode = true;
   const RunOutcome outcome = ButtonDoCreateClick(settings, list, host, run_options);
   switch (outcome) {

@@ -184,7 +184,7 @@ constexpr std::array<TagRow, 2> MinolTable{{
     {0x0E00, "PIMdata", "PIMdata", "", "", nullptr},
 }};
 
-constexpr std::array<MakerLayout, 11> MakerDispatch{{
+constexpr std::array<MakerLayout, 11> kMakerDispatch{{
     {"NIKON", MakerCondition::kNikonNewFormat,      NikonTable2, 19, false, 11, 0, false},
     {"NIKON", MakerCondition::kNoteStartsWithNikon, NikonTable1,  9, true,   0, 0, false},
     {"NIKON", MakerCondition::kAlways,              NikonTable2,  1, true,   0, 0, false},

@@ -41,6 +41,6 @@ struct MakerLayout {
 };
 
 // The makes Kelmora decodes; the first row whose make and condition match is used.
-extern const std::array<MakerLayout, 11> MakerDispatch;
+extern const std::array<MakerLayout, 11> kMakerDispatch;
 
 }  // namespace kelmora

@@ -3,16 +3,16 @@
 #include <string>
 #include <vector>
 
+#include "cli/cli_host.h"
+#include "cli/cli_options.h"
+#include "gallery/km_list.h"
+#include "metadata/exif_report.h"
+#include "platform/file_system.h"
 #include "shell/command_line.h"
 #include "shell/creation_run.h"
 #include "shell/exif_metadata_reader.h"
 #include "shell/startup.h"
-#include "cli/cli_host.h"
-#include "cli/cli_options.h"
 #include "shell/version.h"
-#include "gallery/km_list.h"
-#include "metadata/exif_report.h"
-#include "platform/file_system.h"
 
 namespace kelmora {
 namespace {

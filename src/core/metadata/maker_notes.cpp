@@ -61,9 +61,10 @@ bool BuildsTagList(int32_t detail_mode) {
 
 bool TmsInfo::DecodeMakerNote(std::string_view exif) {
   const std::string_view make = std::string_view(info_.CameraMake).substr(0, 5);
-  auto layout = std::find_if(kMakerDispatch.begin(), kMakerDispatch.end(), [&](const MakerLayout& l) {
-    return EqualIgnoringCase(l.make, make) && ConditionHolds(l.condition, info_, reading_tiff_);
-  });
+  auto layout =
+      std::find_if(kMakerDispatch.begin(), kMakerDispatch.end(), [&](const MakerLayout& l) {
+        return EqualIgnoringCase(l.make, make) && ConditionHolds(l.condition, info_, reading_tiff_);
+      });
   if (layout == kMakerDispatch.end()) return false;
 
   // An offset X of the EXIF data is at EXIF position X + base; the note's first byte is at

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "shell/run_host.h"
 #include "gallery/km_list.h"
 #include "settings/km_class.h"
+#include "shell/run_host.h"
 
 namespace kelmora {
 

@@ -9,7 +9,7 @@
 
 #include "common/errors.h"
 #include "imaging/bmp_loader.h"
-#include "platform/file_system.h"
+#include "imaging/pixel_limit.h"
 
 // Builds with AddressSanitizer keep every picture on the heap, where accesses are checked.
 #if defined(__SANITIZE_ADDRESS__)
@@ -172,16 +172,16 @@ void TBitmap::Allocate(int32_t width, int32_t height, PixelFormat format) {
   const size_t stride = StrideFor(width, format);
   // Division instead of a product, so that no size can wrap around before the test.
   if (height > 0 && stride > kMaxPixelBytes / static_cast<uint64_t>(height)) {
-    throw EKelmora("Image too large: " + std::to_string(width) + " x " + std::to_string(height) +
-                   " pixels");
+    throw EImageTooLarge("Image too large: " + std::to_string(width) + " x " +
+                         std::to_string(height) + " pixels");
   }
   const uint64_t total = static_cast<uint64_t>(stride) * static_cast<uint64_t>(height);
   PixelMemory pixels;
   if (total > 0) {
     pixels = AllocateZeroed(total);
     if (!pixels) {
-      throw EKelmora("Out of memory for an image of " + std::to_string(width) + " x " +
-                     std::to_string(height) + " pixels");
+      throw EOutOfMemory(
+          NotEnoughMemoryText(static_cast<uint64_t>(width), static_cast<uint64_t>(height)));
     }
   }
   pixels_ = std::move(pixels);
@@ -296,8 +296,7 @@ void TBitmap::ConvertPixelsFrom(const TBitmap& source) {
 }
 
 void TBitmap::LoadFromFile(const std::string& path) {
-  const std::vector<uint8_t> bytes = ReadFileBytes(path);
-  LoadFromBmpBytes(bytes);
+  *this = DecodeBmpFile(path);
 }
 
 void TBitmap::LoadFromBmpBytes(std::span<const uint8_t> bytes) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -9,6 +10,8 @@
 #include "imaging/bitmap.h"
 
 namespace kelmora {
+
+class RegularFile;
 
 // A JPEG picture: compressed data to decode, or a bitmap to encode. One object serves a
 // whole image export: it decodes the source, then takes the bitmap to write, which
@@ -24,14 +27,16 @@ class TJPEGImage {
   int compression_quality = 90;
 
   // Takes compressed data and reads its header (Width, Height); raises EJPEG when the data
-  // is not a JPEG and EFileError when the file cannot be read.
+  // is not a JPEG, EImageTooLarge when the header declares more pixels than any decoder
+  // accepts, and EFileError when the file cannot be read or is no regular file. A file is
+  // kept open and read a piece at a time while it is decoded, never whole.
   void LoadFromFile(const std::string& path);
   void LoadFromBytes(std::span<const uint8_t> data);
 
   // Decodes at full scale with the accurate integer DCT and block smoothing: a colour
   // file (CMYK and YCCK included) gives a 24-bit bitmap, a greyscale file an 8-bit
   // palette bitmap of at most 236 grey levels. An object holding a bitmap hands over a
-  // copy of it.
+  // copy of it. Memory running out raises EOutOfMemory with the picture's size.
   void AssignTo(TBitmap& bitmap) const;
 
   // Takes a bitmap to encode and discards any compressed data.
@@ -49,8 +54,10 @@ class TJPEGImage {
 
  private:
   void TakeData(std::vector<uint8_t>&& data);
+  void Decode(TBitmap& bitmap) const;
 
   std::vector<uint8_t> data_;
+  std::shared_ptr<const RegularFile> file_;
   std::optional<TBitmap> bitmap_;
   int32_t width_ = 0;
   int32_t height_ = 0;

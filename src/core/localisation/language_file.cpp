@@ -43,7 +43,7 @@ std::shared_ptr<const LanguageFile> OpenLanguageFile(const std::string& folder,
   std::string path = folder;
   if (!path.empty() && path.back() != '/') path.push_back('/');
   path += file_name;
-  const std::optional<std::string> text = ReadProfileFile(path);
+  const std::optional<std::string> text = ReadProfileFile(path, OtherFileKinds::kAreAbsent);
   if (!text) return nullptr;
   return std::make_shared<const LanguageFile>(LanguageFile::Parse(*text));
 }

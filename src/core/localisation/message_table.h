@@ -52,7 +52,19 @@ enum class MessageKey {
   TextImageXofY,
   SettingsFileMissing,
   ThumbnailGridError,
+  ImageTooLarge,
+  NotEnoughMemory,
+  NotEnoughMemoryForImage,
+  SettingsFileUnreadable,
+  SettingsFileNotFound,
+  TemplatesEmpty,
+  FolderReadError,
 };
+
+// Keys from this one on are the program's own additions, which language files made for
+// the original set of keys lack: a language file without one of them gives its default
+// text, where a missing original key gives the empty text.
+inline constexpr MessageKey kFirstAddedMessage = MessageKey::SettingsFileMissing;
 
 struct MessageText {
   MessageKey id;
@@ -107,6 +119,17 @@ inline constexpr MessageText kMessages[] = {
   {MessageKey::SettingsFileMissing,       "SettingsFileMissing",       "Missing settings file: \"%s\" is not the full path of a \".km2\" file"},
   // A run with fewer than one row or column of thumbnails per page, which no page can lay out.
   {MessageKey::ThumbnailGridError,        "ThumbnailGridError",        "Thumbnail pages need at least 1 row and 1 column (rows: %d, columns: %d)"},
+  // A picture whose header declares more pixels than any decoder accepts.
+  {MessageKey::ImageTooLarge,             "ImageTooLarge",             "Image too large: %d x %d pixels (at most %d pixels can be read)"},
+  // Memory ran out where no picture size is known.
+  {MessageKey::NotEnoughMemory,           "NotEnoughMemory",           "Not enough memory"},
+  {MessageKey::NotEnoughMemoryForImage,   "NotEnoughMemoryForImage",   "Not enough memory for an image of %d x %d pixels"},
+  // A batch run's settings file that exists but cannot be read; the second %s is the reason.
+  {MessageKey::SettingsFileUnreadable,    "SettingsFileUnreadable",    "Settings file \"%s\" cannot be read: %s"},
+  {MessageKey::SettingsFileNotFound,      "SettingsFileNotFound",      "Settings file \"%s\" not found; using the defaults"},
+  {MessageKey::TemplatesEmpty,            "TemplatesEmpty",            "Both page templates are empty: the pages will be empty"},
+  // A folder that cannot be listed; the second %s is the system's reason.
+  {MessageKey::FolderReadError,           "FolderReadError",           "Cannot read folder \"%s\": %s"},
 };
 // clang-format on
 
@@ -118,7 +141,7 @@ constexpr bool MessagesFollowKeyOrder() {
   return true;
 }
 static_assert(MessagesFollowKeyOrder(), "kMessages must list every MessageKey in order");
-static_assert(std::size(kMessages) == static_cast<size_t>(MessageKey::ThumbnailGridError) + 1,
+static_assert(std::size(kMessages) == static_cast<size_t>(MessageKey::FolderReadError) + 1,
               "every MessageKey needs its row in kMessages");
 
 constexpr const MessageText& MessageOf(MessageKey key) {

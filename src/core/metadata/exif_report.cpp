@@ -1,6 +1,8 @@
 #include "metadata/exif_report.h"
 
 #include <cstdint>
+#include <cstdio>
+#include <string_view>
 
 #include "common/day_number.h"
 #include "metadata/img_data.h"
@@ -8,20 +10,26 @@
 namespace kelmora {
 namespace {
 
-// Listings hold Windows line breaks; the report is read on a terminal.
-std::string WithUnixLineBreaks(const std::string& text) {
+// Listings hold Windows line breaks between their lines; the report is read on a terminal,
+// where the report's lines end with "\n" only and every other control character of a
+// value is shown escaped, never sent raw.
+std::string EscapedLines(std::string_view text) {
   std::string result;
   result.reserve(text.size());
   for (size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
-    result += text[i];
+    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
+      result += '\n';
+      ++i;
+      continue;
+    }
+    result += EscapeControlCharacters(text.substr(i, 1));
   }
   return result;
 }
 
 // A listing whose every line begins with a line break, as a section of the report.
 void AppendListing(std::string& out, const char* title, const std::string& listing) {
-  std::string lines = WithUnixLineBreaks(listing);
+  std::string lines = EscapedLines(listing);
   if (!lines.empty() && lines.front() == '\n') lines.erase(0, 1);
   if (lines.empty()) return;
   out.append(title).append(":\n").append(lines).append("\n");
@@ -29,9 +37,9 @@ void AppendListing(std::string& out, const char* title, const std::string& listi
 
 std::string ReportOf(TimgData& meta, bool result, std::string_view name) {
   std::string out;
-  out.append("File: ").append(name).append("\n");
+  out.append("File: ").append(EscapeControlCharacters(name)).append("\n");
   out.append("Result: ").append(result ? "true" : "false").append("\n");
-  out.append("Status: ").append(meta.StatusText).append("\n");
+  out.append("Status: ").append(EscapeControlCharacters(meta.StatusText)).append("\n");
 
   // The date the catalogue would sort by: only a successful read with EXIF data has one.
   const double captured =
@@ -40,7 +48,7 @@ std::string ReportOf(TimgData& meta, bool result, std::string_view name) {
       .append(captured == 0 ? "none" : FormatDayNumberText(captured))
       .append("\n");
   out.append("Comment: ")
-      .append(meta.CommentPresent() ? WithUnixLineBreaks(meta.CommentText()) : "none")
+      .append(meta.CommentPresent() ? EscapeControlCharacters(meta.CommentText()) : "none")
       .append("\n");
 
   if (meta.ExifInfo) {
@@ -54,7 +62,10 @@ std::string ReportOf(TimgData& meta, bool result, std::string_view name) {
     AppendListing(out, "Maker note entries", info.MakerNoteText);
     std::string tags;
     for (const TTagEntry& tag : info.TagList) {
-      tags.append("\n").append(tag.Name).append(" = ").append(tag.Data);
+      tags.append("\r\n")
+          .append(EscapeControlCharacters(tag.Name))
+          .append(" = ")
+          .append(EscapeControlCharacters(tag.Data));
     }
     AppendListing(out, "Tags", tags);
   }
@@ -63,7 +74,10 @@ std::string ReportOf(TimgData& meta, bool result, std::string_view name) {
     std::string records;
     for (int32_t i = 0; i < meta.IptcInfo->IptcCount(); ++i) {
       const TTagEntry& record = meta.IptcInfo->IptcRecord(i);
-      records.append("\n").append(record.Name).append(" = ").append(record.Data);
+      records.append("\r\n")
+          .append(EscapeControlCharacters(record.Name))
+          .append(" = ")
+          .append(EscapeControlCharacters(record.Data));
     }
     AppendListing(out, "IPTC", records);
   }
@@ -71,6 +85,22 @@ std::string ReportOf(TimgData& meta, bool result, std::string_view name) {
 }
 
 }  // namespace
+
+std::string EscapeControlCharacters(std::string_view text) {
+  std::string result;
+  result.reserve(text.size());
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x20 || byte == 0x7F) {
+      char escaped[8];
+      std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
+      result += escaped;
+    } else {
+      result += c;
+    }
+  }
+  return result;
+}
 
 std::string ExifReportText(const std::string& path) {
   TimgData meta(kDetailAll);

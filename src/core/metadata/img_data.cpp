@@ -109,7 +109,7 @@ bool TimgData::ReadImageFile(const std::string& path) {
       case FileKind::kTiff: {
         const TiffReading reading(ReadingTiff);
         const std::vector<uint8_t> bytes =
-            ReadRegularFileHead(path, kTiffHeaderSize + kTiffBufferSize);
+            ReadFileHead(path, kTiffHeaderSize + kTiffBufferSize);
         try {
           found = ReadTiffBytes(bytes);
         } catch (const std::exception&) {
@@ -157,7 +157,7 @@ bool TimgData::ReadImageBytes(std::string_view file_name, std::span<const uint8_
 bool TimgData::ReadJpegFile(const std::string& path) {
   for (size_t limit = kFirstJpegRead;; limit *= 4) {
     // A file that cannot be opened raises out of here: that is not a scan failure.
-    const std::vector<uint8_t> bytes = ReadRegularFileHead(path, limit);
+    const std::vector<uint8_t> bytes = ReadFileHead(path, limit);
     const bool complete = bytes.size() < limit;
     ResetSegments();
     StatusText = "Not an EXIF file";

@@ -37,6 +37,15 @@ bool ConditionHolds(MakerCondition condition, const TImageInfo& info, bool readi
               reading_tiff);
     case MakerCondition::kNoteStartsWithNikon:
       return info.MakerNoteRaw.starts_with("Nikon");
+    case MakerCondition::kMinoltaMake: {
+      // Other makes beginning "KONIC" (Konica's own cameras) lay out their notes otherwise.
+      const std::string_view make = info.CameraMake;
+      const auto begins = [&](std::string_view prefix) {
+        return make.size() >= prefix.size() &&
+               EqualIgnoringCase(make.substr(0, prefix.size()), prefix);
+      };
+      return begins("MINOLTA") || begins("KONICA MINOLTA");
+    }
   }
   return false;
 }

@@ -194,8 +194,8 @@ constexpr std::array<MakerLayout, 11> kMakerDispatch{{
     {"CANON", MakerCondition::kAlways,              CanonTable,   1, true,   0, 0, false},
     {"SEIKO", MakerCondition::kAlways,              SeikoTable,   9, true,   0, 0, false},
     {"SANYO", MakerCondition::kAlways,              SanyoTable,   9, true,   0, 0, false},
-    {"MINOL", MakerCondition::kAlways,              MinolTable,   1, true,   0, 0, false},
-    {"KONIC", MakerCondition::kAlways,              MinolTable,   1, true,   0, 0, false},
+    {"MINOL", MakerCondition::kMinoltaMake,         MinolTable,   1, true,   0, 0, false},
+    {"KONIC", MakerCondition::kMinoltaMake,         MinolTable,   1, true,   0, 0, false},
 }};
 // clang-format on
 

@@ -1,5 +1,6 @@
 #include "platform/file_system.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -8,10 +9,12 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <memory>
 
 #include "common/errors.h"
+#include "platform/regular_file.h"
 
 namespace kelmora {
 namespace {
@@ -29,47 +32,10 @@ FilePtr OpenOrThrow(const std::string& path, const char* mode, const char* actio
   return file;
 }
 
-std::vector<uint8_t> ReadHead(std::FILE* file, const std::string& path, size_t max_bytes) {
-  std::vector<uint8_t> bytes;
-  // One read into a buffer of the file's size; a file that grows meanwhile is read on.
-  struct stat info {};
-  if (::fstat(::fileno(file), &info) == 0 && info.st_size > 0) {
-    bytes.resize(std::min(static_cast<size_t>(info.st_size), max_bytes));
-    bytes.resize(std::fread(bytes.data(), 1, bytes.size(), file));
-  }
-  uint8_t buffer[65536];
-  while (bytes.size() < max_bytes) {
-    const size_t want = std::min(sizeof buffer, max_bytes - bytes.size());
-    const size_t got = std::fread(buffer, 1, want, file);
-    bytes.insert(bytes.end(), buffer, buffer + got);
-    if (got < want) break;
-  }
-  if (std::ferror(file)) ThrowFileError("Cannot read file", path, errno);
-  return bytes;
-}
-
 }  // namespace
 
 std::vector<uint8_t> ReadFileHead(const std::string& path, size_t max_bytes) {
-  FilePtr file = OpenOrThrow(path, "rb", "Cannot open file");
-  return ReadHead(file.get(), path, max_bytes);
-}
-
-std::vector<uint8_t> ReadRegularFileHead(const std::string& path, size_t max_bytes) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) ThrowFileError("open", path, errno);
-  struct stat facts {};
-  if (::fstat(fd, &facts) != 0 || !S_ISREG(facts.st_mode)) {
-    ::close(fd);
-    throw EFileError("open", path, "not a regular file");
-  }
-  FilePtr file(::fdopen(fd, "rb"));
-  if (!file) {
-    const int error = errno;
-    ::close(fd);
-    ThrowFileError("open", path, error);
-  }
-  return ReadHead(file.get(), path, max_bytes);
+  return RegularFile(path).ReadHead(max_bytes);
 }
 
 std::optional<FileFacts> ReadFileFacts(const std::string& path) {
@@ -78,21 +44,30 @@ std::optional<FileFacts> ReadFileFacts(const std::string& path) {
   return FileFacts{facts.st_mtime, static_cast<int64_t>(facts.st_size)};
 }
 
+std::optional<std::string> ReadProfileFile(const std::string& path, OtherFileKinds other_kinds) {
+  if (other_kinds == OtherFileKinds::kAreAbsent) {
+    std::error_code error;
+    const auto status = std::filesystem::status(path, error);
+    if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
+      return std::nullopt;
+    }
+  }
+  const std::optional<RegularFile> file = RegularFile::OpenIfExists(path);
+  if (!file) return std::nullopt;
+  const std::vector<uint8_t> bytes = file->ReadHead(kMaxProfileFileBytes + 1);
+  if (bytes.size() > kMaxProfileFileBytes) {
+    throw EFileError("Cannot read file", path,
+                     "larger than " + std::to_string(kMaxProfileFileBytes) + " bytes");
+  }
+  return std::string(bytes.begin(), bytes.end());
+}
+
 std::vector<uint8_t> ReadFileBytes(const std::string& path) {
   return ReadFileHead(path, static_cast<size_t>(-1));
 }
 
 std::string ReadFileText(const std::string& path) {
   const std::vector<uint8_t> bytes = ReadFileBytes(path);
-  return std::string(bytes.begin(), bytes.end());
-}
-
-std::optional<std::string> ReadProfileFile(const std::string& path) {
-  if (!IsExistingFile(path)) return std::nullopt;
-  const std::vector<uint8_t> bytes = ReadFileHead(path, kMaxProfileFileBytes + 1);
-  if (bytes.size() > kMaxProfileFileBytes) {
-    throw EFileError("Cannot read file", path, "file too large");
-  }
   return std::string(bytes.begin(), bytes.end());
 }
 
@@ -157,11 +132,23 @@ bool IsExistingFile(const std::string& path) {
   return !path.empty() && std::filesystem::is_regular_file(path, error);
 }
 
-bool CreateFolderWithParents(const std::string& path) {
-  if (path.empty()) return false;
+bool CreateFolderWithParents(const std::string& path, std::string* reason) {
+  if (path.empty()) {
+    if (reason) *reason = std::strerror(ENOENT);
+    return false;
+  }
   std::error_code error;
   std::filesystem::create_directories(path, error);
-  return IsExistingFolder(path);
+  if (IsExistingFolder(path)) return true;
+  if (reason) *reason = error ? error.message() : std::strerror(ENOTDIR);
+  return false;
+}
+
+std::string FolderReadProblem(const std::string& path) {
+  DIR* folder = ::opendir(path.c_str());
+  if (folder == nullptr) return std::strerror(errno);
+  ::closedir(folder);
+  return "";
 }
 
 void OpenDocument(const std::string& path) {

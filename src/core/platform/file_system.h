@@ -9,15 +9,14 @@
 
 namespace kelmora {
 
-// Reads a whole file; raises EFileError naming the path when it cannot be opened or read.
+// Reads a whole file; raises EFileError naming the path when it cannot be opened or read,
+// or when it is no regular file (a FIFO or a device is never waited on).
 std::vector<uint8_t> ReadFileBytes(const std::string& path);
 std::string ReadFileText(const std::string& path);
 
-// Reads at most max_bytes from the start of a file; the result may be shorter.
+// Reads at most max_bytes from the start of a regular file; the result may be shorter.
+// Anything but a regular file raises EFileError without waiting.
 std::vector<uint8_t> ReadFileHead(const std::string& path, size_t max_bytes);
-// Like ReadFileHead, for regular files only: opening a named pipe or a device could wait for
-// ever, so anything else raises EFileError without waiting.
-std::vector<uint8_t> ReadRegularFileHead(const std::string& path, size_t max_bytes);
 
 // The last-write time and size of a file system entry; nullopt when it does not exist.
 struct FileFacts {
@@ -31,10 +30,17 @@ std::optional<FileFacts> ReadFileFacts(const std::string& path);
 // memory.
 inline constexpr size_t kMaxProfileFileBytes = size_t{8} << 20;
 
-// Reads a whole settings or language file. No regular file at path gives nullopt (a
-// missing file and a folder are both "no file"); a file that exists but cannot be read, or
-// is larger than kMaxProfileFileBytes, raises EFileError.
-std::optional<std::string> ReadProfileFile(const std::string& path);
+// What reading a profile makes of a path that names something other than a regular file.
+enum class OtherFileKinds {
+  kAreErrors,  // a settings file named by the user must be one
+  kAreAbsent,  // a file looked for by name (a language) simply is not there
+};
+
+// Reads a whole settings or language file. Nothing at path gives nullopt; something there
+// that is no regular file (a folder, a FIFO, a device; see OtherFileKinds), a file that
+// cannot be read, or one larger than kMaxProfileFileBytes raises EFileError with the reason.
+std::optional<std::string> ReadProfileFile(const std::string& path,
+                                           OtherFileKinds other_kinds = OtherFileKinds::kAreErrors);
 
 // Writes a whole file, replacing an existing one; raises EFileError on failure.
 void WriteFileBytes(const std::string& path, const void* data, size_t size);
@@ -47,8 +53,12 @@ bool WriteFileAtomically(const std::string& path, const std::string& content);
 bool IsExistingFolder(const std::string& path);
 bool IsExistingFile(const std::string& path);
 
-// Creates a folder with all missing parents; true when it exists afterwards.
-bool CreateFolderWithParents(const std::string& path);
+// Creates a folder with all missing parents; true when it exists afterwards. On failure
+// reason (when given) receives the system's explanation.
+bool CreateFolderWithParents(const std::string& path, std::string* reason = nullptr);
+
+// Empty when the folder can be listed; otherwise the system's reason why not.
+std::string FolderReadProblem(const std::string& path);
 
 // Hands a document to the desktop's default application (xdg-open), detached; failures are
 // not reported.

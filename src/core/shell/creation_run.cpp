@@ -5,9 +5,11 @@
 #include <exception>
 #include <filesystem>
 #include <future>
+#include <new>
 #include <optional>
 #include <string>
 #include <system_error>
+#include <vector>
 
 #include "gallery/file_names.h"
 #include "gallery/image_export.h"
@@ -43,9 +45,59 @@ class ProgressScope {
   RunHost& host_;
 };
 
-std::string ErrorText(const std::exception_ptr& error) {
+// Passes everything on to the run's host except its error messages, which wait until the
+// run has hidden its progress display and left its busy state: a message box must not
+// appear over a display that still counts, or under a busy cursor.
+class DeferredErrorsHost : public RunHost {
+ public:
+  explicit DeferredErrorsHost(RunHost& host) : host_(host) {}
+
+  void ShowError(const std::string& text) override { errors_.push_back({text, false}); }
+  void ShowException(const std::string& text) override { errors_.push_back({text, true}); }
+  bool Ask(const std::string& text, Question kind) override { return host_.Ask(text, kind); }
+  void ShowProgress(int maximum) override { host_.ShowProgress(maximum); }
+  void UpdateProgress(int position, const std::string& label) override {
+    host_.UpdateProgress(position, label);
+  }
+  bool ProcessMessagesAndCancelRequested() override {
+    return host_.ProcessMessagesAndCancelRequested();
+  }
+  void HideProgress() override { host_.HideProgress(); }
+  void SetBusy(bool busy) override { host_.SetBusy(busy); }
+  void OpenDocument(const std::string& path) override { host_.OpenDocument(path); }
+
+  // Shows the messages held back, in the order they came.
+  void ShowDeferred() {
+    for (const Error& error : errors_) {
+      if (error.exception) {
+        host_.ShowException(error.text);
+      } else {
+        host_.ShowError(error.text);
+      }
+    }
+    errors_.clear();
+  }
+
+ private:
+  struct Error {
+    std::string text;
+    bool exception;
+  };
+  RunHost& host_;
+  std::vector<Error> errors_;
+};
+
+// The text of an error; memory running out while an image is exported names the image's
+// size where it is known.
+std::string ErrorText(const std::exception_ptr& error, const KM_ListElement* entry = nullptr) {
   try {
     std::rethrow_exception(error);
+  } catch (const std::bad_alloc&) {
+    if (entry != nullptr && entry->Width > 0 && entry->Height > 0) {
+      return GetLangText(MessageKey::NotEnoughMemoryForImage,
+                         {int64_t{entry->Width}, int64_t{entry->Height}});
+    }
+    return GetLangText(MessageKey::NotEnoughMemory);
   } catch (const std::exception& e) {
     return e.what();
   } catch (...) {
@@ -120,7 +172,7 @@ RunOutcome ExportImages(const KM_Class& settings, KM_List& list, RunHost& host, 
       if (current.error) std::rethrow_exception(current.error);
       WriteExportedImages(settings, entry, current.bitmap);
     } catch (...) {
-      host.ShowException(entry.FullPath + ": " + ErrorText(std::current_exception()));
+      host.ShowException(entry.FullPath + ": " + ErrorText(std::current_exception(), &entry));
       return RunOutcome::kFailed;
     }
     if (i < last && !read_ahead) start_decoding(i + 1);
@@ -134,6 +186,11 @@ RunOutcome CreateGallery(const KM_Class& settings, KM_List& list, RunHost& host,
                          const CreationRunOptions& options) {
   if (!IsExistingFolder(settings.InputPath)) {
     host.ShowError(GetLangText(MessageKey::InputFolderError, {settings.InputPath}));
+    return RunOutcome::kFailed;
+  }
+  // A folder that cannot be listed would look like one without images.
+  if (const std::string problem = FolderReadProblem(settings.InputPath); !problem.empty()) {
+    host.ShowError(GetLangText(MessageKey::FolderReadError, {settings.InputPath, problem}));
     return RunOutcome::kFailed;
   }
   const int count = list.ScanInputFolder();
@@ -155,8 +212,10 @@ RunOutcome CreateGallery(const KM_Class& settings, KM_List& list, RunHost& host,
                   Question::kCreateOutputFolder)) {
       return RunOutcome::kCancelled;
     }
-    if (!CreateFolderWithParents(settings.OutputPath)) {
-      host.ShowError(GetLangText(MessageKey::OutputFolderError, {settings.OutputPath}));
+    std::string reason;
+    if (!CreateFolderWithParents(settings.OutputPath, &reason)) {
+      host.ShowError(GetLangText(MessageKey::OutputFolderError, {settings.OutputPath}) + ": " +
+                     reason);
       return RunOutcome::kFailed;
     }
   }
@@ -189,19 +248,22 @@ std::string FirstPagePath(const KM_Class& settings) {
 
 RunOutcome ButtonDoCreateClick(const KM_Class& settings, KM_List& list, RunHost& host,
                                const CreationRunOptions& options) {
-  BusyScope busy(host);
+  DeferredErrorsHost deferred(host);
+  std::optional<BusyScope> busy(std::in_place, deferred);
   RunOutcome outcome = RunOutcome::kFailed;
   try {
-    outcome = CreateGallery(settings, list, host, options);
+    outcome = CreateGallery(settings, list, deferred, options);
   } catch (...) {
     // Whatever escapes the steps (a folder that cannot be listed, memory running out)
     // ends the run with its message, like an error of the page or image phase.
-    host.ShowException(ErrorText(std::current_exception()));
-    return RunOutcome::kFailed;
+    deferred.ShowException(ErrorText(std::current_exception()));
+    outcome = RunOutcome::kFailed;
   }
   if (outcome != RunOutcome::kFailed && !options.BatchMode && settings.AutoBrowserStart) {
-    ButtonBrowserDisplayClick(settings, host);
+    ButtonBrowserDisplayClick(settings, deferred);
   }
+  busy.reset();
+  deferred.ShowDeferred();
   return outcome;
 }
 

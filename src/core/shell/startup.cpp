@@ -3,10 +3,12 @@
 #include <filesystem>
 #include <system_error>
 
+#include "common/ascii_text.h"
 #include "common/errors.h"
 #include "localisation/lang_text.h"
 #include "localisation/language_file.h"
 #include "platform/file_system.h"
+#include "platform/folder_listing.h"
 #include "settings/ini_file.h"
 
 namespace kelmora {
@@ -51,8 +53,17 @@ bool SaveLanguageChoice(const std::string& program_folder, const std::string& la
   return WriteFileAtomically(path, ini.Serialise());
 }
 
+std::string FindLanguageFileName(const std::string& program_folder, const std::string& name) {
+  if (name.empty() || IsExistingFile(InProgramFolder(program_folder, name))) return name;
+  for (const FolderFile& file : ListFolderFiles(program_folder, true)) {
+    if (EqualIgnoringCase(file.Name, name)) return file.Name;
+  }
+  return name;
+}
+
 bool LoadLanguage(const std::string& program_folder, const std::string& language_file) {
-  std::shared_ptr<const LanguageFile> language = OpenLanguageFile(program_folder, language_file);
+  std::shared_ptr<const LanguageFile> language =
+      OpenLanguageFile(program_folder, FindLanguageFileName(program_folder, language_file));
   const bool loaded = language != nullptr;
   SetCurrentLanguage(std::move(language));
   return loaded;

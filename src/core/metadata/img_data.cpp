@@ -108,8 +108,7 @@ bool TimgData::ReadImageFile(const std::string& path) {
         break;
       case FileKind::kTiff: {
         const TiffReading reading(ReadingTiff);
-        const std::vector<uint8_t> bytes =
-            ReadFileHead(path, kTiffHeaderSize + kTiffBufferSize);
+        const std::vector<uint8_t> bytes = ReadFileHead(path, kTiffHeaderSize + kTiffBufferSize);
         try {
           found = ReadTiffBytes(bytes);
         } catch (const std::exception&) {

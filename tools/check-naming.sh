@@ -34,26 +34,32 @@ if grep -q 'clang-diagnostic-error' "$work/out"; then
   echo "clang-tidy could not read every file" >&2
   exit 2
 fi
-# Findings on names the design gives are not findings.
-findings=$(grep -E '^/.*: (warning|error): .*\[readability-identifier-naming' "$work/out" |
-  python3 -c '
+# Findings on names the design gives, and on the message keys, are not findings.
+grep -E '^/.*: (warning|error): .*\[readability-identifier-naming' "$work/out" > "$work/raw" || true
+python3 - "$top/tools/design-names.txt" "$top/src/core/localisation/message_table.h" \
+  "$work/raw" > "$work/findings" <<'PY'
 import re, sys
 design = {line.strip() for line in open(sys.argv[1]) if line.strip()}
-for line in sys.stdin:
-    name = re.search(r"invalid case style for [^\x27]*\x27([^\x27]+)\x27", line)
+# The message keys are the keys of the language files, spelled as those files spell them.
+keys = re.search(r"enum class MessageKey[^{]*\{(.*?)\};", open(sys.argv[2]).read(), re.S)
+if keys:
+    design |= set(re.findall(r"^\s*([A-Za-z][A-Za-z0-9]*)\s*[,=]", keys.group(1), re.M))
+for line in sorted(set(open(sys.argv[3]))):
+    name = re.search(r"invalid case style for [^']*'([^']+)'", line)
     if not name or name.group(1) not in design:
         sys.stdout.write(line)
-' "$top/tools/design-names.txt" | sort -u || true)
+PY
 # The case check cannot see a T prefix: an invented type must not have one.
-prefixed=$(grep -rnoE '\b(class|struct|union|enum( class)?|using) T[A-Z][A-Za-z0-9_]*' "$top/src" |
-  python3 -c '
+grep -rnoE '\b(class|struct|union|enum( class)?|using) T[A-Z][A-Za-z0-9_]*' "$top/src" \
+  > "$work/prefixed" || true
+python3 - "$top/tools/design-names.txt" "$work/prefixed" >> "$work/findings" <<'PY'
 import sys
 design = {line.strip() for line in open(sys.argv[1]) if line.strip()}
-for line in sys.stdin:
+for line in open(sys.argv[2]):
     if line.rstrip().split()[-1] not in design:
         sys.stdout.write(line.rstrip() + ": invented type with a T prefix\n")
-' "$top/tools/design-names.txt" || true)
-findings=$(printf '%s\n%s' "$findings" "$prefixed" | sed '/^$/d')
+PY
+findings=$(cat "$work/findings")
 if [ -n "$findings" ]; then
   echo "$findings"
   echo "$(echo "$findings" | wc -l) names break the naming rule (see CONVENTIONS.md)" >&2

@@ -59,6 +59,13 @@ enum class MessageKey {
   SettingsFileNotFound,
   TemplatesEmpty,
   FolderReadError,
+  PageNameError,
+  PageNamesEqualError,
+  OutputNamesClashError,
+  OutputIsInputError,
+  SameFolderNotice,
+  OutputNamesShared,
+  OutputNameShortened,
 };
 
 // Keys from this one on are the program's own additions, which language files made for
@@ -130,6 +137,18 @@ inline constexpr MessageText kMessages[] = {
   {MessageKey::TemplatesEmpty,            "TemplatesEmpty",            "Both page templates are empty: the pages will be empty"},
   // A folder that cannot be listed; the second %s is the system's reason.
   {MessageKey::FolderReadError,           "FolderReadError",           "Cannot read folder \"%s\": %s"},
+  // A page name or the extension (%s the setting's name, then its value) that would lead out
+  // of the output folder or make a name no file system should hold.
+  {MessageKey::PageNameError,             "PageNameError",             "%s \"%s\" must not hold a folder separator, \"..\" or a control character"},
+  {MessageKey::PageNamesEqualError,       "PageNamesEqualError",       "Thumbnail pages and image pages need different names (ThumbPagesName and ImagePagesName are both \"%s\")"},
+  // Two files of one run (pages, or a page and a picture) with the same name.
+  {MessageKey::OutputNamesClashError,     "OutputNamesClashError",     "Two files of this gallery would be written as \"%s\": choose other page names or another extension"},
+  // An output file (%s) of an input picture or page set (%s) that is an input picture itself.
+  {MessageKey::OutputIsInputError,        "OutputIsInputError",        "Nothing was written: the output \"%s\" of \"%s\" would replace an input picture of this run. Choose an output folder apart from the input folder"},
+  {MessageKey::SameFolderNotice,          "SameFolderNotice",          "Input and output folder are the same (\"%s\"): pictures that earlier runs wrote there are input pictures of this run too"},
+  // A picture (the second %s) whose output names equal those of an earlier one (the first).
+  {MessageKey::OutputNamesShared,         "OutputNamesShared",         "\"%s\" and \"%s\" would have the same output files; the second is written as \"%s\""},
+  {MessageKey::OutputNameShortened,       "OutputNameShortened",       "The output names of \"%s\" are too long for the file system; it is written as \"%s\""},
 };
 // clang-format on
 
@@ -141,7 +160,7 @@ constexpr bool MessagesFollowKeyOrder() {
   return true;
 }
 static_assert(MessagesFollowKeyOrder(), "kMessages must list every MessageKey in order");
-static_assert(std::size(kMessages) == static_cast<size_t>(MessageKey::FolderReadError) + 1,
+static_assert(std::size(kMessages) == static_cast<size_t>(MessageKey::OutputNameShortened) + 1,
               "every MessageKey needs its row in kMessages");
 
 constexpr const MessageText& MessageOf(MessageKey key) {

@@ -22,7 +22,7 @@ test_packages=(libgtest-dev libgmock-dev libbenchmark-dev chromium libimage-exif
   "${gui_packages[@]}")
 bench_packages=(libbenchmark-dev libjpeg-turbo-progs imagemagick)
 fuzz_packages=(clang libclang-rt-14-dev)
-format_packages=(clang-format)
+format_packages=(clang-format clang-tidy)
 
 install_packages() {
   local missing=()
@@ -117,6 +117,8 @@ case "${1:-}" in
     # Debug with the sanitizers: every test, every memory access checked.
     configure_and_build build-test -DCMAKE_BUILD_TYPE=Debug -DKELMORA_SANITIZE=ON -DKELMORA_WERROR=ON \
       -DKELMORA_BUILD_BENCH=OFF
+    # The naming rule of CONVENTIONS.md, on the compile commands of that build.
+    tools/check-naming.sh build-test
     # LeakSanitizer cannot run where ptrace is forbidden (some containers); check once so
     # such a machine still runs every test, just without the leak check.
     leaks=1

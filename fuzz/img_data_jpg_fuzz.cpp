@@ -1,10 +1,12 @@
-// ReadImageFile on arbitrary bytes as a .jpg file (through the whole --exif report), and the
+// The metadata read of arbitrary bytes as a .jpg file (through the whole --exif report), and the
 // same bytes entered directly as an APP1 segment.
 #include <cstdint>
 #include <string>
 
+#include <span>
+
 #include "common/errors.h"
-#include "exif_report_on_bytes.h"
+#include "metadata/exif_report.h"
 #include "metadata/img_data.h"
 
 namespace {
@@ -15,7 +17,7 @@ constexpr size_t kMaxInput = 1 << 20;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size > kMaxInput) return 0;
-  kelmora::fuzz::ExifReportOnBytes(data, size, ".jpg");
+  static_cast<void>(kelmora::ExifReportTextOfBytes("fuzz.jpg", std::span(data, size)));
 
   kelmora::TimgData meta(kelmora::kDetailAll);
   try {

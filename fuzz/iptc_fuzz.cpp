@@ -3,13 +3,11 @@
 #include <string>
 #include <string_view>
 
-#include "metadata/img_data.h"
 #include "metadata/iptc_data.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size > 70000) return 0;  // an APP13 segment holds at most 65535 bytes
-  kelmora::TimgData owner(kelmora::kDetailAll);
-  kelmora::TIPTCdata iptc(owner);
+  kelmora::TIPTCdata iptc;
   iptc.ParseIptc(std::string_view(reinterpret_cast<const char*>(data), size));
   // Each round edits and removes one record, so the list shrinks as it is walked.
   for (int32_t round = 0; round < 8 && iptc.IptcCount() > 0; ++round) {

@@ -10,7 +10,6 @@
 #include <string>
 
 #include "metadata/image_info.h"
-#include "metadata/img_data.h"
 #include "metadata/maker_notes.h"
 
 namespace {
@@ -26,26 +25,24 @@ constexpr std::array<const char*, 10> kMakes = {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < kHeader || size > kMaxInput) return 0;
-  kelmora::TimgData meta(kelmora::kDetailAll);
-  kelmora::TImageInfo info(meta, kelmora::kDetailAll);
+  kelmora::TImageInfo info(kelmora::kDetailAll);
   const uint8_t flags = data[1];
   info.CameraMake = kMakes[data[0] % kMakes.size()];
   info.CameraModel = (flags & 4) ? "NIKON D2X" : "E990";
   info.ExifVersion = (flags & 8) ? "0220" : (flags & 16) ? "" : "0210";
   info.BigEndian = flags & 1;
   const bool reading_tiff = flags & 2;
-  info.Buffer.assign(reinterpret_cast<const char*>(data) + kHeader, size - kHeader);
-  meta.Buffer = info.Buffer;
+  const std::string exif(reinterpret_cast<const char*>(data) + kHeader, size - kHeader);
 
   size_t position = static_cast<size_t>(data[2]) << 8 | data[3];
-  if (position > info.Buffer.size()) position = info.Buffer.size();
-  info.MakerNoteRaw = info.Buffer.substr(position);
+  if (position > exif.size()) position = exif.size();
+  info.MakerNoteRaw = exif.substr(position);
   info.MakerNotePos = static_cast<int64_t>(position) + 1;
 
   const bool big_endian = info.BigEndian;
   kelmora::TmsInfo decoder(reading_tiff, info);
-  decoder.DecodeMakerNote();
-  // The walk borrows the buffer and byte order; both must come back whatever the note held.
-  if (info.Buffer != meta.Buffer || info.BigEndian != big_endian) __builtin_trap();
+  decoder.DecodeMakerNote(exif);
+  // The note is read through its own reader: the byte order of the EXIF data stays.
+  if (info.BigEndian != big_endian) __builtin_trap();
   return 0;
 }

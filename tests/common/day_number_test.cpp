@@ -21,6 +21,30 @@ TEST(DayNumber, ValidatesCalendarDates) {
   EXPECT_FALSE(IsValidDate(0, 1, 1));
 }
 
+// Civil dates both ways: each case encodes a date and formats the day number back.
+struct DayCase {
+  double day;
+  const char* text;
+};
+
+class DayNumberTextTest : public testing::TestWithParam<DayCase> {};
+
+TEST_P(DayNumberTextTest, FormatsTheCivilDate) {
+  EXPECT_EQ(FormatDayNumberText(GetParam().day), GetParam().text);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Days, DayNumberTextTest,
+    testing::Values(DayCase{0, "1899-12-30 00:00:00"}, DayCase{36526.5, "2000-01-01 12:00:00"},
+                    DayCase{-1.25, "1899-12-29 06:00:00"},
+                    DayCase{EncodeDayNumber(2024, 2, 29, 23, 59, 59), "2024-02-29 23:59:59"},
+                    DayCase{EncodeDayNumber(1900, 3, 1, 0, 0, 0), "1900-03-01 00:00:00"},
+                    DayCase{EncodeDayNumber(1601, 3, 1, 0, 0, 1), "1601-03-01 00:00:01"},
+                    DayCase{EncodeDayNumber(1, 1, 1, 0, 0, 0), "0001-01-01 00:00:00"},
+                    DayCase{EncodeDayNumber(9999, 12, 31, 12, 0, 0), "9999-12-31 12:00:00"},
+                    // 23:59:59.6 rounds up into the next day.
+                    DayCase{EncodeDayNumber(2023, 12, 31, 23, 59, 59.6), "2024-01-01 00:00:00"}));
+
 TEST(RoundHalfEven, RoundsHalvesToTheEvenNeighbour) {
   const std::pair<long double, int32_t> cases[] = {{2.5L, 2},    {3.5L, 4},    {-2.5L, -2},
                                                    {2.4999L, 2}, {2.5001L, 3}, {1e12L, INT32_MAX}};

@@ -12,28 +12,9 @@
 #include "common/errors.h"
 #include "gallery/km_list.h"
 #include "settings/km_class.h"
+#include "support/default_settings.h"
 
 namespace kelmora::test {
-
-// The values a settings file without keys loads, which are what most users run with.
-inline KM_Class DefaultGallerySettings() {
-  KM_Class s;
-  s.ThumbPagesName = "page";
-  s.ImagePagesName = "image";
-  s.WebSiteExtension = ".htm";
-  s.QualityImages = s.QualityThumbnails = 90;
-  s.MaxWidthImage = 800;
-  s.MaxHeightImage = 600;
-  s.MaxSizeThumbnails = 160;
-  s.FilterIndex = 5;
-  s.UseExif = true;
-  s.BackgroundColor = 0xFFFFFF;
-  s.LinkColor = 0xFF0000;
-  s.VisitedLinkColor = 0x800080;
-  s.RowsCount = s.ColsCount = 4;
-  s.AutoBrowserStart = true;
-  return s;
-}
 
 // An entry named as a scan names it, without conversion.
 inline KM_ListElement MakeEntry(const std::string& file_name, const std::string& comment = "") {

@@ -14,12 +14,13 @@
 #include <QTextBlock>
 #include <filesystem>
 
+#include "common/ascii_text.h"
 #include "common/errors.h"
 #include "gui/form.h"
 #include "gui/interface_translation.h"
 #include "gui/radio_group.h"
 #include "localisation/language_file.h"
-#include "settings/ini_text.h"
+#include "platform/file_system.h"
 #include "support/test_support.h"
 
 namespace kelmora {
@@ -372,7 +373,7 @@ void InterfaceTranslationTest::GeneratedFileTranslatesBackToTheSameTexts() {
   // has to bring each of them back.
   const std::string generated = test::ReadText(folder.Path() / "Custom.ln");
   std::string other;
-  for (std::string_view line : ini_text::SplitLines(generated)) {
+  for (std::string_view line : SplitLines(generated)) {
     const size_t equals = line.find('=');
     if (equals == std::string_view::npos || equals + 1 == line.size()) {
       other.append(line).append("\n");

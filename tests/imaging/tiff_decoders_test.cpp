@@ -105,8 +105,8 @@ TEST(TIFFStripDecoders, GiveTheSameBytesWhateverPiecesTheyAreReadIn) {
   for (size_t piece : {1, 7, 696, 4099}) {
     TiffLzwDecoder lzw_decoder(lzw);
     TiffDeflateDecoder deflate_decoder(deflated);
-    for (StripDecoder* decoder : {static_cast<StripDecoder*>(&lzw_decoder),
-                                   static_cast<StripDecoder*>(&deflate_decoder)}) {
+    for (StripDecoder* decoder :
+         {static_cast<StripDecoder*>(&lzw_decoder), static_cast<StripDecoder*>(&deflate_decoder)}) {
       Bytes joined, buffer(piece);
       for (size_t got; (got = decoder->Read(buffer)) > 0;) {
         joined.insert(joined.end(), buffer.begin(), buffer.begin() + got);

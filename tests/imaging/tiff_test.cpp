@@ -11,31 +11,32 @@
 #include "common/errors.h"
 #include "imaging/tiff_colour.h"
 #include "support/test_support.h"
+#include "support/tiff_builder.h"
 
 namespace kelmora {
 namespace {
 
 enum : uint16_t { kByte = 1, kShort = 3, kLong = 4 };
 
-// Writes a TIFF with the given entries; strip data goes right after the header and the
-// StripOffsets entry is filled in with where it landed.
-class TiffBuilder {
+// A TIFF of one picture with the given entries; strip data goes right after the header and
+// the StripOffsets entry is filled in with where it landed.
+class PictureTiff {
  public:
-  explicit TiffBuilder(bool big_endian = false) : big_(big_endian) {}
+  explicit PictureTiff(bool big_endian = false) : big_(big_endian) {}
 
-  TiffBuilder& Set(uint16_t tag, uint16_t type, std::vector<uint32_t> values) {
+  PictureTiff& Set(uint16_t tag, uint16_t type, std::vector<uint32_t> values) {
     if (tag == 273) place_strips_ = false;
     entries_[tag] = {type, std::move(values)};
     return *this;
   }
-  TiffBuilder& Set(uint16_t tag, uint32_t value) { return Set(tag, kShort, {value}); }
-  TiffBuilder& Remove(uint16_t tag) {
+  PictureTiff& Set(uint16_t tag, uint32_t value) { return Set(tag, kShort, {value}); }
+  PictureTiff& Remove(uint16_t tag) {
     entries_.erase(tag);
     return *this;
   }
   // A picture of width x height with the given samples, bits and photometric, one strip per
   // element of strips.
-  TiffBuilder& Image(uint32_t width, uint32_t height, uint32_t samples, uint32_t bits,
+  PictureTiff& Image(uint32_t width, uint32_t height, uint32_t samples, uint32_t bits,
                      uint32_t photometric, std::vector<std::vector<uint8_t>> strips,
                      uint32_t rows_per_strip = 0) {
     Set(256, width).Set(257, height).Set(277, samples).Set(262, photometric).Set(259, 1);
@@ -51,40 +52,19 @@ class TiffBuilder {
   }
 
   std::vector<uint8_t> Build() {
-    std::vector<uint8_t> out = {uint8_t(big_ ? 'M' : 'I'), uint8_t(big_ ? 'M' : 'I')};
-    Put(out, 42, 2);
-    Put(out, 0, 4);
+    test::TiffBuilder tiff(big_);
     std::vector<uint32_t> offsets;
     for (const auto& strip : strips_) {
-      offsets.push_back(static_cast<uint32_t>(out.size()));
-      out.insert(out.end(), strip.begin(), strip.end());
+      offsets.push_back(tiff.AddBlob(std::string(strip.begin(), strip.end())));
     }
     if (place_strips_) entries_[273].values = offsets;
-    std::map<uint16_t, uint32_t> arrays;
+    std::vector<test::TiffEntry> directory;
     for (const auto& [tag, entry] : entries_) {
-      if (Size(entry.type) * entry.values.size() <= 4) continue;
-      arrays[tag] = static_cast<uint32_t>(out.size());
-      for (uint32_t v : entry.values) Put(out, v, Size(entry.type));
+      directory.push_back(tiff.Values(tag, entry.type, entry.values));
     }
-    const uint32_t directory = static_cast<uint32_t>(out.size());
-    Put(out, entries_.size(), 2);
-    for (const auto& [tag, entry] : entries_) {
-      Put(out, tag, 2);
-      Put(out, entry.type, 2);
-      Put(out, entry.values.size(), 4);
-      if (arrays.count(tag)) {
-        Put(out, arrays[tag], 4);
-      } else {
-        size_t used = 0;
-        for (uint32_t v : entry.values) Put(out, v, Size(entry.type)), used += Size(entry.type);
-        for (; used < 4; ++used) out.push_back(0);
-      }
-    }
-    Put(out, 0, 4);
-    for (size_t i = 0; i < 4; ++i) {
-      out[4 + i] = static_cast<uint8_t>(directory >> (big_ ? 24 - 8 * i : 8 * i));
-    }
-    return out;
+    tiff.AddDirectory(std::move(directory));
+    const std::string bytes = tiff.Build();
+    return std::vector<uint8_t>(bytes.begin(), bytes.end());
   }
 
  private:
@@ -92,12 +72,6 @@ class TiffBuilder {
     uint16_t type;
     std::vector<uint32_t> values;
   };
-  static size_t Size(uint16_t type) { return type == kShort ? 2 : type == kLong ? 4 : 1; }
-  void Put(std::vector<uint8_t>& out, uint64_t value, size_t size) const {
-    for (size_t i = 0; i < size; ++i) {
-      out.push_back(static_cast<uint8_t>(value >> (big_ ? 8 * (size - 1 - i) : 8 * i)));
-    }
-  }
 
   bool big_;
   bool place_strips_ = false;
@@ -236,7 +210,7 @@ TEST(TIFFFile, RejectsWhatItCannotDecodeWithAClearMessage) {
 }
 
 std::vector<uint8_t> Rgb2x2(bool big_endian) {
-  return TiffBuilder(big_endian)
+  return PictureTiff(big_endian)
       .Image(2, 2, 3, 8, 2, {{10, 20, 30, 40, 50, 60}, {70, 80, 90, 100, 110, 120}}, 1)
       .Build();
 }
@@ -252,14 +226,14 @@ TEST(TIFFFile, BothByteOrdersGiveTheSamePicture) {
 }
 
 TEST(TIFFFile, OneStripHoldsTheWholePictureWhateverRowsPerStripSays) {
-  const TBitmap bitmap = Decode(TiffBuilder().Image(1, 3, 1, 8, 1, {{5, 6, 7}}, 1).Build());
+  const TBitmap bitmap = Decode(PictureTiff().Image(1, 3, 1, 8, 1, {{5, 6, 7}}, 1).Build());
   EXPECT_EQ(Rgb(bitmap, 0, 2), (std::array<int, 3>{7, 7, 7}));
 }
 
 TEST(TIFFFile, ShortOrMissingStripsLeaveOnlyTheirOwnRowsEmpty) {
   // Three PackBits strips of one row each; the last one's literal run is cut short.
   auto builder =
-      TiffBuilder().Image(2, 3, 1, 8, 1, {{1, 1, 2}, {1, 3, 4}, {1, 5}}, 1).Set(259, 32773);
+      PictureTiff().Image(2, 3, 1, 8, 1, {{1, 1, 2}, {1, 3, 4}, {1, 5}}, 1).Set(259, 32773);
   const TBitmap shortened = Decode(builder.Build());
   EXPECT_EQ(Rgb(shortened, 1, 1)[0], 4);
   EXPECT_EQ(Rgb(shortened, 0, 2)[0], 5);
@@ -289,7 +263,7 @@ TEST(TIFFFile, BuildsGreyAndPalettePalettes) {
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.bits << " bits, photometric " << c.photometric);
     const TBitmap bitmap =
-        Decode(TiffBuilder().Image(2, 1, 1, c.bits, c.photometric, {c.row}).Build());
+        Decode(PictureTiff().Image(2, 1, 1, c.bits, c.photometric, {c.row}).Build());
     EXPECT_EQ(Rgb(bitmap, 0, 0)[1], c.first);
     EXPECT_EQ(Rgb(bitmap, 1, 0)[1], c.second);
   }
@@ -300,7 +274,7 @@ TEST(TIFFFile, ReadsTheColourMap) {
   map[3] = 0xFFFF;       // red of entry 3
   map[16 + 3] = 0x8000;  // green
   map[32 + 3] = 0x01FF;  // blue
-  auto builder = TiffBuilder(true).Image(2, 1, 1, 4, 3, {{0x30}});
+  auto builder = PictureTiff(true).Image(2, 1, 1, 4, 3, {{0x30}});
   const TBitmap bitmap = Decode(builder.Set(320, kShort, map).Build());
   EXPECT_EQ(bitmap.Format(), PixelFormat::k4Bit);
   EXPECT_EQ(Rgb(bitmap, 0, 0), (std::array<int, 3>{255, 128, 1}));
@@ -326,7 +300,7 @@ TEST(TIFFFile, ConvertsCMYKAndCIELabPixels) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::PrintToString(c.pixel));
-    EXPECT_EQ(Rgb(Decode(TiffBuilder().Image(1, 1, c.samples, 8, c.photometric, {c.pixel}).Build()),
+    EXPECT_EQ(Rgb(Decode(PictureTiff().Image(1, 1, c.samples, 8, c.photometric, {c.pixel}).Build()),
                   0, 0),
               c.rgb);
   }
@@ -334,10 +308,10 @@ TEST(TIFFFile, ConvertsCMYKAndCIELabPixels) {
 
 TEST(TIFFFile, UndoesPredictionWithinEachRow) {
   // 8-bit RGB: differences per sample; 4-bit grey: per nibble, wrapping at 16.
-  auto rgb = TiffBuilder().Image(3, 1, 3, 8, 2, {{10, 20, 30, 1, 2, 3, 255, 0, 1}}).Set(317, 2);
+  auto rgb = PictureTiff().Image(3, 1, 3, 8, 2, {{10, 20, 30, 1, 2, 3, 255, 0, 1}}).Set(317, 2);
   const TBitmap colour = Decode(rgb.Build());
   EXPECT_EQ(Rgb(colour, 2, 0), (std::array<int, 3>{10, 22, 34}));
-  auto grey = TiffBuilder().Image(4, 2, 1, 4, 1, {{0x1F, 0x11, 0x21, 0x11}}).Set(317, 2);
+  auto grey = PictureTiff().Image(4, 2, 1, 4, 1, {{0x1F, 0x11, 0x21, 0x11}}).Set(317, 2);
   const TBitmap nibbles = Decode(grey.Build());
   const int expected[2][4] = {{1, 0, 1, 2}, {2, 3, 4, 5}};
   for (int y = 0; y < 2; ++y) {
@@ -348,7 +322,7 @@ TEST(TIFFFile, UndoesPredictionWithinEachRow) {
 
 TEST(TIFFFile, DefaultsAndShortArraysFollowTIFF) {
   // No Compression tag means uncompressed; two SHORT strip offsets sit in the value field.
-  auto builder = TiffBuilder().Image(1, 2, 1, 8, 1, {{9}, {8}}, 1).Remove(259);
+  auto builder = PictureTiff().Image(1, 2, 1, 8, 1, {{9}, {8}}, 1).Remove(259);
   std::vector<uint8_t> bytes = builder.Set(273, kShort, {8, 9}).Set(279, kShort, {1, 1}).Build();
   const TBitmap bitmap = Decode(bytes);
   EXPECT_EQ(Rgb(bitmap, 0, 0)[0], 9);
@@ -356,36 +330,36 @@ TEST(TIFFFile, DefaultsAndShortArraysFollowTIFF) {
 }
 
 TEST(TIFFFile, ReportsMalformedFilesWithTheirMessage) {
-  using Edit = std::function<void(TiffBuilder&)>;
+  using Edit = std::function<void(PictureTiff&)>;
   const std::pair<Edit, const char*> cases[] = {
-      {[](TiffBuilder& b) { b.Set(256, kLong, {65536}); }, "TIFF: Illegal image dimensions"},
-      {[](TiffBuilder& b) { b.Set(257, 0); }, "TIFF: Illegal image dimensions"},
-      {[](TiffBuilder& b) { b.Set(256, kLong, {65537}); }, "TIFF: Illegal image dimensions"},
-      {[](TiffBuilder& b) {
+      {[](PictureTiff& b) { b.Set(256, kLong, {65536}); }, "TIFF: Illegal image dimensions"},
+      {[](PictureTiff& b) { b.Set(257, 0); }, "TIFF: Illegal image dimensions"},
+      {[](PictureTiff& b) { b.Set(256, kLong, {65537}); }, "TIFF: Illegal image dimensions"},
+      {[](PictureTiff& b) {
          b.Set(258, kShort, {2, 2, 2});
        },
        "TIFF: Unsupported Bits Per Sample"},
-      {[](TiffBuilder& b) {
+      {[](PictureTiff& b) {
          b.Set(258, kShort, {4, 4, 4});
        },
        "TIFF: Unsupported Bits Per Sample"},
-      {[](TiffBuilder& b) { b.Set(277, 1).Set(258, kShort, {3}); },
+      {[](PictureTiff& b) { b.Set(277, 1).Set(258, kShort, {3}); },
        "TIFF: Unsupported Bits Per Sample"},
-      {[](TiffBuilder& b) { b.Set(262, 5); }, "TIFF: Unsupported photometric interpretation"},
-      {[](TiffBuilder& b) { b.Set(262, 6).Set(277, 4); },
+      {[](PictureTiff& b) { b.Set(262, 5); }, "TIFF: Unsupported photometric interpretation"},
+      {[](PictureTiff& b) { b.Set(262, 6).Set(277, 4); },
        "TIFF: Unsupported photometric interpretation"},
-      {[](TiffBuilder& b) { b.Set(277, 17); }, "TIFF: Unsupported samples per pixel"},
-      {[](TiffBuilder& b) { b.Set(259, 7); }, "TIFF: Unsupported compression scheme"},
-      {[](TiffBuilder& b) { b.Set(259, 5).Set(256, 0); }, "TIFF: Illegal image dimensions"},
-      {[](TiffBuilder& b) { b.Set(256, 65535).Set(257, 65535); },
+      {[](PictureTiff& b) { b.Set(277, 17); }, "TIFF: Unsupported samples per pixel"},
+      {[](PictureTiff& b) { b.Set(259, 7); }, "TIFF: Unsupported compression scheme"},
+      {[](PictureTiff& b) { b.Set(259, 5).Set(256, 0); }, "TIFF: Illegal image dimensions"},
+      {[](PictureTiff& b) { b.Set(256, 65535).Set(257, 65535); },
        "Image too large: 65535 x 65535 pixels (at most 268435456 pixels can be read)"},
-      {[](TiffBuilder& b) {
+      {[](PictureTiff& b) {
          b.Set(262, 6).Set(530, kShort, {3, 1});
        },
        "TIFF: Unsupported YCbCr subsampling"},
   };
   for (const auto& [edit, message] : cases) {
-    TiffBuilder builder;
+    PictureTiff builder;
     builder.Image(2, 2, 3, 8, 2, {std::vector<uint8_t>(12, 1)});
     edit(builder);
     EXPECT_EQ(ErrorOf(builder.Build()), message);
@@ -402,7 +376,7 @@ TEST(TIFFFile, ReportsBrokenHeadersAndDirectories) {
   EXPECT_EQ(ErrorOf(std::vector<uint8_t>(bytes.begin(), bytes.begin() + directory + 20)),
             "TIFF: Unexpected end of file");
   // A strip table claiming a million entries in a small file.
-  auto builder = TiffBuilder().Image(2, 2, 3, 8, 2, {{1}, {2}}, 1);
+  auto builder = PictureTiff().Image(2, 2, 3, 8, 2, {{1}, {2}}, 1);
   std::vector<uint8_t> table = builder.Build();
   for (size_t i = 8; i + 12 <= table.size(); ++i) {
     if (table[i] == 0x11 && table[i + 1] == 0x01 && table[i + 2] == kLong) {  // tag 273

@@ -5,9 +5,10 @@
 #include <string>
 #include <vector>
 
+#include "common/ascii_text.h"
 #include "localisation/message_table.h"
+#include "platform/file_system.h"
 #include "settings/ini_file.h"
-#include "settings/ini_text.h"
 #include "support/test_support.h"
 
 namespace kelmora {
@@ -29,7 +30,7 @@ std::string Describe(const std::vector<DeclaredMessage>& messages) {
 std::vector<std::string> SectionLines(const std::string& file_text, const std::string& section) {
   std::vector<std::string> lines;
   bool inside = false;
-  for (std::string_view line : ini_text::SplitLines(file_text)) {
+  for (std::string_view line : SplitLines(file_text)) {
     if (line.starts_with("[")) {
       inside = line == "[" + section + "]";
     } else if (inside && !line.empty()) {

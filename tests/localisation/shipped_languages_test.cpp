@@ -9,8 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "common/ascii_text.h"
 #include "localisation/message_table.h"
-#include "settings/ini_text.h"
+#include "platform/file_system.h"
 #include "support/test_support.h"
 
 namespace kelmora {
@@ -26,18 +27,17 @@ struct KeyedFile {
 KeyedFile ReadKeys(const std::string& text) {
   KeyedFile file;
   std::string section;
-  for (std::string_view line : ini_text::SplitLines(text)) {
-    line = ini_text::TrimBlanks(line);
+  for (std::string_view line : SplitLines(text)) {
+    line = TrimBlanks(line);
     if (line.empty() || line.front() == ';') continue;
     if (line.front() == '[' && line.back() == ']') {
-      section = ini_text::ToLowerAscii(line.substr(1, line.size() - 2));
+      section = ToLowerAscii(line.substr(1, line.size() - 2));
       continue;
     }
     const size_t equals = line.find('=');
     if (equals == std::string_view::npos) continue;
-    const std::string key =
-        section + "\n" + ini_text::ToLowerAscii(ini_text::TrimBlanks(line.substr(0, equals)));
-    if (!file.values.emplace(key, ini_text::TrimBlanks(line.substr(equals + 1))).second) {
+    const std::string key = section + "\n" + ToLowerAscii(TrimBlanks(line.substr(0, equals)));
+    if (!file.values.emplace(key, TrimBlanks(line.substr(equals + 1))).second) {
       file.duplicates.push_back(key);
     }
   }
@@ -125,7 +125,7 @@ TEST(ShippedLanguages, EveryKeyEveryPlaceholderAndAccelerator) {
   const KeyedFile generated =
       ReadKeys(test::ReadText(test::DataDir() / "localisation" / "custom_builtin.ln"));
   for (const MessageText& message : kMessages) {
-    const std::string key = "misc\n" + ini_text::ToLowerAscii(message.key);
+    const std::string key = "misc\n" + ToLowerAscii(message.key);
     ASSERT_TRUE(generated.values.contains(key)) << message.key;
   }
 

@@ -4,8 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "common/day_number.h"
+#include "support/byte_builders.h"
 #include "support/test_support.h"
 
 namespace kelmora {
@@ -13,10 +15,7 @@ namespace {
 
 using Bytes = std::string;
 
-Bytes Segment(uint8_t marker, const Bytes& payload) {
-  const size_t size = payload.size() + 2;
-  return Bytes{'\xFF', char(marker), char(size >> 8), char(size)} + payload;
-}
+using test::JpegSegment;
 
 // Big-endian EXIF with IFD0 Make and DateTime.
 Bytes ExifApp1() {
@@ -24,12 +23,12 @@ Bytes ExifApp1() {
   tiff += Bytes("\x01\x0F\0\x02\0\0\0\x04", 8) + Bytes("Cam\0", 4);
   tiff += Bytes("\x01\x32\0\x02\0\0\0\x14\0\0\0\x26", 12) + Bytes(4, '\0');
   tiff += Bytes("2004:05:06 07:08:09\0", 20);
-  return Segment(0xE1, Bytes("Exif\0\0", 6) + tiff);
+  return JpegSegment(0xE1, Bytes("Exif\0\0", 6) + tiff);
 }
 
 Bytes IptcApp13() {
   const Bytes datasets = Bytes("\x1C\x02\x5A\0\x04Oslo", 9);
-  return Segment(0xED, Bytes("Photoshop 3.0\08BIM\x04\x04\0\0\0\0\0\x09", 26) + datasets);
+  return JpegSegment(0xED, Bytes("Photoshop 3.0\08BIM\x04\x04\0\0\0\0\0\x09", 26) + datasets);
 }
 
 std::string WriteFile(const test::TempDir& dir, const std::string& name, const Bytes& bytes) {
@@ -42,8 +41,8 @@ TEST(ExifReport, ShowsEverythingTheReaderFound) {
   test::TempDir dir;
   const std::string path =
       WriteFile(dir, "full.jpg",
-                Bytes("\xFF\xD8", 2) + ExifApp1() + Segment(0xFE, Bytes("A comment\0", 10)) +
-                    IptcApp13() + Segment(0xDA, Bytes(6, '\0')));
+                Bytes("\xFF\xD8", 2) + ExifApp1() + JpegSegment(0xFE, Bytes("A comment\0", 10)) +
+                    IptcApp13() + JpegSegment(0xDA, Bytes(6, '\0')));
   EXPECT_EQ(ExifReportText(path), "File: " + path +
                                       "\n"
                                       "Result: true\n"
@@ -70,7 +69,7 @@ TEST(ExifReport, FailedReadsSayWhy) {
   const std::string bitmap = WriteFile(dir, "b.bmp", "BM");
   // A comment in a file whose read fails is still shown; no date is taken from it.
   const std::string noDate =
-      WriteFile(dir, "c.jpg", Bytes("\xFF\xD8", 2) + Segment(0xFE, "note.") + "\xFF\xDA");
+      WriteFile(dir, "c.jpg", Bytes("\xFF\xD8", 2) + JpegSegment(0xFE, "note.") + "\xFF\xDA");
   for (const Case& c :
        {Case{missing, "Result: false\nStatus: \nCapture date: none\nComment: none\n"},
         Case{bitmap,
@@ -91,15 +90,15 @@ Bytes ControlCharactersApp1() {
   tiff += Bytes(4, '\0');                                   // no next IFD
   tiff += Bytes("Ca\x1B[2Jm\0", 8);
   tiff += Bytes("UNICODE\0H\0i\0!\0", 14);
-  return Segment(0xE1, Bytes("Exif\0\0", 6) + tiff);
+  return JpegSegment(0xE1, Bytes("Exif\0\0", 6) + tiff);
 }
 
 TEST(ExifReport, ShowsEveryValueInFullWithControlCharactersEscaped) {
   test::TempDir dir;
-  const std::string path =
-      WriteFile(dir, "ctl\x07.jpg",
-                Bytes("\xFF\xD8", 2) + ControlCharactersApp1() +
-                    Segment(0xFE, Bytes("two\r\nlines\0", 11)) + Segment(0xDA, Bytes(6, '\0')));
+  const std::string path = WriteFile(dir, "ctl\x07.jpg",
+                                     Bytes("\xFF\xD8", 2) + ControlCharactersApp1() +
+                                         JpegSegment(0xFE, Bytes("two\r\nlines\0", 11)) +
+                                         JpegSegment(0xDA, Bytes(6, '\0')));
   const std::string report = ExifReportText(path);
   for (const char* expected : {"ctl\\x07.jpg\n", "Comment: two\\x0D\\x0Alines", "Make = Ca.[2Jm\n",
                                "Artist = Ann\n", "UserComment = H\\x00i\\x00!\n"}) {
@@ -119,24 +118,15 @@ TEST(ExifReport, MakerNoteOfACameraSample) {
   EXPECT_EQ(report.find('\r'), std::string::npos);
 }
 
-struct DayCase {
-  double day;
-  const char* text;
-};
-
-class DayNumberTextTest : public testing::TestWithParam<DayCase> {};
-
-TEST_P(DayNumberTextTest, Formats) {
-  EXPECT_EQ(FormatDayNumberText(GetParam().day), GetParam().text);
+// The report of a file's bytes is the report of the file, whichever reader its name picks.
+TEST(ExifReport, BytesReportLikeTheFile) {
+  for (const char* name : {"jpg/Canon_DIGITAL_IXUS_400.jpg", "jpg/Nikon_D70.jpg",
+                           "jpg/exif-org/olympus-c960.jpg", "tiff/Tless0.tiff"}) {
+    const std::string path = (test::SamplesDir() / name).string();
+    const std::vector<uint8_t> bytes = test::ReadBytes(path);
+    EXPECT_EQ(ExifReportTextOfBytes(path, bytes), ExifReportText(path)) << name;
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Days, DayNumberTextTest,
-    testing::Values(DayCase{0, "1899-12-30 00:00:00"}, DayCase{36526.5, "2000-01-01 12:00:00"},
-                    DayCase{-1.25, "1899-12-29 06:00:00"},
-                    DayCase{EncodeDayNumber(2024, 2, 29, 23, 59, 59), "2024-02-29 23:59:59"},
-                    DayCase{EncodeDayNumber(1601, 3, 1, 0, 0, 1), "1601-03-01 00:00:01"},
-                    DayCase{EncodeDayNumber(9999, 12, 31, 12, 0, 0), "9999-12-31 12:00:00"}));
 
 }  // namespace
 }  // namespace kelmora

@@ -10,95 +10,14 @@
 #include "common/day_number.h"
 #include "common/errors.h"
 #include "metadata/img_data.h"
+#include "support/param_names.h"
+#include "support/tiff_builder.h"
 
 namespace kelmora {
 namespace {
 
-// One directory entry; a value longer than four bytes is placed behind its directory.
-struct Entry {
-  uint16_t tag = 0;
-  uint16_t type = 0;
-  uint32_t count = 0;
-  std::string bytes;    // the value in file byte order
-  int subDir = -1;      // >= 0: a LONG pointing at that directory of the builder
-  int64_t offset = -1;  // >= 0: a value offset written as it is (bytes are not stored)
-};
-
-// Builds TIFF-structured data: header, then the directories in order, each followed by its
-// long values. Directory 0 is IFD0.
-class TiffBuilder {
- public:
-  explicit TiffBuilder(bool big_endian) : big_(big_endian) {}
-
-  std::string U16(uint16_t v) const {
-    return big_ ? std::string{char(v >> 8), char(v)} : std::string{char(v), char(v >> 8)};
-  }
-  std::string U32(uint32_t v) const {
-    return big_ ? U16(uint16_t(v >> 16)) + U16(uint16_t(v))
-                : U16(uint16_t(v)) + U16(uint16_t(v >> 16));
-  }
-  Entry Ascii(uint16_t tag, const std::string& text) const {
-    return {tag, 2, uint32_t(text.size() + 1), text + '\0'};
-  }
-  Entry Short(uint16_t tag, std::vector<uint16_t> values) const {
-    Entry e{tag, 3, uint32_t(values.size()), ""};
-    for (uint16_t v : values) e.bytes += U16(v);
-    return e;
-  }
-  Entry Long(uint16_t tag, uint32_t value) const { return {tag, 4, 1, U32(value)}; }
-  Entry Rational(uint16_t tag, uint32_t num, uint32_t den) const {
-    return {tag, 5, 1, U32(num) + U32(den)};
-  }
-  Entry Undefined(uint16_t tag, const std::string& bytes) const {
-    return {tag, 7, uint32_t(bytes.size()), bytes};
-  }
-  Entry Pointer(uint16_t tag, int dir) const { return {tag, 4, 1, "", dir}; }
-
-  int AddDirectory(std::vector<Entry> entries) {
-    dirs_.push_back(std::move(entries));
-    return int(dirs_.size()) - 1;
-  }
-
-  // The TIFF data; ifd0Offset -1 writes the offset of directory 0.
-  std::string Build(int64_t ifd0Offset = -1) const {
-    std::vector<uint32_t> starts;
-    uint32_t at = 8;
-    for (const auto& dir : dirs_) {
-      starts.push_back(at);
-      at += 2 + 12 * uint32_t(dir.size()) + 4;
-      for (const Entry& e : dir) {
-        if (e.subDir < 0 && e.offset < 0 && e.bytes.size() > 4) at += uint32_t(e.bytes.size());
-      }
-    }
-    std::string out = std::string(big_ ? "MM" : "II") + U16(42) +
-                      U32(ifd0Offset < 0 ? starts.at(0) : uint32_t(ifd0Offset));
-    for (size_t d = 0; d < dirs_.size(); ++d) {
-      std::string values;
-      uint32_t valueAt = starts[d] + 2 + 12 * uint32_t(dirs_[d].size()) + 4;
-      out += U16(uint16_t(dirs_[d].size()));
-      for (const Entry& e : dirs_[d]) {
-        out += U16(e.tag) + U16(e.type) + U32(e.count);
-        if (e.subDir >= 0) {
-          out += U32(starts.at(size_t(e.subDir)));
-        } else if (e.offset >= 0) {
-          out += U32(uint32_t(e.offset));
-        } else if (e.bytes.size() > 4) {
-          out += U32(valueAt);
-          values += e.bytes;
-          valueAt += uint32_t(e.bytes.size());
-        } else {
-          out += (e.bytes + std::string(4, '\0')).substr(0, 4);
-        }
-      }
-      out += U32(0) + values;
-    }
-    return out;
-  }
-
- private:
-  bool big_;
-  std::vector<std::vector<Entry>> dirs_;
-};
+using Entry = test::TiffEntry;
+using test::TiffBuilder;
 
 // An APP1 segment's Data: the length field, "Exif\0\0", the TIFF data.
 std::string ExifSegment(const std::string& tiff,
@@ -156,7 +75,11 @@ INSTANTIATE_TEST_SUITE_P(
                                      DateCase{"zero DateTime decides", "0000:00:00 00:00:00",
                                               "2010:01:02 03:04:05", "", 0},
                                      DateCase{"none", "", "", "", 0}),
-                     testing::Bool()));
+                     testing::Bool()),
+    [](const auto& item) {
+      return test::TestNameOf(std::get<0>(item.param).name) +
+             (std::get<1>(item.param) ? "_big_endian" : "_little_endian");
+    });
 
 struct TextDateCase {
   const char* text;
@@ -362,7 +285,7 @@ TEST(WalkDirectory, Ifd0ReadOutsideTheDataFailsTheWalk) {
 TEST(WalkDirectory, DamagedSubDirectoryLosesOnlyItself) {
   TiffBuilder b(false);
   Entry wild = b.Pointer(0x8769, -1);
-  wild.subDir = -1;
+  wild.sub_dir = -1;
   wild.offset = 0x7FFFFFF0;                // far outside the data
   Entry flashText = b.Ascii(0x9209, "x");  // the Flash renderer rejects a non-number
   b.AddDirectory({wild, b.Pointer(0xA005, 1), b.Pointer(0x8825, 2), b.Ascii(0x010F, "Brand")});

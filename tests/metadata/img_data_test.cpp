@@ -11,6 +11,8 @@
 #include <vector>
 
 #include "common/day_number.h"
+#include "support/byte_builders.h"
+#include "support/param_names.h"
 #include "support/test_support.h"
 
 namespace kelmora {
@@ -18,10 +20,7 @@ namespace {
 
 using Bytes = std::string;
 
-Bytes Segment(uint8_t marker, const Bytes& payload) {
-  const size_t size = payload.size() + 2;
-  return Bytes{'\xFF', char(marker), char(size >> 8), char(size)} + payload;
-}
+using test::JpegSegment;
 
 // A little-endian TIFF with one IFD0 entry: DateTime, its value behind the directory.
 Bytes TiffWithDateTime(const Bytes& date) {
@@ -31,31 +30,31 @@ Bytes TiffWithDateTime(const Bytes& date) {
 }
 
 Bytes App1Exif(const Bytes& date = "2004:05:06 07:08:09") {
-  return Segment(0xE1, Bytes("Exif\0\0", 6) + TiffWithDateTime(date));
+  return JpegSegment(0xE1, Bytes("Exif\0\0", 6) + TiffWithDateTime(date));
 }
 Bytes App1Xmp() {
-  return Segment(0xE1, "http://ns.adobe.com/xap/1.0/\0<x:xmpmeta/>");
+  return JpegSegment(0xE1, "http://ns.adobe.com/xap/1.0/\0<x:xmpmeta/>");
 }
 Bytes App0() {
-  return Segment(0xE0, Bytes("JFIF\0\1\1\0\0\1\0\1\0\0", 14));
+  return JpegSegment(0xE0, Bytes("JFIF\0\1\1\0\0\1\0\1\0\0", 14));
 }
 Bytes Dqt() {
-  return Segment(0xDB, Bytes(65, '\1'));
+  return JpegSegment(0xDB, Bytes(65, '\1'));
 }
 Bytes Sof() {
-  return Segment(0xC0, Bytes("\x08\0\x10\0\x10\x01\x01\x11\0", 9));
+  return JpegSegment(0xC0, Bytes("\x08\0\x10\0\x10\x01\x01\x11\0", 9));
 }
 Bytes Dht() {
-  return Segment(0xC4, Bytes(20, '\0'));
+  return JpegSegment(0xC4, Bytes(20, '\0'));
 }
 Bytes Sos() {
-  return Segment(0xDA, Bytes("\x01\x01\0\0\x3F\0", 6)) + Bytes("\x12\x34\xFF\xD9", 4);
+  return JpegSegment(0xDA, Bytes("\x01\x01\0\0\x3F\0", 6)) + Bytes("\x12\x34\xFF\xD9", 4);
 }
 Bytes Com(const Bytes& text) {
-  return Segment(0xFE, text);
+  return JpegSegment(0xFE, text);
 }
 Bytes App13(const Bytes& body) {
-  return Segment(0xED, Bytes("Photoshop 3.0\0", 14) + body);
+  return JpegSegment(0xED, Bytes("Photoshop 3.0\0", 14) + body);
 }
 
 Bytes Jpeg(const std::vector<Bytes>& segments) {
@@ -166,7 +165,8 @@ INSTANTIATE_TEST_SUITE_P(
                  true,
                  false,
                  true,
-                 false}));
+                 false}),
+    test::NameOfCase());
 
 class ContainerTest : public testing::Test {
  protected:
@@ -250,6 +250,59 @@ TEST_F(ContainerTest, CommentLosesItsLastByte) {
   }
 }
 
+// The file is read in growing pieces; where the segments end or fail must not depend on
+// where a piece ends. Large segments put the metadata and the end of the scan far beyond the
+// first piece; the same bytes given directly must read alike.
+TEST_F(ContainerTest, SegmentsFarIntoTheFileReadLikeNearOnes) {
+  const Bytes big(65000, 'p');
+  struct Case {
+    const char* name;
+    std::vector<Bytes> segments;
+    bool result;
+    bool exif;
+    const char* comment;
+  };
+  const Case cases[] = {
+      {"exif behind two large segments",
+       {JpegSegment(0xE2, big), JpegSegment(0xE2, big), App1Exif(), Sos()},
+       true,
+       true,
+       ""},
+      {"comment behind large fill runs",
+       {JpegSegment(0xE2, big), Bytes(300000, '\xFF') + Com("far.").substr(1), Sos()},
+       true,
+       false,
+       "far"},
+      {"no metadata decided after large segments",
+       {JpegSegment(0xE2, big), JpegSegment(0xE2, big), JpegSegment(0xE2, big),
+        JpegSegment(0xE2, big), App1Exif(), Sos()},
+       false,
+       false,
+       ""},
+      {"large segment cut off by the end of the file",
+       {JpegSegment(0xE2, big), Com("kept."), Bytes("\xFF\xE2\xFF\xF0", 4) + Bytes(1000, 'p')},
+       true,
+       false,
+       "kept"},
+  };
+  for (const Case& c : cases) {
+    const Bytes jpeg = Jpeg(c.segments);
+    EXPECT_EQ(meta_.ReadImageFile(Write("far.jpg", jpeg)), c.result) << c.name;
+    EXPECT_EQ(meta_.ExifPresent(), c.exif) << c.name;
+    EXPECT_EQ(meta_.CommentText(), c.comment) << c.name;
+    if (c.exif) {
+      EXPECT_DOUBLE_EQ(meta_.ExifInfo->CaptureDateTime(), EncodeDayNumber(2004, 5, 6, 7, 8, 9));
+    }
+    const std::vector<uint8_t> bytes(jpeg.begin(), jpeg.end());
+    TimgData direct(kDetailAll);
+    EXPECT_EQ(direct.ReadImageBytes("far.JPG", bytes), c.result) << c.name;
+    EXPECT_EQ(direct.ExifPresent(), c.exif) << c.name;
+    EXPECT_EQ(direct.CommentText(), c.comment) << c.name;
+    EXPECT_EQ(direct.StatusText, meta_.StatusText) << c.name;
+    EXPECT_EQ(direct.SourcePath, "") << c.name;
+  }
+}
+
 TEST_F(ContainerTest, AtMostTwentySegmentsAreRead) {
   std::vector<Bytes> segments;
   for (int i = 1; i <= 25; ++i) segments.push_back(Com("c" + std::to_string(i) + "."));
@@ -281,8 +334,8 @@ TEST_F(ContainerTest, LaterExifReplacesEarlierApp1) {
 
 TEST_F(ContainerTest, FirstApp13IsTheIptcSegment) {
   ASSERT_TRUE(meta_.ReadImageFile(Write("i.jpg", Jpeg({App13("one"), App13("two"), Sos()}))));
-  ASSERT_NE(meta_.IptcSegRef, nullptr);
-  EXPECT_NE(meta_.IptcSegRef->Data.find("one"), std::string::npos);
+  ASSERT_NE(meta_.IptcSegRef, 0);
+  EXPECT_NE(meta_.SegmentData(meta_.IptcSegRef).find("one"), std::string::npos);
 }
 
 TEST_F(ContainerTest, DamagedIfd0FailsTheRead) {
@@ -334,7 +387,7 @@ TEST_F(ContainerTest, TiffFirstDirectoryIsWhereTheHeaderSays) {
       EXPECT_TRUE(meta_.ExifPresent());
       EXPECT_TRUE(meta_.ExifInfo->ReadingTiff);
       EXPECT_FALSE(meta_.ReadingTiff);
-      EXPECT_EQ(meta_.ExifSegRef->Data.size(), c.buffer_size) << c.offset;
+      EXPECT_EQ(meta_.SegmentData(meta_.ExifSegRef).size(), c.buffer_size) << c.offset;
       EXPECT_DOUBLE_EQ(meta_.ExifInfo->CaptureDateTime(), date) << name << " " << c.offset;
     }
   }
@@ -384,7 +437,7 @@ TEST_F(ContainerTest, ShortTiffReadsZerosBeyondItsEnd) {
   ASSERT_TRUE(meta_.ReadImageFile(Write("s.tif", "II")));
   EXPECT_EQ(meta_.ExifInfo->TagCount(), 0);
   ASSERT_TRUE(meta_.ReadImageFile(Write("s.tif", Bytes("II\x2A\0\x08\0\0\0\x01", 9))));
-  EXPECT_EQ(meta_.ExifSegRef->Data.substr(0, 2), Bytes("\x01\0", 2));
+  EXPECT_EQ(std::string(meta_.SegmentData(meta_.ExifSegRef).substr(0, 2)), Bytes("\x01\0", 2));
   EXPECT_EQ(meta_.ExifInfo->TagCount(), 0);  // one entry of tag 0, type 0
 }
 

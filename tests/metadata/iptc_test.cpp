@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "metadata/img_data.h"
+#include "support/param_names.h"
 #include "support/test_support.h"
 
 namespace kelmora {
@@ -42,8 +43,7 @@ struct ParseCase {
 class ParseIptcTest : public testing::TestWithParam<ParseCase> {};
 
 TEST_P(ParseIptcTest, KeepsKnownDatasets) {
-  TimgData owner(kDetailAll);
-  TIPTCdata iptc(owner);
+  TIPTCdata iptc;
   iptc.ParseIptc(GetParam().data);
   ASSERT_EQ(iptc.IptcCount(), int32_t(GetParam().records.size())) << GetParam().title;
   for (size_t i = 0; i < GetParam().records.size(); ++i) {
@@ -86,12 +86,12 @@ INSTANTIATE_TEST_SUITE_P(
                               App13Data(Bytes("\x1C\x02\x78\x80\x02\x00\x03", 7) + "cap" +
                                         Dataset(2, 90, "Oslo")),
                               {{"ImageCaption", "cap"}, {"City", "Oslo"}}},
-                    ParseCase{"empty data", "", {}}));
+                    ParseCase{"empty data", "", {}}),
+    [](const auto& item) { return test::TestNameOf(item.param.title); });
 
 class IptcListTest : public testing::Test {
  protected:
-  TimgData owner_{kDetailAll};
-  TIPTCdata iptc_{owner_};
+  TIPTCdata iptc_;
 };
 
 TEST_F(IptcListTest, SetAddAndWriteByName) {
@@ -154,13 +154,16 @@ TEST(ReadIptcFile, ReadsTheApp13OfAFile) {
   const Bytes jpeg = Bytes("\xFF\xD8\xFF\xED", 4) + app13 + Bytes("\xFF\xDA\0\x02", 4);
   const std::string path = dir / "i.jpg";
   test::WriteBytes(path, std::vector<uint8_t>(jpeg.begin(), jpeg.end()));
-  TimgData owner(kDetailAll);
-  TIPTCdata iptc(owner);
+  TIPTCdata iptc;
   ASSERT_TRUE(iptc.ReadIptcFile(path));
   EXPECT_EQ(iptc.IptcValueOf("Keywords", ""), "sea,sun");
-  // The owner's own reader is replaced by the owner's read; it refuses to read.
-  ASSERT_NE(owner.IptcInfo, nullptr);
-  EXPECT_FALSE(owner.IptcInfo->ReadIptcFile(path));
+  // The reader a container holds reads a file without touching its container.
+  TimgData container(kDetailAll);
+  ASSERT_TRUE(container.ReadImageFile(path));
+  ASSERT_NE(container.IptcInfo, nullptr);
+  EXPECT_TRUE(container.IptcInfo->ReadIptcFile(path));
+  EXPECT_EQ(container.IptcInfo->IptcValueOf("Keywords", ""), "sea,sun");
+  EXPECT_EQ(container.SourcePath, path);
   EXPECT_FALSE(iptc.ReadIptcFile(dir / "missing.jpg"));
   EXPECT_EQ(iptc.IptcCount(), 0);
 }

@@ -10,19 +10,11 @@
 #include "metadata/img_data.h"
 #include "metadata/maker_renderers.h"
 #include "metadata/maker_tables.h"
+#include "support/byte_builders.h"
 #include "support/test_support.h"
 
 namespace kelmora {
 namespace {
-
-std::string Bytes(uint64_t value, int width, bool big_endian) {
-  std::string out(static_cast<size_t>(width), '\0');
-  for (int i = 0; i < width; ++i) {
-    int shift = 8 * (big_endian ? width - 1 - i : i);
-    out[static_cast<size_t>(i)] = static_cast<char>((value >> shift) & 0xFF);
-  }
-  return out;
-}
 
 struct NoteEntry {
   uint16_t tag;
@@ -39,12 +31,12 @@ std::string BuildNote(const std::string& prefix, const std::vector<NoteEntry>& e
                       int64_t adjust, bool big_endian, uint16_t declaredCount = 0xFFFF) {
   const uint16_t count =
       declaredCount == 0xFFFF ? static_cast<uint16_t>(entries.size()) : declaredCount;
-  std::string directory = Bytes(count, 2, big_endian);
+  std::string directory = test::PackBytes(count, 2, big_endian);
   std::string data;
   int64_t dataPosition = static_cast<int64_t>(prefix.size() + 2 + 12 * entries.size() + 4) + 1;
   for (const NoteEntry& e : entries) {
-    directory +=
-        Bytes(e.tag, 2, big_endian) + Bytes(e.type, 2, big_endian) + Bytes(e.count, 4, big_endian);
+    directory += test::PackBytes(e.tag, 2, big_endian) + test::PackBytes(e.type, 2, big_endian) +
+                 test::PackBytes(e.count, 4, big_endian);
     if (e.value.size() <= 4 && e.forcedOffset == -1) {
       directory += e.value + std::string(4 - e.value.size(), '\0');
       continue;
@@ -52,10 +44,10 @@ std::string BuildNote(const std::string& prefix, const std::vector<NoteEntry>& e
     int64_t offset = e.forcedOffset != -1
                          ? e.forcedOffset
                          : dataPosition + static_cast<int64_t>(data.size()) - adjust;
-    directory += Bytes(static_cast<uint32_t>(offset), 4, big_endian);
+    directory += test::PackBytes(static_cast<uint32_t>(offset), 4, big_endian);
     if (e.forcedOffset == -1) data += e.value;
   }
-  return prefix + directory + Bytes(0, 4, big_endian) + data;
+  return prefix + directory + test::PackBytes(0, 4, big_endian) + data;
 }
 
 // EXIF bytes of a JPEG whose maker note sits at position kNotePos.
@@ -65,22 +57,21 @@ class MakerNote : public ::testing::Test {
  protected:
   // Puts note into the EXIF data at kNotePos, followed by tail.
   void Place(const std::string& note, const std::string& tail = "") {
-    info.Buffer = std::string(
-                      "\x00\x10"
-                      "Exif\0\0",
-                      8) +
-                  std::string(static_cast<size_t>(kNotePos - 9), 'x') + note + tail;
-    meta.Buffer = info.Buffer;
+    exif = std::string(
+               "\x00\x10"
+               "Exif\0\0",
+               8) +
+           std::string(static_cast<size_t>(kNotePos - 9), 'x') + note + tail;
     info.MakerNoteRaw = note;
     info.MakerNotePos = kNotePos;
   }
   bool Decode(bool reading_tiff = false) {
     TmsInfo decoder(reading_tiff, info);
-    return decoder.DecodeMakerNote();
+    return decoder.DecodeMakerNote(exif);
   }
 
-  TimgData meta{kDetailAll};
-  TImageInfo info{meta, kDetailAll};
+  std::string exif;  // the EXIF data holding the note
+  TImageInfo info{kDetailAll};
 };
 
 // Note offsets that count from the EXIF TIFF header: note position X + 10 - p.
@@ -98,7 +89,7 @@ struct DispatchCase {
 };
 
 std::string Short(uint16_t v, bool big_endian) {
-  return Bytes(v, 2, big_endian);
+  return test::PackBytes(v, 2, big_endian);
 }
 
 std::vector<DispatchCase> DispatchCases() {
@@ -161,21 +152,19 @@ std::vector<DispatchCase> DispatchCases() {
 
 TEST_F(MakerNote, ChoosesTheTableByMakeAndNoteLayout) {
   for (const DispatchCase& c : DispatchCases()) {
-    TImageInfo subject(meta, kDetailAll);
+    TImageInfo subject(kDetailAll);
     subject.CameraMake = c.make;
     subject.CameraModel = c.model;
     subject.ExifVersion = c.exifVersion;
     subject.BigEndian = c.big_endian;
-    subject.Buffer = std::string(static_cast<size_t>(kNotePos - 1), 'x') + c.note;
+    const std::string subject_exif = std::string(static_cast<size_t>(kNotePos - 1), 'x') + c.note;
     subject.MakerNoteRaw = c.note;
     subject.MakerNotePos = kNotePos;
-    meta.StatusText.clear();
     TmsInfo decoder(c.reading_tiff, subject);
-    EXPECT_EQ(decoder.DecodeMakerNote(), c.decoded) << c.make;
+    EXPECT_EQ(decoder.DecodeMakerNote(subject_exif), c.decoded) << c.make;
     EXPECT_EQ(subject.MakerNoteText, c.text) << c.make;
-    EXPECT_EQ(meta.StatusText, "") << c.make;
+    EXPECT_EQ(subject.StatusText, "") << c.make;
     EXPECT_EQ(subject.BigEndian, c.big_endian) << c.make;
-    EXPECT_EQ(subject.Buffer.substr(static_cast<size_t>(kNotePos - 1)), c.note) << c.make;
   }
 }
 
@@ -215,7 +204,7 @@ TEST_F(MakerNote, FujifilmNotesAreLittleEndianInABigEndianFile) {
   Place(BuildNote(std::string("FUJIFILM\x0C\0\0\0", 12),
                   {{0x1031, 3, 1, Short(256, false)},
                    // The last value ends on the note's last byte and is still read from it.
-                   {0x1011, 10, 1, Bytes(1, 4, false) + Bytes(3, 4, false)}},
+                   {0x1011, 10, 1, test::PackBytes(1, 4, false) + test::PackBytes(3, 4, false)}},
                   1, false));
   ASSERT_TRUE(Decode());
   EXPECT_EQ(info.MakerNoteText, "\r\nPictureMode = Aperture prior AE\r\nFlashStrength = 1/3");
@@ -234,25 +223,23 @@ TEST_F(MakerNote, ReadsValuesBeyondTheNoteFromTheExifData) {
   EXPECT_EQ(info.MakerNoteText, "\r\nCamera ID = \"SPILLED\"\r\nFirmware = \"..SPIL\"");
 
   // The same for a note whose offsets count from the EXIF header the usual way.
-  TImageInfo canon(meta, kDetailAll);
+  TImageInfo canon(kDetailAll);
   canon.CameraMake = "Canon";
   canon.MakerNoteRaw = BuildNote("", {{0x0009, 2, 8, "", 300}}, kExifAdjust, false);
   canon.MakerNotePos = kNotePos;
-  canon.Buffer = info.Buffer;
   TmsInfo canonDecoder(false, canon);
-  ASSERT_TRUE(canonDecoder.DecodeMakerNote());
+  ASSERT_TRUE(canonDecoder.DecodeMakerNote(exif));
   EXPECT_EQ(canon.MakerNoteText, "\r\nOwnerName = \"SPILLED\"");
 
   // Offsets of the note's own data count from the note: beyond it there is nothing to find
   // but bytes of the EXIF data at the same offset, and nothing outside the buffers.
-  TImageInfo fuji(meta, kDetailAll);
+  TImageInfo fuji(kDetailAll);
   fuji.CameraMake = "FUJIFILM";
   fuji.MakerNoteRaw =
       BuildNote(std::string("FUJIFILM\x0C\0\0\0", 12),
                 {{0x1000, 2, 8, "", 41}, {0x1001, 2, 100, "", 0x7FFFFFF0}}, 1, false);
-  fuji.Buffer = std::string(40, '.') + "456789ABCD";
   TmsInfo decoder(false, fuji);
-  ASSERT_TRUE(decoder.DecodeMakerNote());
+  ASSERT_TRUE(decoder.DecodeMakerNote(std::string(40, '.') + "456789ABCD"));
   EXPECT_EQ(fuji.MakerNoteText, "\r\nQuality = \"456789AB\"\r\nSharpness = \"\"");
 }
 
@@ -262,32 +249,30 @@ TEST_F(MakerNote, OffsetsInATiffTypeFileCountFromItsHeader) {
   info.ReadingTiff = true;
   const std::string note =
       BuildNote("", {{0x0009, 2, 12, std::string("Owner Name\0\0", 12)}}, -6 - kNotePos, false);
-  info.Buffer = std::string(static_cast<size_t>(kNotePos - 1), 'x') + note;
+  exif = std::string(static_cast<size_t>(kNotePos - 1), 'x') + note;
   info.MakerNoteRaw = note;
   info.MakerNotePos = kNotePos;
   ASSERT_TRUE(Decode(/*reading_tiff=*/true));
   EXPECT_EQ(info.MakerNoteText, "\r\nOwnerName = \"Owner Name\"");
 }
 
-TEST_F(MakerNote, ADamagedDirectoryKeepsWhatWasReadAndRestoresTheBuffer) {
+TEST_F(MakerNote, ADamagedDirectoryKeepsWhatWasReadAndTheByteOrder) {
   info.CameraMake = "FUJIFILM";
   info.BigEndian = true;
   Place(BuildNote(std::string("FUJIFILM\x0C\0\0\0", 12), {{0x1020, 3, 1, Short(1, false)}}, 1,
                   false, /*declaredCount=*/40));
-  const std::string exif = info.Buffer;
   ASSERT_TRUE(Decode());
   EXPECT_EQ(info.MakerNoteText, "\r\nMacro = On");
   EXPECT_EQ(info.TagCount(), 1);
-  EXPECT_TRUE(meta.StatusText.starts_with("Error Detected = ")) << meta.StatusText;
-  EXPECT_EQ(info.Buffer, exif);
+  EXPECT_TRUE(info.StatusText.starts_with("Error Detected = ")) << info.StatusText;
   EXPECT_TRUE(info.BigEndian);
 
-  meta.StatusText.clear();
+  info.StatusText.clear();
   info.MakerNoteRaw = "F";  // too short for a directory at position 13
   info.MakerNoteText.clear();
   ASSERT_TRUE(Decode());
   EXPECT_EQ(info.MakerNoteText, "");
-  EXPECT_TRUE(meta.StatusText.starts_with("Error Detected = "));
+  EXPECT_TRUE(info.StatusText.starts_with("Error Detected = "));
 }
 
 TEST_F(MakerNote, HugeCountsStayInsideTheBuffers) {
@@ -298,22 +283,21 @@ TEST_F(MakerNote, HugeCountsStayInsideTheBuffers) {
                    {0x0009, 7, 0x20000000, "", 0}},
                   kExifAdjust, false));
   ASSERT_TRUE(Decode());
-  EXPECT_EQ(meta.StatusText, "");
+  EXPECT_EQ(info.StatusText, "");
   ASSERT_EQ(info.TagCount(), 3);
   for (const TTagEntry& record : info.TagList) {
-    EXPECT_LE(record.Raw.size(), info.Buffer.size());
+    EXPECT_LE(record.Raw.size(), exif.size());
   }
 }
 
 TEST_F(MakerNote, BuildsNoTextOrRecordsOutsideFullDetail) {
-  TImageInfo dates(meta, kDetailInfoText);
+  TImageInfo dates(kDetailInfoText);
   dates.CameraMake = "Canon";
   dates.MakerNoteRaw =
-      BuildNote("", {{0x0008, 4, 1, Bytes(1171771, 4, false)}}, kExifAdjust, false);
+      BuildNote("", {{0x0008, 4, 1, test::PackBytes(1171771, 4, false)}}, kExifAdjust, false);
   dates.MakerNotePos = kNotePos;
-  dates.Buffer = std::string(kNotePos - 1, 'x') + dates.MakerNoteRaw;
   TmsInfo decoder(false, dates);
-  EXPECT_TRUE(decoder.DecodeMakerNote());
+  EXPECT_TRUE(decoder.DecodeMakerNote(std::string(kNotePos - 1, 'x') + dates.MakerNoteRaw));
   EXPECT_EQ(dates.MakerNoteText, "");
   EXPECT_EQ(dates.TagCount(), 0);
 

@@ -11,8 +11,10 @@
 #include <optional>
 #include <string>
 
+#include "common/day_number.h"
 #include "metadata/exif_report.h"
 #include "metadata/img_data.h"
+#include "support/param_names.h"
 #include "support/test_support.h"
 
 namespace kelmora {
@@ -124,7 +126,8 @@ TEST_P(SampleTest, CaptureDateAgreesWithExiftool) {
   EXPECT_EQ(KelmoraCaptureDate(meta), *expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(CameraSamples, SampleTest, testing::ValuesIn(kSamples));
+INSTANTIATE_TEST_SUITE_P(CameraSamples, SampleTest, testing::ValuesIn(kSamples),
+                         [](const auto& item) { return test::TestNameOf(item.param.file); });
 
 TEST(SampleSet, TableCoversEverySampleJpeg) {
   size_t files = 0;

@@ -9,8 +9,8 @@
 
 #include "common/errors.h"
 #include "metadata/image_info.h"
-#include "metadata/img_data.h"
 #include "metadata/tag_dictionary.h"
+#include "support/byte_builders.h"
 
 namespace kelmora {
 namespace {
@@ -18,24 +18,15 @@ namespace {
 constexpr bool kBig = true;
 constexpr bool kLittle = false;
 
-std::string Bytes(uint64_t value, int width, bool big_endian) {
-  std::string out(static_cast<size_t>(width), '\0');
-  for (int i = 0; i < width; ++i) {
-    int shift = 8 * (big_endian ? width - 1 - i : i);
-    out[static_cast<size_t>(i)] = static_cast<char>((value >> shift) & 0xFF);
-  }
-  return out;
-}
-
 std::string Shorts(std::initializer_list<uint16_t> values, bool big_endian = kLittle) {
   std::string out;
-  for (uint16_t v : values) out += Bytes(v, 2, big_endian);
+  for (uint16_t v : values) out += test::PackBytes(v, 2, big_endian);
   return out;
 }
 
 std::string Longs(std::initializer_list<int32_t> values, bool big_endian = kLittle) {
   std::string out;
-  for (int32_t v : values) out += Bytes(static_cast<uint32_t>(v), 4, big_endian);
+  for (int32_t v : values) out += test::PackBytes(static_cast<uint32_t>(v), 4, big_endian);
   return out;
 }
 
@@ -79,7 +70,7 @@ TEST(RenderValue, RendersByTypeValueTableAndFormat) {
       {"focal length pattern", 0x920A, Rationals({{63, 10}}), 5, kLittle, " 6.30 mm"},
       {"first item of a table with blanks", 0x0106, Shorts({1}), 3, kLittle, "Monochrome"},
       {"later item of a table with blanks", 0x0106, Shorts({2}), 3, kLittle, ""},
-      {"float", 0x0102, Bytes(0x3FC00000, 4, kLittle), 11, kLittle, "-9999.99"},
+      {"float", 0x0102, test::PackBytes(0x3FC00000, 4, kLittle), 11, kLittle, "-9999.99"},
       {"ascii", 0x0102, "abc", 2, kLittle, "?, ?, ?"},
       {"unknown type", 0x0102, "abcd", 13, kLittle, "0"},
       {"type 0", 0x0102, "abcd", 0, kLittle, "0"},
@@ -117,9 +108,9 @@ TEST(NumericValueOf, AssemblesAllBytesInTheByteOrder) {
       {"srational", Rationals({{-3, 2}}, kBig), 10, kBig, -1.5},
       {"zero denominator", Rationals({{5, 0}}), 5, kLittle, 0},
       {"short rational", Longs({5}), 5, kLittle, 0},
-      {"float", Bytes(0x3FC00000, 4, kBig), 11, kBig, 1.5},
-      {"double", Bytes(0x4004000000000000, 8, kLittle), 12, kLittle, 2.5},
-      {"short double", Bytes(0x40040000, 4, kLittle), 12, kLittle, 0},
+      {"float", test::PackBytes(0x3FC00000, 4, kBig), 11, kBig, 1.5},
+      {"double", test::PackBytes(0x4004000000000000, 8, kLittle), 12, kLittle, 2.5},
+      {"short double", test::PackBytes(0x40040000, 4, kLittle), 12, kLittle, 0},
       {"ascii", "12", 2, kLittle, 0},
       {"undefined", "12", 7, kLittle, 0},
       {"unknown type", "12", 14, kLittle, 0},
@@ -255,16 +246,6 @@ TEST(GpsTimeText, ShowsHoursMinutesAndSecondsWithoutLeadingZeros) {
   EXPECT_EQ(GpsTimeText("14/1"), "14:0:0");
 }
 
-TEST(ParseDecimalInt, AcceptsLeadingBlanksAndASignOnly) {
-  EXPECT_EQ(ParseDecimalInt(" 257"), 257);
-  EXPECT_EQ(ParseDecimalInt("-2147483648"), INT32_MIN);
-  EXPECT_EQ(ParseDecimalInt("+12"), 12);
-  EXPECT_EQ(ParseDecimalInt("2147483648"), std::nullopt);
-  EXPECT_EQ(ParseDecimalInt("12 "), std::nullopt);
-  EXPECT_EQ(ParseDecimalInt("-"), std::nullopt);
-  EXPECT_EQ(ParseDecimalInt(""), std::nullopt);
-}
-
 // A TImageInfo holding the records a walk over a camera's EXIF data would have made.
 class DerivedFocalLength : public ::testing::Test {
  protected:
@@ -284,8 +265,7 @@ class DerivedFocalLength : public ::testing::Test {
     info.Height = 2700;
   }
 
-  TimgData meta{kDetailAll};
-  TImageInfo info{meta, kDetailAll};
+  TImageInfo info{kDetailAll};
 };
 
 TEST_F(DerivedFocalLength, ComesFromTheSensorDiagonal) {
@@ -322,7 +302,7 @@ TEST_F(DerivedFocalLength, NeedsAKnownUnitAndBothResolutions) {
   AddDerivedFocalLength(info);
   EXPECT_EQ(info.TagCount(), 4);
 
-  TImageInfo noHeight(meta, kDetailAll);
+  TImageInfo noHeight(kDetailAll);
   noHeight.TagList = info.TagList;
   noHeight.TagList[1].Raw = Shorts({3});
   noHeight.TagList.pop_back();  // no FocalPlaneYResolution

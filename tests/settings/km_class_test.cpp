@@ -9,6 +9,7 @@
 #include <functional>
 
 #include "settings/ini_file.h"
+#include "support/default_settings.h"
 #include "support/test_support.h"
 
 namespace kelmora {
@@ -22,31 +23,12 @@ KM_Class LoadText(const std::string& text) {
   return settings;
 }
 
-// What loading gives for every key that is missing: the built-in defaults, empty templates.
-KM_Class Defaults() {
-  KM_Class d;
-  d.ThumbPagesName = "page";
-  d.ImagePagesName = "image";
-  d.WebSiteExtension = ".htm";
-  d.QualityImages = d.QualityThumbnails = 90;
-  d.MaxWidthImage = 800;
-  d.MaxHeightImage = 600;
-  d.FilterIndex = 5;
-  d.MaxSizeThumbnails = 160;
-  d.UseExif = d.AutoBrowserStart = true;
-  d.BackgroundColor = 0xFFFFFF;  // white
-  d.LinkColor = 0xFF0000;        // blue, red being the lowest byte
-  d.VisitedLinkColor = 0x800080;
-  d.RowsCount = d.ColsCount = 4;
-  return d;
-}
-
 TEST(KM_Class, MissingFileGivesTheDefaultsAndEmptyTemplates) {
   KM_Class settings;
   settings.InputPath = settings.Title = "old";
   settings.HTMLImages = {"old"};
   EXPECT_TRUE(settings.LoadFromFile("/nonexistent/folder/default.km2"));
-  EXPECT_EQ(settings, Defaults());
+  EXPECT_EQ(settings, test::DefaultGallerySettings());
 }
 
 TEST(KM_Class, CheckedLoadingTellsMissingFromUnreadableFiles) {
@@ -282,12 +264,12 @@ TEST(KM_Class, AMissingKeyResetsTheFieldToItsDefault) {
 TEST(KM_Class, BadFilesLoadWithoutHarm) {
   std::string junk;
   for (int i = 0; i < 50000; ++i) junk.push_back(static_cast<char>((i * 131) % 256));
-  EXPECT_EQ(LoadText(junk), Defaults());
-  EXPECT_EQ(LoadText("InputPath=/no/section\n"), Defaults());
-  KM_Class long_line = Defaults();
+  EXPECT_EQ(LoadText(junk), test::DefaultGallerySettings());
+  EXPECT_EQ(LoadText("InputPath=/no/section\n"), test::DefaultGallerySettings());
+  KM_Class long_line = test::DefaultGallerySettings();
   long_line.HTMLImages = {""};
   EXPECT_EQ(LoadText("[HTMLImages]\n" + std::string(1 << 20, 'x') + "=1\n"), long_line);
-  KM_Class cr_only = Defaults();
+  KM_Class cr_only = test::DefaultGallerySettings();
   cr_only.InputPath = "/cr-only";
   cr_only.OutputPath = "/o";
   EXPECT_EQ(LoadText("[Files]\rInputPath=/cr-only\rOutputPath=/o"), cr_only);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <ctime>
+#include <string>
 
 namespace kelmora {
 
@@ -17,5 +18,8 @@ double FileTimeToDayNumber(std::time_t mtime);
 
 // True when the date exists in the proleptic Gregorian calendar.
 bool IsValidDate(int year, int month, int day);
+
+// A day number as "YYYY-MM-DD HH:MM:SS", seconds rounded to the nearest.
+std::string FormatDayNumberText(double day_number);
 
 }  // namespace kelmora

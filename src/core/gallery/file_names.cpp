@@ -4,6 +4,9 @@
 #include <string_view>
 #include <vector>
 
+#include "common/ascii_text.h"
+#include "common/utf8.h"
+
 namespace kelmora {
 namespace {
 
@@ -27,7 +30,7 @@ constexpr Replacement kReplacements[] = {
 // clang-format on
 
 void AppendConverted(uint32_t c, std::string& out) {
-  if (c >= 'A' && c <= 'Z') c += 'a' - 'A';
+  if (c < 0x80) c = static_cast<uint8_t>(LowerAscii(static_cast<char>(c)));
   if ((c >= 'a' && c <= 'z') || (c >= '0' && c <= '9')) {
     out.push_back(static_cast<char>(c));
     return;
@@ -39,53 +42,6 @@ void AppendConverted(uint32_t c, std::string& out) {
     }
   }
   out.push_back('_');
-}
-
-// Strict UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF. Returns false
-// for anything else, and for pure ASCII, which needs no decoding.
-bool DecodeUtf8(std::string_view text, std::vector<uint32_t>& code_points) {
-  bool non_ascii = false;
-  size_t i = 0;
-  while (i < text.size()) {
-    const auto lead = static_cast<uint8_t>(text[i]);
-    if (lead < 0x80) {
-      code_points.push_back(lead);
-      ++i;
-      continue;
-    }
-    non_ascii = true;
-    int length = 0;
-    uint32_t c = 0;
-    uint8_t low = 0x80;
-    uint8_t high = 0xBF;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-      length = 2;
-      c = lead & 0x1F;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-      length = 3;
-      c = lead & 0x0F;
-      if (lead == 0xE0) low = 0xA0;
-      if (lead == 0xED) high = 0x9F;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-      length = 4;
-      c = lead & 0x07;
-      if (lead == 0xF0) low = 0x90;
-      if (lead == 0xF4) high = 0x8F;
-    } else {
-      return false;
-    }
-    if (text.size() - i < static_cast<size_t>(length)) return false;
-    for (int k = 1; k < length; ++k) {
-      const auto next = static_cast<uint8_t>(text[i + k]);
-      if (next < low || next > high) return false;
-      low = 0x80;
-      high = 0xBF;
-      c = (c << 6) | (next & 0x3F);
-    }
-    code_points.push_back(c);
-    i += length;
-  }
-  return non_ascii;
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "gallery/image_names.h"
 
+#include "common/ascii_text.h"
 #include "gallery/km_list_element.h"
 
 namespace kelmora {
@@ -18,10 +19,7 @@ constexpr ImageExtension kImageExtensions[] = {
 const ImageExtension* FindExtension(std::string_view name) {
   const size_t dot = name.rfind('.');
   if (dot == std::string_view::npos) return nullptr;
-  std::string extension(name.substr(dot));
-  for (char& c : extension) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + ('a' - 'A'));
-  }
+  const std::string extension = ToLowerAscii(name.substr(dot));
   for (const ImageExtension& known : kImageExtensions) {
     if (known.extension == extension) return &known;
   }

@@ -13,9 +13,9 @@ inline constexpr size_t kMaxFileNameBytes = 255;
 
 // An entry whose output names had to change.
 struct OutputNameChange {
-  std::string FileName;    // the picture whose output names changed
+  std::string FileName;     // the picture whose output names changed
   std::string shared_with;  // the earlier picture whose names it had; empty if only too long
-  std::string NormalName;  // its resized image's new name, e.g. "n_pic-2.jpg"
+  std::string NormalName;   // its resized image's new name, e.g. "n_pic-2.jpg"
 };
 
 // The base name that fits the file system: a base whose output names ("n_" + base + ".jpg")

@@ -108,7 +108,7 @@ uint32_t TiffDirectory::TagValue(uint16_t tag) const {
 }
 
 std::vector<uint8_t> TiffDirectory::ElementBytes(const TiffDirectoryEntry& entry,
-                                                  uint64_t element_size) const {
+                                                 uint64_t element_size) const {
   const uint64_t bytes = uint64_t{entry.count} * element_size;
   const ByteReader reader = DirectoryReader();
   if (bytes <= 4) {

@@ -306,7 +306,7 @@ std::unique_ptr<StripDecoder> TiffDecoder::DecoderForStrip(size_t strip, uint64_
   // says; compressed ones end at their byte count or, lacking one, at the end of the file.
   if (compression_ == kTIFFCompressionNone) {
     return std::make_unique<SourceStripDecoder>(source_, offset, std::min(size - offset, needed),
-                                                 reversed_bits_);
+                                                reversed_bits_);
   }
   uint64_t length = size - offset;
   if (strip < strip_byte_counts_.size())
@@ -434,7 +434,7 @@ void TiffDecoder::ConvertRow(const uint8_t* row, uint8_t* out) {
 }
 
 void TiffDecoder::ConvertYCbCrBlocks(const uint8_t* unit, uint32_t first_row, uint32_t rows,
-                                      TBitmap& bitmap) const {
+                                     TBitmap& bitmap) const {
   const uint32_t h = subsample_horizontal_;
   const uint32_t v = subsample_vertical_;
   const uint8_t* block = unit;

@@ -41,7 +41,7 @@ bool IsSupportedTIFFCompression(uint32_t compression) {
 }
 
 std::unique_ptr<StripDecoder> MakeStripDecoder(uint32_t compression,
-                                                std::span<const uint8_t> data) {
+                                               std::span<const uint8_t> data) {
   switch (compression) {
     case kTIFFCompressionLZW:
       return std::make_unique<TiffLzwDecoder>(data);

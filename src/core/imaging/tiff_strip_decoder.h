@@ -30,7 +30,6 @@ class StripDecoder {
 bool IsSupportedTIFFCompression(uint32_t compression);
 
 // A decoder for the strip data of one of the supported schemes.
-std::unique_ptr<StripDecoder> MakeStripDecoder(uint32_t compression,
-                                                std::span<const uint8_t> data);
+std::unique_ptr<StripDecoder> MakeStripDecoder(uint32_t compression, std::span<const uint8_t> data);
 
 }  // namespace kelmora

@@ -4,9 +4,10 @@
 #include <optional>
 #include <unordered_map>
 
+#include "common/ascii_text.h"
+#include "platform/file_system.h"
 #include "platform/folder_listing.h"
 #include "settings/ini_file.h"
-#include "settings/ini_text.h"
 
 namespace kelmora {
 namespace {
@@ -40,8 +41,8 @@ void ReplaceLiteralJoins(std::string& value) {
 
 bool IsDeclarationFileName(std::string_view name) {
   return name.size() > kDeclarationExtension.size() &&
-         ini_text::EqualsNoCase(name.substr(name.size() - kDeclarationExtension.size()),
-                                kDeclarationExtension);
+         EqualIgnoringCase(name.substr(name.size() - kDeclarationExtension.size()),
+                           kDeclarationExtension);
 }
 
 // Writes text as Pascal literals: quotes doubled, each line break as '+#13#10 at the end of
@@ -66,7 +67,7 @@ std::string DeclarationOf(std::string_view name, std::string_view text) {
 }  // namespace
 
 void CollectDeclarationLines(std::string_view file_text, std::vector<DeclarationLine>& lines) {
-  for (std::string_view line : ini_text::SplitLines(file_text)) {
+  for (std::string_view line : SplitLines(file_text)) {
     line = TrimLine(line);
     if (line.find(kDeclarationMark) != std::string_view::npos) {
       lines.push_back({std::string(line), false});
@@ -116,7 +117,7 @@ void CollectMessages(IniFile& ini_file, const std::string& program_folder) {
     if (!path.empty() && path.back() != '/') path.push_back('/');
     path += file.Name;
     // A file that vanished since the listing declares nothing.
-    if (const std::optional<std::string> text = ini_text::ReadFile(path)) {
+    if (const std::optional<std::string> text = ReadProfileFile(path)) {
       CollectDeclarationLines(*text, lines);
     }
   }

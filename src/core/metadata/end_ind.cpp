@@ -8,7 +8,7 @@
 namespace kelmora {
 namespace {
 
-ByteReader ReaderOf(const std::string& buffer, bool big_endian) {
+ByteReader ReaderOf(std::string_view buffer, bool big_endian) {
   return ByteReader(std::span(reinterpret_cast<const uint8_t*>(buffer.data()), buffer.size()),
                     big_endian ? ByteOrder::kBig : ByteOrder::kLittle);
 }
@@ -29,12 +29,12 @@ int32_t tEndInd::ReadU32At(int64_t position) const {
   return ReaderOf(Buffer, BigEndian).S32(OffsetOf(position));
 }
 
-std::string CopyAt(const std::string& data, int64_t position, int64_t count) {
+std::string CopyAt(std::string_view data, int64_t position, int64_t count) {
   if (count <= 0) return {};
   position = std::max<int64_t>(position, 1);
   if (position > static_cast<int64_t>(data.size())) return {};
   // substr clips the count to the bytes that exist.
-  return data.substr(static_cast<size_t>(position - 1), static_cast<size_t>(count));
+  return std::string(data.substr(static_cast<size_t>(position - 1), static_cast<size_t>(count)));
 }
 
 }  // namespace kelmora

@@ -1,10 +1,10 @@
 #include "metadata/exif_report.h"
 
-#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <string_view>
 
+#include "common/day_number.h"
 #include "metadata/img_data.h"
 
 namespace kelmora {
@@ -35,56 +35,9 @@ void AppendListing(std::string& out, const char* title, const std::string& listi
   out.append(title).append(":\n").append(lines).append("\n");
 }
 
-}  // namespace
-
-std::string EscapeControlCharacters(std::string_view text) {
-  std::string result;
-  result.reserve(text.size());
-  for (const char c : text) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (byte < 0x20 || byte == 0x7F) {
-      char escaped[8];
-      std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
-      result += escaped;
-    } else {
-      result += c;
-    }
-  }
-  return result;
-}
-
-std::string FormatDayNumberText(double dayNumber) {
-  // Before the epoch the fraction counts away from zero, as in the day-number convention.
-  const double whole = std::trunc(dayNumber);
-  auto seconds = static_cast<int64_t>(std::llround(std::fabs(dayNumber - whole) * 86400.0));
-  auto days = static_cast<int64_t>(whole);
-  if (seconds >= 86400) {  // a fraction that rounds up to midnight of the next day
-    seconds -= 86400;
-    days += dayNumber < 0 ? -1 : 1;
-  }
-  // Civil date from days since 1970-01-01 (the epoch 1899-12-30 is day -25569).
-  const int64_t z = days - 25569 + 719468;
-  const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-  const int64_t doe = z - era * 146097;
-  const int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-  const int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-  const int64_t mp = (5 * doy + 2) / 153;
-  const int64_t day = doy - (153 * mp + 2) / 5 + 1;
-  const int64_t month = mp < 10 ? mp + 3 : mp - 9;
-  const int64_t year = yoe + era * 400 + (month <= 2 ? 1 : 0);
-  char text[128];
-  std::snprintf(text, sizeof text, "%04lld-%02lld-%02lld %02lld:%02lld:%02lld",
-                static_cast<long long>(year), static_cast<long long>(month),
-                static_cast<long long>(day), static_cast<long long>(seconds / 3600),
-                static_cast<long long>(seconds / 60 % 60), static_cast<long long>(seconds % 60));
-  return text;
-}
-
-std::string ExifReportText(const std::string& path) {
-  TimgData meta(kDetailAll);
-  const bool result = meta.ReadImageFile(path);
+std::string ReportOf(TimgData& meta, bool result, std::string_view name) {
   std::string out;
-  out.append("File: ").append(EscapeControlCharacters(path)).append("\n");
+  out.append("File: ").append(EscapeControlCharacters(name)).append("\n");
   out.append("Result: ").append(result ? "true" : "false").append("\n");
   out.append("Status: ").append(EscapeControlCharacters(meta.StatusText)).append("\n");
 
@@ -116,8 +69,8 @@ std::string ExifReportText(const std::string& path) {
     }
     AppendListing(out, "Tags", tags);
   }
-  if (meta.IptcSegRef != nullptr && meta.IptcInfo) {
-    meta.IptcInfo->ParseIptc(meta.IptcSegRef->Data);
+  if (meta.IptcSegRef != 0 && meta.IptcInfo) {
+    meta.IptcInfo->ParseIptc(meta.SegmentData(meta.IptcSegRef));
     std::string records;
     for (int32_t i = 0; i < meta.IptcInfo->IptcCount(); ++i) {
       const TTagEntry& record = meta.IptcInfo->IptcRecord(i);
@@ -129,6 +82,36 @@ std::string ExifReportText(const std::string& path) {
     AppendListing(out, "IPTC", records);
   }
   return out;
+}
+
+}  // namespace
+
+std::string EscapeControlCharacters(std::string_view text) {
+  std::string result;
+  result.reserve(text.size());
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x20 || byte == 0x7F) {
+      char escaped[8];
+      std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
+      result += escaped;
+    } else {
+      result += c;
+    }
+  }
+  return result;
+}
+
+std::string ExifReportText(const std::string& path) {
+  TimgData meta(kDetailAll);
+  const bool result = meta.ReadImageFile(path);
+  return ReportOf(meta, result, path);
+}
+
+std::string ExifReportTextOfBytes(std::string_view file_name, std::span<const uint8_t> bytes) {
+  TimgData meta(kDetailAll);
+  const bool result = meta.ReadImageBytes(file_name, bytes);
+  return ReportOf(meta, result, file_name);
 }
 
 }  // namespace kelmora

@@ -6,7 +6,6 @@
 #include "common/day_number.h"
 #include "common/errors.h"
 #include "common/rounding.h"
-#include "metadata/img_data.h"
 #include "metadata/maker_notes.h"
 #include "metadata/tag_dictionary.h"
 #include "metadata/value_rendering.h"
@@ -56,19 +55,13 @@ bool IsListingMode(int32_t mode) {
 
 }  // namespace
 
-TImageInfo::TImageInfo(TimgData& owner, int32_t detail_mode) : Owner(owner), DetailMode(detail_mode) {
+TImageInfo::TImageInfo(int32_t detail_mode) : DetailMode(detail_mode) {
   PrepareDictionaries();
 }
 
-TImageInfo::~TImageInfo() = default;
-
-const std::string& TImageInfo::ExifSegmentData() const {
-  return Owner.ExifSegRef != nullptr ? Owner.ExifSegRef->Data : Buffer;
-}
-
 void TImageInfo::Spend(uint64_t bytes) {
-  bytesSpent_ += bytes;
-  if (bytesSpent_ > kMaxWalkBytes) throw EKelmora("EXIF directories too large to walk");
+  bytes_spent_ += bytes;
+  if (bytes_spent_ > kMaxWalkBytes) throw EKelmora("EXIF directories too large to walk");
 }
 
 void TImageInfo::EnterDirectory(int64_t start) {
@@ -87,7 +80,17 @@ void TImageInfo::EnterDirectory(int64_t start) {
   walking_.push_back({start, start + 2});
 }
 
-void TImageInfo::WalkDirectory(int64_t start, int64_t base, int64_t limit, DirectoryKind kind) {
+void TImageInfo::WalkDirectory(std::string_view exif, int64_t start, int64_t base, int64_t limit,
+                               DirectoryKind kind) {
+  exif_ = tEndInd(exif, BigEndian);
+  struct Release {
+    tEndInd& reader;
+    ~Release() { reader = tEndInd(); }
+  } release{exif_};
+  Walk(start, base, limit, kind);
+}
+
+void TImageInfo::Walk(int64_t start, int64_t base, int64_t limit, DirectoryKind kind) {
   EnterDirectory(start);
   struct Leave {
     std::vector<DirectorySpan>& path;
@@ -95,11 +98,11 @@ void TImageInfo::WalkDirectory(int64_t start, int64_t base, int64_t limit, Direc
   } leave{walking_};
 
   Spend(2);
-  const int64_t count = ReadU16At(start);
+  const int64_t count = exif_.ReadU16At(start);
   const int64_t end = start + 2 + kEntrySize * count;
   walking_.back().end = end;
   if (end > start + base + limit) {
-    Owner.StatusText = "Illegally sized directory";
+    StatusText = "Illegally sized directory";
     return;
   }
   for (int64_t i = 0; i < count; ++i) {
@@ -108,16 +111,16 @@ void TImageInfo::WalkDirectory(int64_t start, int64_t base, int64_t limit, Direc
 }
 
 void TImageInfo::ProcessEntry(int64_t entry, int64_t base, int64_t limit, DirectoryKind kind) {
-  if (++entriesSeen_ > kMaxWalkEntries) throw EKelmora("too many EXIF directory entries");
+  if (++entries_seen_ > kMaxWalkEntries) throw EKelmora("too many EXIF directory entries");
   Spend(kEntrySize);
-  const uint16_t tag = ReadU16At(entry);
-  const uint16_t type = ReadU16At(entry + 2);
-  const auto count = static_cast<uint32_t>(ReadU32At(entry + 4));
+  const uint16_t tag = exif_.ReadU16At(entry);
+  const uint16_t type = exif_.ReadU16At(entry + 2);
+  const auto count = static_cast<uint32_t>(exif_.ReadU32At(entry + 4));
   const int64_t size = int64_t{count} * TypeSize(type);
   if (size == 0) return;
 
-  const int64_t value_pos = size <= 4 ? entry + 8 : int64_t{ReadU32At(entry + 8)} + base;
-  std::string raw = CopyAt(ExifSegmentData(), value_pos, size);
+  const int64_t value_pos = size <= 4 ? entry + 8 : int64_t{exif_.ReadU32At(entry + 8)} + base;
+  std::string raw = CopyAt(exif_.Buffer, value_pos, size);
   Spend(raw.size());
 
   TTagEntry record;
@@ -126,7 +129,7 @@ void TImageInfo::ProcessEntry(int64_t entry, int64_t base, int64_t limit, Direct
     record = LookupTag(tag, kind);
     rendered = RenderEntry(record, type, size, value_pos, raw);
     if (tag == kTagUserComment) {
-      UserCommentText = std::string(TrimBlanks(CopyAt(raw, 9, size - 9)));
+      UserCommentText = std::string(TrimSpaceAndControls(CopyAt(raw, 9, size - 9)));
       rendered = UserCommentText;
       UserCommentPos = value_pos;
       UserCommentLen = static_cast<int32_t>(std::clamp<int64_t>(size - 9, INT32_MIN, INT32_MAX));
@@ -150,7 +153,7 @@ std::string TImageInfo::RenderEntry(const TTagEntry& entry, uint16_t type, int64
                                     int64_t value_pos, const std::string& raw) {
   std::string text;
   if (type == kTypeAscii) {
-    text = CopyAt(ExifSegmentData(), value_pos, size - 1);  // without the terminating byte
+    text = CopyAt(exif_.Buffer, value_pos, size - 1);  // without the terminating byte
   } else if (type == kTypeUndefined) {
     text = '"' + raw.substr(0, raw.find('\0')) + '"';
   } else {
@@ -182,14 +185,17 @@ void TImageInfo::ApplySpecialTag(uint16_t tag, uint16_t type, int64_t entry, int
       break;
     case kTagDateTime:
       DateTimePos = value_pos;
+      date_time_raw_ = CopyAt(exif_.Buffer, value_pos, 19);
       DateTimeText = rendered.substr(0, 20);
       break;
     case kTagDateTimeOriginal:
       DateTimeOriginalPos = value_pos;
+      date_time_original_raw_ = CopyAt(exif_.Buffer, value_pos, 19);
       DateTimeText = rendered.substr(0, 20);
       break;
     case kTagDateTimeDigitized:
       DateTimeDigitizedPos = value_pos;
+      date_time_digitized_raw_ = CopyAt(exif_.Buffer, value_pos, 19);
       break;
     case kTagExifVersion:
       ExifVersion = raw.substr(0, 6);
@@ -200,11 +206,11 @@ void TImageInfo::ApplySpecialTag(uint16_t tag, uint16_t type, int64_t entry, int
     case kTagMakerNote:
       // Only the first maker note of a file is decoded: a second one comes only from
       // damaged or crafted data, and each would walk the whole note again.
-      if (makerNoteSeen_) break;
-      makerNoteSeen_ = true;
+      if (maker_note_seen_) break;
+      maker_note_seen_ = true;
       MakerNoteRaw = raw;
       MakerNotePos = value_pos;
-      MakerNoteDecoded = TmsInfo(ReadingTiff, *this).DecodeMakerNote();
+      MakerNoteDecoded = TmsInfo(ReadingTiff, *this).DecodeMakerNote(exif_.Buffer);
       break;
     case kTagExifOffset:
     case kTagInteropOffset:
@@ -222,7 +228,7 @@ void TImageInfo::ApplySpecialTag(uint16_t tag, uint16_t type, int64_t entry, int
 void TImageInfo::WalkSubDirectory(int64_t value_pos, int64_t base, int64_t limit,
                                   DirectoryKind kind) {
   try {
-    WalkDirectory(int64_t{ReadU32At(value_pos)} + base, base, limit, kind);
+    Walk(int64_t{exif_.ReadU32At(value_pos)} + base, base, limit, kind);
   } catch (const std::exception&) {
     // A damaged sub-directory loses only its own remaining entries.
   }
@@ -230,8 +236,8 @@ void TImageInfo::WalkSubDirectory(int64_t value_pos, int64_t base, int64_t limit
 
 void TImageInfo::AppendInfoLine(const std::string& desc, const std::string& value) {
   const uint64_t length = 2 + desc.size() + 3 + value.size();
-  if (length > kMaxKeptBytes - std::min(bytesKept_, kMaxKeptBytes)) return;
-  bytesKept_ += length;
+  if (length > kMaxKeptBytes - std::min(bytes_kept_, kMaxKeptBytes)) return;
+  bytes_kept_ += length;
   InfoText.append("\r\n").append(desc).append(" = ").append(value);
 }
 
@@ -239,10 +245,10 @@ void TImageInfo::AddTag(const TTagEntry& entry) {
   if (entry.Tag == 0) return;
   const uint64_t cost = sizeof(TTagEntry) + entry.Name.size() + entry.Desc.size() +
                         entry.Code.size() + entry.Data.size() + entry.Raw.size();
-  if (cost > kMaxKeptBytes - std::min(bytesKept_, kMaxKeptBytes)) return;
+  if (cost > kMaxKeptBytes - std::min(bytes_kept_, kMaxKeptBytes)) return;
   try {
     TagList.push_back(entry);
-    bytesKept_ += cost;
+    bytes_kept_ += cost;
   } catch (const std::exception&) {
     // A record that cannot be kept is left out; the walk goes on.
   }
@@ -253,17 +259,10 @@ double TImageInfo::NumericValue(std::string_view raw, uint16_t type) const {
 }
 
 double TImageInfo::CaptureDateTime() const {
-  int64_t position = 0;
-  if (DateTimePos > 0) {
-    position = DateTimePos;
-  } else if (DateTimeOriginalPos > 0) {
-    position = DateTimeOriginalPos;
-  } else if (DateTimeDigitizedPos > 0) {
-    position = DateTimeDigitizedPos;
-  } else {
-    return 0;
-  }
-  return ExifTextToDateTime(CopyAt(ExifSegmentData(), position, 19));
+  if (DateTimePos > 0) return ExifTextToDateTime(date_time_raw_);
+  if (DateTimeOriginalPos > 0) return ExifTextToDateTime(date_time_original_raw_);
+  if (DateTimeDigitizedPos > 0) return ExifTextToDateTime(date_time_digitized_raw_);
+  return 0;
 }
 
 double TImageInfo::ExifTextToDateTime(std::string_view text) {

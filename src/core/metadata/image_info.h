@@ -10,24 +10,19 @@
 
 namespace kelmora {
 
-class TimgData;
-
 // What a TImageInfo (and the maker-note decoder) builds besides the special values.
 inline constexpr int32_t kDetailInfoText = 2;  // the text listing InfoText
 inline constexpr int32_t kDetailTagList = 4;   // the tag records in TagList
 inline constexpr int32_t kDetailAll = 255;     // both
 
-// The TIFF-structured directories of one image's EXIF data. Buffer holds the same bytes as
-// the container's EXIF segment (for a TIFF-type file: the file from offset 8 on).
-class TImageInfo : public tEndInd {
+// The values read from the TIFF-structured directories of one image's EXIF data. The walk
+// reads bytes it is given and keeps no reference to them afterwards; what the rest of the
+// program needs (capture dates included) is copied into the fields.
+class TImageInfo {
  public:
-  TImageInfo(TimgData& owner, int32_t detail_mode);
-  ~TImageInfo() override;
-  TImageInfo(const TImageInfo&) = delete;
-  TImageInfo& operator=(const TImageInfo&) = delete;
+  explicit TImageInfo(int32_t detail_mode);
 
   std::vector<TTagEntry> TagList;
-  TimgData& Owner;
   std::string ExifVersion;   // raw bytes of 0x9000, at most 6
   std::string CameraMake;    // at most 32 characters
   std::string CameraModel;   // at most 40 characters
@@ -40,6 +35,7 @@ class TImageInfo : public tEndInd {
   int32_t DetailMode = 0;
   std::string MakerNoteRaw;
   bool ReadingTiff = false;
+  bool BigEndian = false;  // byte order of the EXIF data
   std::string UserCommentText;
   int64_t UserCommentPos = 0;
   int32_t UserCommentLen = 0;
@@ -50,14 +46,18 @@ class TImageInfo : public tEndInd {
   std::string MakerNoteText;
   bool MakerNoteDecoded = false;
   int64_t MakerNotePos = 0;
+  // The last status the walk or the maker-note decoder reported ("Illegally sized
+  // directory", "Error Detected = ..."); empty when there was none.
+  std::string StatusText;
 
   int32_t TagCount() const { return static_cast<int32_t>(TagList.size()); }
 
-  // Reads one directory at a 1-based position and, recursively, its sub-directories.
-  // Raises on a read outside the buffer, on a pointer back into a directory being walked
-  // and on data beyond the walk limits; a sub-directory's failure ends only that
-  // sub-directory.
-  void WalkDirectory(int64_t start, int64_t base, int64_t limit, DirectoryKind kind);
+  // Reads the directory at a 1-based position of exif (in BigEndian order) and, recursively,
+  // its sub-directories. Raises on a read outside the data, on a pointer back into a
+  // directory being walked and on data beyond the walk limits; a sub-directory's failure
+  // ends only that sub-directory.
+  void WalkDirectory(std::string_view exif, int64_t start, int64_t base, int64_t limit,
+                     DirectoryKind kind);
 
   // The value of raw bytes of a TIFF type in this object's byte order; 0 for text and
   // unknown types and for anything that cannot be read.
@@ -70,8 +70,8 @@ class TImageInfo : public tEndInd {
   static double ExifTextToDateTime(std::string_view text);
 
   // Lookups in TagList by name, ignoring letter case.
-  virtual int32_t FindTagIndex(std::string_view name) const;
-  virtual std::string TagTextByName(std::string_view name) const;
+  int32_t FindTagIndex(std::string_view name) const;
+  std::string TagTextByName(std::string_view name) const;
   TTagEntry TagByName(std::string_view name) const;
   double TagValueByName(std::string_view name) const;
   int32_t TagIntByName(std::string_view name) const;
@@ -80,11 +80,8 @@ class TImageInfo : public tEndInd {
   // cannot be kept (memory budget of one file spent) is dropped. Never raises.
   void AddTag(const TTagEntry& entry);
 
-  // The bytes of the container's EXIF segment (what value positions refer to); Buffer
-  // when the container has none.
-  const std::string& ExifSegmentData() const;
-
  private:
+  void Walk(int64_t start, int64_t base, int64_t limit, DirectoryKind kind);
   void EnterDirectory(int64_t start);
   void ProcessEntry(int64_t entry, int64_t base, int64_t limit, DirectoryKind kind);
   std::string RenderEntry(const TTagEntry& entry, uint16_t type, int64_t size, int64_t value_pos,
@@ -100,12 +97,17 @@ class TImageInfo : public tEndInd {
     int64_t start;
     int64_t end;  // one past the last entry
   };
+  tEndInd exif_;  // the bytes being walked, only during WalkDirectory
+  // The 19 bytes at each date position, for CaptureDateTime.
+  std::string date_time_raw_;
+  std::string date_time_original_raw_;
+  std::string date_time_digitized_raw_;
   std::vector<DirectorySpan> walking_;  // the directories on the current walk path
   std::vector<int64_t> walked_;         // starts of every directory walked for this file
-  bool makerNoteSeen_ = false;
-  uint64_t entriesSeen_ = 0;  // directory entries processed for this file
-  uint64_t bytesSpent_ = 0;   // entry and value bytes processed for this file
-  uint64_t bytesKept_ = 0;    // raw and text bytes retained in TagList and InfoText
+  bool maker_note_seen_ = false;
+  uint64_t entries_seen_ = 0;  // directory entries processed for this file
+  uint64_t bytes_spent_ = 0;   // entry and value bytes processed for this file
+  uint64_t bytes_kept_ = 0;    // raw and text bytes retained in TagList and InfoText
 };
 
 }  // namespace kelmora

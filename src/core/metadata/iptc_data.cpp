@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <array>
+#include <span>
 
+#include "common/byte_reader.h"
 #include "metadata/img_data.h"
 #include "metadata/value_rendering.h"
 
@@ -59,13 +61,7 @@ constexpr uint16_t kKeywords = 25;
 constexpr uint8_t kDatasetMarker = 0x1C;
 constexpr std::string_view kPhotoshopSignature = "Photoshop 3.0";
 
-uint8_t ByteAt(std::string_view data, size_t index) {
-  return static_cast<uint8_t>(data[index]);
-}
-
 }  // namespace
-
-TIPTCdata::TIPTCdata(TimgData& owner) : Owner(owner) {}
 
 int32_t TIPTCdata::IptcDictionarySize() {
   return static_cast<int32_t>(kIptcDictionary.size());
@@ -137,10 +133,9 @@ std::string TIPTCdata::IptcValueOf(std::string_view name, const std::string& fal
 
 bool TIPTCdata::ReadIptcFile(const std::string& path) {
   ClearIptc();
-  // The owner's read frees the owner's own reader: that one cannot read files itself.
-  if (Owner.IptcInfo.get() == this) return false;
-  Owner.ReadImageFile(path);
-  if (Owner.IptcSegRef != nullptr) ParseIptc(Owner.IptcSegRef->Data);
+  TimgData container(0);  // no EXIF listing or tag list is wanted here
+  container.ReadImageFile(path);
+  ParseIptc(container.SegmentData(container.IptcSegRef));
   return HasIptc();
 }
 
@@ -158,37 +153,37 @@ int32_t TIPTCdata::AddIptcRecord(const TTagEntry& record) {
 
 void TIPTCdata::ParseIptc(std::string_view data) {
   ClearIptc();
+  const ByteReader reader(std::span(reinterpret_cast<const uint8_t*>(data.data()), data.size()),
+                          ByteOrder::kBig);
   const size_t length = data.size();
-  // Indexes below are 0-based; the datasets start at the first marker of record 2 or 8
+  // Offsets below are 0-based; the datasets start at the first marker of record 2 or 8
   // behind the Photoshop signature.
   const size_t signature = data.find(kPhotoshopSignature);
   size_t i = signature == std::string_view::npos ? 12 : signature + kPhotoshopSignature.size();
-  while (i + 1 < length && !(ByteAt(data, i) == kDatasetMarker &&
-                             (ByteAt(data, i + 1) == 2 || ByteAt(data, i + 1) == 8))) {
+  while (i + 1 < length &&
+         !(reader.U8(i) == kDatasetMarker && (reader.U8(i + 1) == 2 || reader.U8(i + 1) == 8))) {
     ++i;
   }
   size_t p = i + 1;  // the record number of the first dataset
   while (length >= 3 && p < length - 3) {
-    const uint8_t record = ByteAt(data, p);
-    const uint8_t dataset = ByteAt(data, p + 1);
-    uint64_t size = ByteAt(data, p + 2) * 256u + ByteAt(data, p + 3);
+    const uint8_t record = reader.U8(p);
+    const uint8_t dataset = reader.U8(p + 1);
+    uint64_t size = reader.U16(p + 2);
     p += 4;
     if (size & 0x8000) {
       // Extended form: the low bits count the bytes of the real length that follow.
-      const uint64_t lengthBytes = size & 0x7FFF;
-      if (lengthBytes > 4 || lengthBytes > length - p) break;
+      const uint64_t length_bytes = size & 0x7FFF;
+      if (length_bytes > 4 || !reader.Contains(p, length_bytes)) break;
       size = 0;
-      for (uint64_t b = 0; b < lengthBytes; ++b) size = size * 256 + ByteAt(data, p++);
+      for (uint64_t b = 0; b < length_bytes; ++b) size = size * 256 + reader.U8(p++);
     }
     const size_t available = length - p;
-    const std::string_view value =
-        data.substr(p, static_cast<size_t>(std::min<uint64_t>(size, available)));
     if (record == 2 || record == 8) {
       for (const IptcRow& row : kIptcDictionary) {
         if (row.Tag != dataset || row.Record != record) continue;
         if (row.Name != "SKIP") {
           TTagEntry entry = IptcDictionaryRow(static_cast<int32_t>(&row - kIptcDictionary.data()));
-          entry.Data = std::string(value);
+          entry.Data = reader.Text(p, std::min<uint64_t>(size, available));
           if (entry.Tag == kSuppCategory || entry.Tag == kKeywords) {
             AddIptcValue(entry.Name, entry.Data);
           } else {

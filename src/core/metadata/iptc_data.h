@@ -9,33 +9,26 @@
 
 namespace kelmora {
 
-class TimgData;
-
 // The IPTC records of a Photoshop resource block (APP13), as TTagEntry records whose Name
 // is the dictionary name and Data the value text.
 class TIPTCdata {
  public:
-  explicit TIPTCdata(TimgData& owner);
-  virtual ~TIPTCdata() = default;
-  TIPTCdata(const TIPTCdata&) = delete;
-  TIPTCdata& operator=(const TIPTCdata&) = delete;
-
-  TimgData& Owner;
+  TIPTCdata() = default;
 
   // Index of the first record named name (ignoring case), or -1.
-  virtual int32_t FindIptcTag(std::string_view name) const;
-  virtual void RemoveIptcTag(std::string_view name);
+  int32_t FindIptcTag(std::string_view name) const;
+  void RemoveIptcTag(std::string_view name);
   // Replaces a record's value (unless value is empty) or appends the dictionary row;
   // -1 when the dictionary has no such name.
-  virtual int32_t SetIptcValue(std::string_view name, const std::string& value);
+  int32_t SetIptcValue(std::string_view name, const std::string& value);
   // Like SetIptcValue, but joins a value to an existing record with ",".
-  virtual int32_t AddIptcValue(std::string_view name, const std::string& value);
+  int32_t AddIptcValue(std::string_view name, const std::string& value);
   // Set for the repeatable datasets (SuppCategory, Keywords), Add for the others.
-  virtual int32_t WriteIptcValue(std::string_view name, const std::string& value);
-  virtual std::string IptcValueOf(std::string_view name, const std::string& fallback) const;
-  // Reads path with the owner and parses its APP13 segment; true when records were found.
-  // Not for the owner's own IptcInfo, which the owner's read replaces.
-  virtual bool ReadIptcFile(const std::string& path);
+  int32_t WriteIptcValue(std::string_view name, const std::string& value);
+  std::string IptcValueOf(std::string_view name, const std::string& fallback) const;
+  // Reads the metadata of the image file at path and parses its first APP13 segment; true
+  // when records were found.
+  bool ReadIptcFile(const std::string& path);
 
   int32_t IptcCount() const { return static_cast<int32_t>(records_.size()); }
   // Shortens the list to count records (a larger count is ignored).

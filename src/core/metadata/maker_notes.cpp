@@ -1,11 +1,9 @@
 #include "metadata/maker_notes.h"
 
 #include <algorithm>
-#include <utility>
 
 #include "common/errors.h"
 #include "metadata/image_info.h"
-#include "metadata/img_data.h"
 #include "metadata/maker_tables.h"
 #include "metadata/value_rendering.h"
 
@@ -68,90 +66,65 @@ bool BuildsTagList(int32_t detail_mode) {
   return detail_mode == kDetailTagList || detail_mode == kDetailAll;
 }
 
-// Puts the note in place of info's Buffer for the walk and the EXIF bytes back afterwards,
-// however the walk ends.
-class BufferSwap {
- public:
-  BufferSwap(TImageInfo& info, std::string note) : info_(info), saved_(std::move(info.Buffer)) {
-    info_.Buffer = std::move(note);
-  }
-  ~BufferSwap() { info_.Buffer = std::move(saved_); }
-  const std::string& Saved() const { return saved_; }
-  BufferSwap(const BufferSwap&) = delete;
-  BufferSwap& operator=(const BufferSwap&) = delete;
-
- private:
-  TImageInfo& info_;
-  std::string saved_;
-};
-
 }  // namespace
 
-bool TmsInfo::DecodeMakerNote() {
+bool TmsInfo::DecodeMakerNote(std::string_view exif) {
   const std::string_view make = std::string_view(info_.CameraMake).substr(0, 5);
   auto layout =
       std::find_if(kMakerDispatch.begin(), kMakerDispatch.end(), [&](const MakerLayout& l) {
-        return EqualIgnoringCase(l.make, make) && ConditionHolds(l.condition, info_, readingTiff_);
+        return EqualIgnoringCase(l.make, make) && ConditionHolds(l.condition, info_, reading_tiff_);
       });
   if (layout == kMakerDispatch.end()) return false;
 
   // An offset X of the EXIF data is at EXIF position X + base; the note's first byte is at
   // EXIF position MakerNotePos.
-  const int64_t exifBase = readingTiff_ ? kTiffExifBase : kJpegExifBase;
+  const int64_t exif_base = reading_tiff_ ? kTiffExifBase : kJpegExifBase;
   const int64_t adjust =
-      layout->offsets_from_exif ? exifBase + 1 - info_.MakerNotePos : layout->note_base;
+      layout->offsets_from_exif ? exif_base + 1 - info_.MakerNotePos : layout->note_base;
   // Where offsets count from the EXIF header, a value beyond the note is still in the EXIF
   // data at the offset's own position.
-  const int64_t spill_base = layout->offsets_from_exif ? exifBase : layout->spill_base;
-  const bool big_endian = info_.BigEndian;
+  const int64_t spill_base = layout->offsets_from_exif ? exif_base : layout->spill_base;
+  const tEndInd note(info_.MakerNoteRaw, layout->little_endian ? false : info_.BigEndian);
   try {
-    if (layout->little_endian) info_.BigEndian = false;
-    WalkMakerDirectory(info_, info_.MakerNoteRaw, layout->table, spill_base, adjust, layout->start);
+    WalkMakerDirectory(note, exif, layout->table, spill_base, adjust, layout->start);
   } catch (const std::exception& error) {
-    info_.Owner.StatusText = std::string("Error Detected = ") + error.what();
+    info_.StatusText = std::string("Error Detected = ") + error.what();
   }
-  info_.BigEndian = big_endian;
   return true;
 }
 
-void TmsInfo::WalkMakerDirectory(TImageInfo& info, const std::string& note,
+void TmsInfo::WalkMakerDirectory(const tEndInd& note, std::string_view exif,
                                  std::span<const TagRow> table, int64_t spill_base, int64_t adjust,
-                                 int64_t startSkip) {
-  // Values beyond the note come from the container's EXIF data, which is info's own Buffer
-  // when the container holds no segment.
-  const std::string& exifData = info.ExifSegmentData();
-  const bool exifIsBuffer = &exifData == &info.Buffer;
-  BufferSwap swap(info, note);
-  const std::string& spillData = exifIsBuffer ? swap.Saved() : exifData;
-  const std::string& noteBytes = info.Buffer;
-  const int64_t noteSize = static_cast<int64_t>(noteBytes.size());
-  const bool buildList = BuildsTagList(info.DetailMode);
-  uint64_t valueBytes = 0;
+                                 int64_t start_skip) {
+  const std::string_view note_bytes = note.Buffer;
+  const int64_t note_size = static_cast<int64_t>(note_bytes.size());
+  const bool build_list = BuildsTagList(info_.DetailMode);
+  uint64_t value_bytes = 0;
 
-  const int64_t entries = info.ReadU16At(startSkip);
+  const int64_t entries = note.ReadU16At(start_skip);
   for (int64_t i = 0; i < entries; ++i) {
-    const int64_t e = startSkip + 2 + kEntrySize * i;
-    const uint16_t tag = info.ReadU16At(e);
-    const uint16_t type = info.ReadU16At(e + 2);
-    const int64_t count = static_cast<uint32_t>(info.ReadU32At(e + 4));
+    const int64_t e = start_skip + 2 + kEntrySize * i;
+    const uint16_t tag = note.ReadU16At(e);
+    const uint16_t type = note.ReadU16At(e + 2);
+    const int64_t count = static_cast<uint32_t>(note.ReadU32At(e + 4));
     const int64_t size = count * TypeSize(type);
     int64_t offset = 0;
     int64_t position = e + 8;
     if (size > 4) {
-      offset = info.ReadU32At(e + 8);
+      offset = note.ReadU32At(e + 8);
       position = adjust + offset;
     }
 
     const TagRow* row = FirstRowOf(table, tag);
     const std::string label = row ? std::string(row->Desc) : std::string("Unknown");
-    if (EqualIgnoringCase(label, "Skip") || !buildList) continue;
+    if (EqualIgnoringCase(label, "Skip") || !build_list) continue;
 
-    const bool inNote = position >= 1 && position + size - 1 <= noteSize;
-    std::string raw =
-        inNote ? noteBytes.substr(static_cast<size_t>(position - 1), static_cast<size_t>(size))
-               : CopyAt(spillData, spill_base + offset, size);
-    valueBytes += raw.size() + kEntrySize;
-    if (valueBytes > kMaxValueBytesPerNote) throw EKelmora("maker note values too large");
+    const bool in_note = position >= 1 && position + size - 1 <= note_size;
+    std::string raw = in_note ? std::string(note_bytes.substr(static_cast<size_t>(position - 1),
+                                                              static_cast<size_t>(size)))
+                              : CopyAt(exif, spill_base + offset, size);
+    value_bytes += raw.size() + kEntrySize;
+    if (value_bytes > kMaxValueBytesPerNote) throw EKelmora("maker note values too large");
 
     std::string rendered;
     if (type == 2) {
@@ -159,12 +132,12 @@ void TmsInfo::WalkMakerDirectory(TImageInfo& info, const std::string& note,
     } else if (type == 7) {
       rendered = "\"" + raw + "\"";
     } else {
-      const TagRow* codeRow = LastRowOf(table, tag);
-      rendered = RenderValue(raw, type, codeRow ? codeRow->Code : std::string_view(),
-                             row ? row->FormatS : std::string_view(), info.BigEndian);
+      const TagRow* code_row = LastRowOf(table, tag);
+      rendered = RenderValue(raw, type, code_row ? code_row->Code : std::string_view(),
+                             row ? row->FormatS : std::string_view(), note.BigEndian);
     }
     rendered = row && row->Callback ? row->Callback(rendered) : PrintableText(rendered);
-    info.MakerNoteText += "\r\n" + label + " = " + rendered;
+    info_.MakerNoteText += "\r\n" + label + " = " + rendered;
 
     if (row) {
       TTagEntry record = EntryFromRow(*row);
@@ -173,7 +146,7 @@ void TmsInfo::WalkMakerDirectory(TImageInfo& info, const std::string& note,
       record.Raw = std::move(raw);
       record.Type = type;
       record.Id = 1;
-      info.AddTag(record);
+      info_.AddTag(record);
     }
   }
 }

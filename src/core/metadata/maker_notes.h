@@ -3,7 +3,9 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <string_view>
 
+#include "metadata/end_ind.h"
 #include "metadata/tag_dictionary.h"
 
 namespace kelmora {
@@ -15,22 +17,22 @@ class TImageInfo;
 // TagList. Lives for one decoding.
 class TmsInfo {
  public:
-  TmsInfo(bool reading_tiff, TImageInfo& info) : readingTiff_(reading_tiff), info_(info) {}
+  TmsInfo(bool reading_tiff, TImageInfo& info) : reading_tiff_(reading_tiff), info_(info) {}
 
-  // True when the camera make is one of the known makers, whatever the walk found. Never
-  // raises: a damaged note ends its walk with "Error Detected = ..." in the container's
-  // StatusText.
-  bool DecodeMakerNote();
+  // Decodes info's MakerNoteRaw, which lies at MakerNotePos of exif (the EXIF data, where
+  // values beyond the note are found). True when the camera make is one of the known makers,
+  // whatever the walk found. Never raises: a damaged note ends its walk with
+  // "Error Detected = ..." in info's StatusText.
+  bool DecodeMakerNote(std::string_view exif);
 
-  // Walks the directory at note position startSkip. Offsets X of entries become note
-  // positions X + adjust; a value that lies beyond the note is taken from the EXIF data at
-  // position spill_base + X. Raises on a read outside the note; info's Buffer and byte order
-  // are the same afterwards as before.
-  void WalkMakerDirectory(TImageInfo& info, const std::string& note, std::span<const TagRow> table,
-                          int64_t spill_base, int64_t adjust, int64_t startSkip);
+  // Walks the directory at note position start_skip. Offsets X of entries become note
+  // positions X + adjust; a value that lies beyond the note is taken from exif at position
+  // spill_base + X. Raises on a read outside the note.
+  void WalkMakerDirectory(const tEndInd& note, std::string_view exif, std::span<const TagRow> table,
+                          int64_t spill_base, int64_t adjust, int64_t start_skip);
 
  private:
-  bool readingTiff_;
+  bool reading_tiff_;
   TImageInfo& info_;
 };
 

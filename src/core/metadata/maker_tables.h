@@ -34,11 +34,11 @@ struct MakerLayout {
   std::string_view make;  // first five letters of the camera make, upper case
   MakerCondition condition;
   std::span<const TagRow> table;
-  int64_t start;         // note position of the directory
+  int64_t start;           // note position of the directory
   bool offsets_from_exif;  // value offsets count from the EXIF TIFF header, not the note
-  int64_t note_base;      // otherwise: note position = offset + note_base
-  int64_t spill_base;     // a value beyond the note is read at EXIF position spill_base + offset
-  bool little_endian;     // the note is little-endian whatever the EXIF byte order
+  int64_t note_base;       // otherwise: note position = offset + note_base
+  int64_t spill_base;      // a value beyond the note is read at EXIF position spill_base + offset
+  bool little_endian;      // the note is little-endian whatever the EXIF byte order
 };
 
 // The makes Kelmora decodes; the first row whose make and condition match is used.

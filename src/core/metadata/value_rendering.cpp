@@ -9,6 +9,7 @@
 #include "common/errors.h"
 #include "common/rounding.h"
 #include "common/text_format.h"
+#include "common/utf8.h"
 #include "metadata/image_info.h"
 #include "metadata/tag_dictionary.h"
 
@@ -83,24 +84,6 @@ std::string FormatNumber(std::string_view pattern, double value) {
   return std::string(pattern.substr(0, percent)) + formatted + std::string(pattern.substr(i + 1));
 }
 
-bool IsContinuation(uint8_t c) {
-  return (c & 0xC0) == 0x80;
-}
-
-// Length of the valid UTF-8 sequence of two or more bytes at text[i], or 0.
-size_t Utf8SequenceAt(std::string_view text, size_t i) {
-  uint8_t lead = static_cast<uint8_t>(text[i]);
-  size_t length = lead >= 0xC2 && lead <= 0xDF   ? 2
-                  : lead >= 0xE0 && lead <= 0xEF ? 3
-                  : lead >= 0xF0 && lead <= 0xF4 ? 4
-                                                 : 0;
-  if (length == 0 || i + length > text.size()) return 0;
-  for (size_t k = 1; k < length; ++k) {
-    if (!IsContinuation(static_cast<uint8_t>(text[i + k]))) return 0;
-  }
-  return length;
-}
-
 std::string AppendFormatted(const char* pattern, double a, double b, double c) {
   char buffer[256];
   int length = std::snprintf(buffer, sizeof buffer, pattern, a, b, c);
@@ -109,37 +92,6 @@ std::string AppendFormatted(const char* pattern, double a, double b, double c) {
 }
 
 }  // namespace
-
-std::optional<int32_t> ParseDecimalInt(std::string_view text) {
-  size_t i = 0;
-  while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
-  bool negative = false;
-  if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
-  if (i == text.size()) return std::nullopt;
-  int64_t value = 0;
-  for (; i < text.size(); ++i) {
-    if (text[i] < '0' || text[i] > '9') return std::nullopt;
-    value = value * 10 + (text[i] - '0');
-    if (value > int64_t{INT32_MAX} + 1) return std::nullopt;
-  }
-  if (negative) value = -value;
-  if (value > INT32_MAX || value < INT32_MIN) return std::nullopt;
-  return static_cast<int32_t>(value);
-}
-
-std::string_view TrimBlanks(std::string_view text) {
-  size_t first = 0;
-  size_t last = text.size();
-  while (first < last && static_cast<uint8_t>(text[first]) <= ' ') ++first;
-  while (last > first && static_cast<uint8_t>(text[last - 1]) <= ' ') --last;
-  return text.substr(first, last - first);
-}
-
-bool EqualIgnoringCase(std::string_view a, std::string_view b) {
-  auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
-  return std::equal(a.begin(), a.end(), b.begin(), b.end(),
-                    [&](char x, char y) { return lower(x) == lower(y); });
-}
 
 std::pair<std::string_view, std::string_view> SplitRationalList(std::string_view text) {
   size_t separator = text.find(", ");
@@ -193,7 +145,7 @@ std::string RenderValue(std::string_view raw, uint16_t type, std::string_view co
 }
 
 std::string DecodeValueTable(std::string_view code, std::string_view value_text) {
-  std::string key = "," + std::string(TrimBlanks(value_text)) + ":";
+  std::string key = "," + std::string(TrimSpaceAndControls(value_text)) + ":";
   std::string table = "," + std::string(code) + ",";
   size_t found = table.find(key);
   if (found == std::string::npos) return "";
@@ -206,7 +158,7 @@ std::string PrintableText(std::string_view text) {
   size_t characters = 0;
   for (size_t i = 0; i < text.size() && characters < kMaxPrintableCharacters; ++characters) {
     // A valid UTF-8 sequence is one character and is never cut.
-    size_t length = std::max<size_t>(Utf8SequenceAt(text, i), 1);
+    size_t length = std::max<size_t>(Utf8SequenceLength(text, i), 1);
     for (size_t k = 0; k < length; ++k, ++i) {
       uint8_t c = static_cast<uint8_t>(text[i]);
       result += c < 32 ? '.' : static_cast<char>(c);

@@ -6,6 +6,8 @@
 #include <string_view>
 #include <utility>
 
+#include "common/ascii_text.h"
+
 namespace kelmora {
 
 class TImageInfo;
@@ -33,16 +35,6 @@ double RatioOfText(std::string_view text);
 
 // The k-th comma-separated field of text (1-based, leading blank kept), "" beyond the last.
 std::string ListField(std::string_view text, int k);
-
-// A decimal integer with optional leading blanks and sign; nullopt for anything else and
-// for values outside the 32-bit range.
-std::optional<int32_t> ParseDecimalInt(std::string_view text);
-
-// text without leading and trailing blanks and control characters.
-std::string_view TrimBlanks(std::string_view text);
-
-// True when a and b differ at most in the letter case of ASCII letters.
-bool EqualIgnoringCase(std::string_view a, std::string_view b);
 
 // The text before the first ", " of a list of rationals (all of it when there is none) and
 // the text from the character after that comma on, at most 64 characters.

@@ -22,6 +22,30 @@ std::vector<uint8_t> ReadFileHead(const std::string& path, size_t max_bytes) {
   return RegularFile(path).ReadHead(max_bytes);
 }
 
+std::optional<FileFacts> ReadFileFacts(const std::string& path) {
+  struct stat facts {};
+  if (::stat(path.c_str(), &facts) != 0) return std::nullopt;
+  return FileFacts{facts.st_mtime, static_cast<int64_t>(facts.st_size)};
+}
+
+std::optional<std::string> ReadProfileFile(const std::string& path, OtherFileKinds other_kinds) {
+  if (other_kinds == OtherFileKinds::kAreAbsent) {
+    std::error_code error;
+    const auto status = std::filesystem::status(path, error);
+    if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
+      return std::nullopt;
+    }
+  }
+  const std::optional<RegularFile> file = RegularFile::OpenIfExists(path);
+  if (!file) return std::nullopt;
+  const std::vector<uint8_t> bytes = file->ReadHead(kMaxProfileFileBytes + 1);
+  if (bytes.size() > kMaxProfileFileBytes) {
+    throw EFileError("Cannot read file", path,
+                     "larger than " + std::to_string(kMaxProfileFileBytes) + " bytes");
+  }
+  return std::string(bytes.begin(), bytes.end());
+}
+
 std::vector<uint8_t> ReadFileBytes(const std::string& path) {
   return ReadFileHead(path, static_cast<size_t>(-1));
 }

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <ctime>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -10,8 +13,33 @@ namespace kelmora {
 // or when it is no regular file (a FIFO or a device is never waited on).
 std::vector<uint8_t> ReadFileBytes(const std::string& path);
 
-// Reads at most max_bytes from the start of a file; the result may be shorter.
+// Reads at most max_bytes from the start of a regular file; the result may be shorter.
+// Anything but a regular file raises EFileError without waiting.
 std::vector<uint8_t> ReadFileHead(const std::string& path, size_t max_bytes);
+
+// The last-write time and size of a file system entry; nullopt when it does not exist.
+struct FileFacts {
+  std::time_t modified_time = 0;
+  int64_t size = 0;
+};
+std::optional<FileFacts> ReadFileFacts(const std::string& path);
+
+// Settings and language files are a few kilobytes; anything far beyond this is not one of
+// them, and reading it whole (a device, a huge log picked by mistake) would only exhaust
+// memory.
+inline constexpr size_t kMaxProfileFileBytes = size_t{8} << 20;
+
+// What reading a profile makes of a path that names something other than a regular file.
+enum class OtherFileKinds {
+  kAreErrors,  // a settings file named by the user must be one
+  kAreAbsent,  // a file looked for by name (a language) simply is not there
+};
+
+// Reads a whole settings or language file. Nothing at path gives nullopt; something there
+// that is no regular file (a folder, a FIFO, a device; see OtherFileKinds), a file that
+// cannot be read, or one larger than kMaxProfileFileBytes raises EFileError with the reason.
+std::optional<std::string> ReadProfileFile(const std::string& path,
+                                           OtherFileKinds other_kinds = OtherFileKinds::kAreErrors);
 
 // Writes a whole file through a temporary file and a rename (ReplaceFileContent): an
 // existing file is replaced only by the complete new content, and a link in the file's

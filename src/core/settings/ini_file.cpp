@@ -2,22 +2,23 @@
 
 #include <algorithm>
 
-#include "settings/ini_text.h"
+#include "common/ascii_text.h"
+#include "platform/file_system.h"
 
 namespace kelmora {
 namespace {
 
 std::optional<std::string_view> SectionNameOfLine(std::string_view trimmed) {
   if (trimmed.size() < 2 || trimmed.front() != '[' || trimmed.back() != ']') return std::nullopt;
-  return ini_text::TrimBlanks(trimmed.substr(1, trimmed.size() - 2));
+  return TrimBlanks(trimmed.substr(1, trimmed.size() - 2));
 }
 
 std::optional<std::string_view> KeyOfLine(std::string_view line) {
-  const std::string_view trimmed = ini_text::TrimBlanks(line);
+  const std::string_view trimmed = TrimBlanks(line);
   if (trimmed.empty() || trimmed.front() == ';') return std::nullopt;
   const size_t equals = trimmed.find('=');
   if (equals == std::string_view::npos) return std::nullopt;
-  const std::string_view key = ini_text::TrimBlanks(trimmed.substr(0, equals));
+  const std::string_view key = TrimBlanks(trimmed.substr(0, equals));
   if (key.empty()) return std::nullopt;
   return key;
 }
@@ -26,7 +27,7 @@ std::string ValueOfLine(std::string_view line) {
   std::string_view raw = line.substr(line.find('=') + 1);
   // Values are C strings to the programs that write these files: a NUL byte ends one.
   raw = raw.substr(0, raw.find('\0'));
-  std::string_view value = ini_text::TrimBlanks(raw);
+  std::string_view value = TrimBlanks(raw);
   if (value.size() >= 2 && value.front() == value.back() &&
       (value.front() == '"' || value.front() == '\'')) {
     value = value.substr(1, value.size() - 2);
@@ -56,30 +57,19 @@ std::optional<int32_t> ParseIniInteger(std::string_view text) {
     }
     return static_cast<int32_t>(static_cast<uint32_t>(value));
   }
-  bool negative = false;
-  if (!text.empty() && (text.front() == '-' || text.front() == '+')) {
-    negative = text.front() == '-';
-    text.remove_prefix(1);
-  }
-  if (text.empty()) return std::nullopt;
-  int64_t value = 0;
-  for (char c : text) {
-    if (c < '0' || c > '9') return std::nullopt;
-    value = value * 10 + (c - '0');
-    if (value > int64_t{INT32_MAX} + 1) return std::nullopt;
-  }
-  if (negative) value = -value;
-  if (value > INT32_MAX) return std::nullopt;
-  return static_cast<int32_t>(value);
+  // Values arrive trimmed; one that still begins with a blank was quoted that way and is
+  // not a number.
+  if (!text.empty() && (text.front() == ' ' || text.front() == '\t')) return std::nullopt;
+  return ParseDecimalInt(text);
 }
 
 IniFile IniFile::Parse(std::string_view text) {
   IniFile ini;
   Section* current = nullptr;
-  for (std::string_view line : ini_text::SplitLines(ini_text::SkipByteOrderMark(text))) {
-    if (const auto name = SectionNameOfLine(ini_text::TrimBlanks(line))) {
+  for (std::string_view line : SplitLines(SkipByteOrderMark(text))) {
+    if (const auto name = SectionNameOfLine(TrimBlanks(line))) {
       ini.sections_.push_back(Section{std::string(line), {}, {}, 0});
-      ini.section_index_.try_emplace(ini_text::ToLowerAscii(*name), ini.sections_.size() - 1);
+      ini.section_index_.try_emplace(ToLowerAscii(*name), ini.sections_.size() - 1);
       current = &ini.sections_.back();
       continue;
     }
@@ -89,7 +79,7 @@ IniFile IniFile::Parse(std::string_view text) {
     }
     current->lines.push_back(Line{std::string(line), false});
     if (const auto key = KeyOfLine(line)) {
-      current->keys[ini_text::ToLowerAscii(*key)].push_back(current->lines.size() - 1);
+      current->keys[ToLowerAscii(*key)].push_back(current->lines.size() - 1);
       current->end_of_keys = current->lines.size();
     }
   }
@@ -97,7 +87,7 @@ IniFile IniFile::Parse(std::string_view text) {
 }
 
 IniFile IniFile::Load(const std::string& path) {
-  const std::optional<std::string> text = ini_text::ReadFile(path);
+  const std::optional<std::string> text = ReadProfileFile(path);
   return text ? Parse(*text) : IniFile();
 }
 
@@ -114,13 +104,12 @@ std::string IniFile::Serialise() const {
 }
 
 const IniFile::Section* IniFile::FindSection(std::string_view name) const {
-  const auto found = section_index_.find(ini_text::ToLowerAscii(name));
+  const auto found = section_index_.find(ToLowerAscii(name));
   return found == section_index_.end() ? nullptr : &sections_[found->second];
 }
 
 IniFile::Section& IniFile::FindOrAddSection(std::string_view name) {
-  const auto [found, added] =
-      section_index_.try_emplace(ini_text::ToLowerAscii(name), sections_.size());
+  const auto [found, added] = section_index_.try_emplace(ToLowerAscii(name), sections_.size());
   if (added) sections_.push_back(Section{"[" + std::string(name) + "]", {}, {}, 0});
   return sections_[found->second];
 }
@@ -128,7 +117,7 @@ IniFile::Section& IniFile::FindOrAddSection(std::string_view name) {
 const std::string* IniFile::FindLine(std::string_view section, std::string_view key) const {
   const Section* found_section = FindSection(section);
   if (!found_section) return nullptr;
-  const auto found = found_section->keys.find(ini_text::ToLowerAscii(key));
+  const auto found = found_section->keys.find(ToLowerAscii(key));
   if (found == found_section->keys.end()) return nullptr;
   return &found_section->lines[found->second.front()].text;
 }
@@ -164,7 +153,7 @@ void IniFile::WriteString(std::string_view section, std::string_view key, std::s
   std::replace(text.begin(), text.end(), '\r', ' ');
   std::replace(text.begin(), text.end(), '\n', ' ');
   Section& target = FindOrAddSection(section);
-  const auto [found, added] = target.keys.try_emplace(ini_text::ToLowerAscii(key));
+  const auto [found, added] = target.keys.try_emplace(ToLowerAscii(key));
   if (!added) {
     target.lines[found->second.front()].text = std::move(text);
     return;
@@ -185,10 +174,10 @@ void IniFile::WriteBool(std::string_view section, std::string_view key, bool val
 }
 
 void IniFile::DeleteKey(std::string_view section, std::string_view key) {
-  const auto found_section = section_index_.find(ini_text::ToLowerAscii(section));
+  const auto found_section = section_index_.find(ToLowerAscii(section));
   if (found_section == section_index_.end()) return;
   Section& target = sections_[found_section->second];
-  const auto found = target.keys.find(ini_text::ToLowerAscii(key));
+  const auto found = target.keys.find(ToLowerAscii(key));
   if (found == target.keys.end()) return;
   for (size_t index : found->second) target.lines[index].deleted = true;
   target.keys.erase(found);

@@ -7,7 +7,6 @@
 #include "common/errors.h"
 #include "platform/file_system.h"
 #include "settings/ini_file.h"
-#include "settings/ini_text.h"
 #include "settings/settings_keys.h"
 
 namespace kelmora {
@@ -92,7 +91,7 @@ SettingsFileStatus KM_Class::LoadFromFileChecked(const std::string& file_name) {
   SettingsFileStatus status;
   IniFile ini;
   try {
-    std::optional<std::string> text = ini_text::ReadFile(file_name);
+    std::optional<std::string> text = ReadProfileFile(file_name);
     if (text) {
       ini = IniFile::Parse(*text);
     } else {

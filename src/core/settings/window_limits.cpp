@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "settings/ini_text.h"
+#include "common/ascii_text.h"
 #include "settings/settings_keys.h"
 
 namespace kelmora {
@@ -23,7 +23,7 @@ void ApplyWindowLimits(KM_Class& settings) {
       std::string& value = settings.**text;
       // Any other extension stays as typed: the combo box keeps text it has no entry for.
       for (std::string_view extension : kPageExtensions) {
-        if (ini_text::EqualsNoCase(value, extension)) value = extension;
+        if (EqualIgnoringCase(value, extension)) value = extension;
       }
     }
   }

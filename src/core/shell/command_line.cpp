@@ -1,14 +1,14 @@
 #include "shell/command_line.h"
 
+#include "common/ascii_text.h"
 #include "localisation/lang_text.h"
-#include "settings/ini_text.h"
 #include "settings/window_limits.h"
 
 namespace kelmora {
 
 bool IsHelpRequest(std::string_view first_param) {
   return (first_param.size() >= 2 && first_param[1] == '?') ||
-         ini_text::EqualsNoCase(first_param, "/help") || first_param == "-help";
+         EqualIgnoringCase(first_param, "/help") || first_param == "-help";
 }
 
 std::string CommandLineHelpText() {

@@ -25,7 +25,7 @@ enum class StartMode {
 
 struct CommandLine {
   StartMode mode = StartMode::kInteractive;
-  std::string settings_file;               // parameter 1 of a batch run
+  std::string settings_file;              // parameter 1 of a batch run
   std::optional<std::string> InputPath;   // parameter 2, when given
   std::optional<std::string> OutputPath;  // parameter 3, when given
   std::string message;                    // help text or error, already translated

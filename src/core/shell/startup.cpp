@@ -3,13 +3,13 @@
 #include <filesystem>
 #include <system_error>
 
+#include "common/ascii_text.h"
 #include "common/errors.h"
 #include "localisation/lang_text.h"
 #include "localisation/language_file.h"
 #include "platform/file_system.h"
 #include "platform/folder_listing.h"
 #include "settings/ini_file.h"
-#include "settings/ini_text.h"
 
 namespace kelmora {
 namespace {
@@ -58,8 +58,8 @@ std::vector<std::string> ListLanguageFiles(const std::string& program_folder) {
   std::vector<std::string> names;
   for (const FolderFile& file : ListFolderFiles(program_folder)) {
     if (file.Name.size() > kExtension.size() &&
-        ini_text::EqualsNoCase(
-            std::string_view(file.Name).substr(file.Name.size() - kExtension.size()), kExtension)) {
+        EqualIgnoringCase(std::string_view(file.Name).substr(file.Name.size() - kExtension.size()),
+                          kExtension)) {
       names.push_back(file.Name);
     }
   }
@@ -69,7 +69,7 @@ std::vector<std::string> ListLanguageFiles(const std::string& program_folder) {
 std::string FindLanguageFileName(const std::string& program_folder, const std::string& name) {
   if (name.empty() || IsExistingFile(InProgramFolder(program_folder, name))) return name;
   for (const FolderFile& file : ListFolderFiles(program_folder, true)) {
-    if (ini_text::EqualsNoCase(file.Name, name)) return file.Name;
+    if (EqualIgnoringCase(file.Name, name)) return file.Name;
   }
   return name;
 }

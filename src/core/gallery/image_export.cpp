@@ -46,7 +46,7 @@ void PublishJpegCopy(const KM_Class& settings, const std::string& from, const st
 template <typename Bitmap>
 void EncodeJpeg(Bitmap&& bitmap, int quality, const std::string& path) {
   TJPEGImage jpeg;
-  jpeg.CompressionQuality = quality;
+  jpeg.compression_quality = quality;
   jpeg.Assign(std::forward<Bitmap>(bitmap));
   jpeg.SaveToFile(path);
 }

@@ -25,14 +25,14 @@ int BatchExitStatus(BatchResult result) {
 BatchResult RunBatch(const std::vector<std::string>& params, KM_Class& settings, KM_List& list,
                      BatchHost& host, CreationMode mode) {
   const CommandLine command_line = ParseCommandLine(params);
-  switch (command_line.Mode) {
+  switch (command_line.mode) {
     case StartMode::kInteractive:
       return BatchResult::kNoParameters;
     case StartMode::kHelp:
-      host.ShowHelp(command_line.Message);
+      host.ShowHelp(command_line.message);
       return BatchResult::kHelpShown;
     case StartMode::kUsageError:
-      host.ShowUsageError(command_line.Message);
+      host.ShowUsageError(command_line.message);
       return BatchResult::kUsageError;
     case StartMode::kBatch:
       break;
@@ -43,12 +43,12 @@ BatchResult RunBatch(const std::vector<std::string>& params, KM_Class& settings,
       break;
     case SettingsFileState::kMissing:
       // The run's own messages would then only complain about the folders.
-      host.Warn(GetLangText(MessageKey::SettingsFileNotFound, {command_line.SettingsFile}));
+      host.Warn(GetLangText(MessageKey::SettingsFileNotFound, {command_line.settings_file}));
       break;
     case SettingsFileState::kUnreadable:
       // The defaults are not what the user asked for: nothing is created from them.
       host.ShowError(GetLangText(MessageKey::SettingsFileUnreadable,
-                                 {command_line.SettingsFile, settings_file.reason}));
+                                 {command_line.settings_file, settings_file.reason}));
       return BatchResult::kFailed;
   }
   if (settings.HTMLThumbnails.empty() && settings.HTMLImages.empty()) {
@@ -57,7 +57,7 @@ BatchResult RunBatch(const std::vector<std::string>& params, KM_Class& settings,
   host.BatchSettingsReady(settings);
 
   CreationRunOptions run_options;
-  run_options.Mode = mode;
+  run_options.mode = mode;
   run_options.BatchMode = true;
   switch (RunCreation(settings, list, host, run_options)) {
     case RunOutcome::kCompleted:

@@ -7,11 +7,24 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextEdit>
+#include <algorithm>
 
+#include "gallery/macro_table.h"
 #include "gui/gui_fixture.h"
 #include "gui/memo_lines.h"
 
 namespace kelmora::test {
+namespace {
+
+// A header row plus every macro of the shared table that the pages of one kind may use.
+int ExpectedRows(bool thumbnail_pages) {
+  const MacroPages other = thumbnail_pages ? MacroPages::kImagePages : MacroPages::kThumbnailPages;
+  return 1 + static_cast<int>(
+                 std::count_if(std::begin(kMacros), std::end(kMacros),
+                               [&](const MacroInfo& info) { return info.pages != other; }));
+}
+
+}  // namespace
 
 class MacroTablesTest : public QObject {
   Q_OBJECT
@@ -40,9 +53,14 @@ class MacroTablesTest : public QObject {
         << false << 18 << "@image_big@"
         << "filename of this image (original size) - see option (\"copy also images in "
            "original size\") ";
-    QTest::newRow("last of the image pages")
+    QTest::newRow("exif comment")
         << false << 21 << "@exifcomment@"
         << "the contents of the comment section of the images exifinformation";
+    QTest::newRow("capture date")
+        << false << 22 << "@capture_date@"
+        << "date and time the image was taken (YYYY-MM-DD HH:MM), empty when unknown";
+    QTest::newRow("last of the image pages") << false << 24 << "@exposure@"
+                                             << "exposure time, f-number, ISO and focal length";
   }
   void Rows() {
     QFETCH(bool, thumbnail_pages);
@@ -52,7 +70,7 @@ class MacroTablesTest : public QObject {
     Windows windows;
     QTableWidget* grid =
         thumbnail_pages ? windows.km->outStringGridMacros1 : windows.km->outStringGridMacros2;
-    QCOMPARE(grid->rowCount(), thumbnail_pages ? 18 : 22);
+    QCOMPARE(grid->rowCount(), ExpectedRows(thumbnail_pages));
     QCOMPARE(grid->columnCount(), 2);
     QCOMPARE(grid->item(row, 0)->text(), macro);
     QCOMPARE(grid->item(row, 1)->text(), description);

@@ -63,6 +63,9 @@ class MainWindowTest : public QObject {
     QTest::newRow("thumbnail beyond three digits") << "ThumbsNImages" << "MaxSizeThumbnails" << "1000";
     QTest::newRow("subtitle below none")           << "MoreLayout" << "SubtitleIndex" << "-5";
     QTest::newRow("subtitle beyond the list")      << "MoreLayout" << "SubtitleIndex" << "9";
+    QTest::newRow("capture date subtitle")         << "MoreLayout" << "SubtitleIndex" << "5";
+    QTest::newRow("pictures turned upright")       << "ThumbsNImages" << "AutoRotate" << "1";
+    QTest::newRow("GPS position left out")         << "ThumbsNImages" << "StripLocation" << "1";
     QTest::newRow("extension in capitals")         << "Files" << "WebSiteExtension" << ".HTML";
     QTest::newRow("extension of another kind")     << "Files" << "WebSiteExtension" << ".php";
     QTest::newRow("hex colour")                    << "MoreLayout" << "BackgroundColor" << "$123456";
@@ -103,8 +106,8 @@ class MainWindowTest : public QObject {
     for (const char* action :
          {"arrow key in title", "arrow key in image template", "key in column count",
           "image quality", "thumbnail quality", "120 button", "sort order", "subtitle",
-          "convert file names", "filter chosen", "extension chosen", "exif box", "colour chosen",
-          "macro double-click"}) {
+          "convert file names", "filter chosen", "extension chosen", "exif box", "upright box",
+          "GPS box", "colour chosen", "macro double-click"}) {
       QTest::newRow(action) << action << true;
     }
     for (const char* action : {"typing the input folder", "typing the output folder", "input lock",
@@ -136,6 +139,8 @@ class MainWindowTest : public QObject {
         {"filter chosen", [&] { QTest::keyClick(km.outComboBoxFilter, Qt::Key_Up); }},
         {"extension chosen", [&] { QTest::keyClick(km.outComboBoxHTMLExtension, Qt::Key_Down); }},
         {"exif box", [&] { km.CheckBoxExif->click(); }},
+        {"upright box", [&] { km.CheckBoxAutoRotate->click(); }},
+        {"GPS box", [&] { km.CheckBoxStripLocation->click(); }},
         {"colour chosen", [&] { km.ButtonLinkColor->click(); }},
         {"macro double-click",
          [&] {

@@ -252,13 +252,15 @@ void TKM::ConnectHandlers() {
            outMemoHTMLThumbnails, outMemoHTMLImages}) {
     edit->installEventFilter(this);
   }
-  // The six controls that share SetChanged. Check boxes and the radio group also report
+  // The eight controls that share SetChanged. Check boxes and the radio group also report
   // changes that SettingsToControls makes; the two lists only the user's choices.
   connect(outComboBoxHTMLExtension, &QComboBox::activated, this, &TKM::SetChanged);
   connect(CheckBoxConvertFilenames, &QCheckBox::toggled, this, &TKM::SetChanged);
   connect(outComboBoxFilter, &QComboBox::activated, this, &TKM::SetChanged);
   connect(CheckBoxExif, &QCheckBox::toggled, this, &TKM::SetChanged);
   connect(CheckBoxCopyOrgSizedImages, &QCheckBox::toggled, this, &TKM::SetChanged);
+  connect(CheckBoxAutoRotate, &QCheckBox::toggled, this, &TKM::SetChanged);
+  connect(CheckBoxStripLocation, &QCheckBox::toggled, this, &TKM::SetChanged);
   connect(RadioGroupThumbsSubtitle, &RadioGroup::ItemIndexChanged, this, &TKM::SetChanged);
   LabelHomepageLink->installEventFilter(this);
 }
@@ -386,6 +388,8 @@ void TKM::SettingsToControls() {
   SortMode->SetItemIndex(shown.SortingMethodIndex);
   CheckBoxExif->setChecked(shown.UseExif);
   CheckBoxCopyOrgSizedImages->setChecked(shown.CopyOrgSizedImages);
+  CheckBoxAutoRotate->setChecked(shown.AutoRotate);
+  CheckBoxStripLocation->setChecked(shown.StripLocation);
   SetSwatchColor(outEditBGColor, shown.BackgroundColor);
   SetSwatchColor(outEditTextColor, shown.TextColor);
   SetSwatchColor(outEditLinkColor, shown.LinkColor);
@@ -429,6 +433,8 @@ bool TKM::ControlsToSettings() {
   Settings.SortingMethodIndex = SortMode->ItemIndex();
   Settings.UseExif = CheckBoxExif->isChecked();
   Settings.CopyOrgSizedImages = CheckBoxCopyOrgSizedImages->isChecked();
+  Settings.AutoRotate = CheckBoxAutoRotate->isChecked();
+  Settings.StripLocation = CheckBoxStripLocation->isChecked();
   Settings.BackgroundColor = SwatchColor(outEditBGColor);
   Settings.TextColor = SwatchColor(outEditTextColor);
   Settings.LinkColor = SwatchColor(outEditLinkColor);

@@ -123,6 +123,8 @@ class TKM : public Form {
   RadioGroup* SortMode;
   QCheckBox* CheckBoxExif;
   QCheckBox* CheckBoxCopyOrgSizedImages;
+  QCheckBox* CheckBoxAutoRotate;
+  QCheckBox* CheckBoxStripLocation;
   // Tab "more Layout Options".
   QWidget* TabSheetMoreLayout;
   QGroupBox* GroupBoxColorOptions;

@@ -303,11 +303,20 @@ void TKM::CreateThumbnailsTab() {
   CheckBoxCopyOrgSizedImages =
       Register(new QCheckBox(Text("copy also images in original size"), GroupBox6),
                "CheckBoxCopyOrgSizedImages");
+  CheckBoxAutoRotate =
+      Register(new QCheckBox(Text("Turn pictures upright"), GroupBox6), "CheckBoxAutoRotate");
+  CheckBoxAutoRotate->setToolTip(
+      Text("Applies the camera's orientation tag before thumbnails and resized images are made"));
+  CheckBoxStripLocation = Register(new QCheckBox(Text("Leave out the GPS position"), GroupBox6),
+                                   "CheckBoxStripLocation");
+  CheckBoxStripLocation->setToolTip(Text("Published copies of JPEG files carry no GPS position"));
   {
     auto* column = new QVBoxLayout(GroupBox6);
     column->addWidget(SortMode);
     column->addWidget(CheckBoxExif);
     column->addWidget(CheckBoxCopyOrgSizedImages);
+    column->addWidget(CheckBoxAutoRotate);
+    column->addWidget(CheckBoxStripLocation);
     column->addStretch();
   }
   page->addWidget(GroupBox5, 0, 0);
@@ -386,7 +395,7 @@ void TKM::CreateMoreLayoutTab() {
   RadioGroupThumbsSubtitle->setTitle(Text("Subtitle for Thumbnails"));
   RadioGroupThumbsSubtitle->SetItems({Text("None"), Text("Filename with extension"),
                                       Text("Filename without extension"), Text("Exif comment"),
-                                      Text("Image number (1..N)")});
+                                      Text("Image number (1..N)"), Text("Capture date")});
   RadioGroupThumbsSubtitle->SetItemIndex(0);
   {
     auto* grid = new QGridLayout(GroupBoxLayoutThumbnails);

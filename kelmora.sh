@@ -7,6 +7,8 @@
 #   ./kelmora.sh bench [N]   build optimised, run the benchmarks and a whole-gallery benchmark
 #                            of N generated 12-megapixel photos (default 24)
 #   ./kelmora.sh fuzz T [SECONDS]   build the libFuzzer targets with clang and run target T
+#   ./kelmora.sh package   build the Debian package (build-package/kelmora_*.deb), check it
+#                          with lintian; install it with: sudo apt install ./build-package/kelmora_*.deb
 set -euo pipefail
 cd "$(dirname "$0")"
 top=$(pwd)
@@ -16,6 +18,8 @@ build_packages=(g++ cmake ninja-build pkg-config libjpeg62-turbo-dev zlib1g-dev)
 test_packages=(libgtest-dev libgmock-dev libbenchmark-dev chromium libimage-exiftool-perl)
 bench_packages=(libbenchmark-dev libjpeg-turbo-progs imagemagick)
 fuzz_packages=(clang libclang-rt-14-dev)
+# The package's own build and checks (the test suite builds and checks it too).
+package_packages=(dpkg-dev lintian desktop-file-utils man-db bash-completion)
 
 install_packages() {
   local missing=()
@@ -58,7 +62,7 @@ case "${1:-}" in
     build-release/bin/kelmora-cli build-release/bin/default.km2 "$top/examples/photos" "$out"
     ;;
   test)
-    install_packages "${build_packages[@]}" "${test_packages[@]}"
+    install_packages "${build_packages[@]}" "${test_packages[@]}" "${package_packages[@]}"
     configure_and_build build-test -DCMAKE_BUILD_TYPE=Debug -DKELMORA_SANITIZE=ON -DKELMORA_WERROR=ON \
       -DKELMORA_BUILD_BENCH=OFF
     cd build-test
@@ -93,8 +97,19 @@ case "${1:-}" in
     "build-fuzz/bin/$target" -max_total_time="$seconds" -max_len=1048576 \
       -artifact_prefix="fuzz/crashers/$target-" "$corpus" "${seeds[@]}"
     ;;
+  package)
+    install_packages "${build_packages[@]}" "${package_packages[@]}"
+    deb=$(packaging/build-package.sh "$top/build-package")
+    lintian_status=0
+    lintian --fail-on error "$deb" >build-package/lintian.txt 2>&1 || lintian_status=$?
+    # lintian's note about running as root says nothing about the package.
+    grep -v "running with root privileges" build-package/lintian.txt || true
+    [ "$lintian_status" -eq 0 ] || { echo "lintian reports errors in $deb"; exit 1; }
+    echo "Package: $deb"
+    echo "Install it with: sudo apt install ./${deb#"$top/"}"
+    ;;
   *)
-    sed -n '2,10p' "$0"
+    sed -n '2,12p' "$0"
     exit 2
     ;;
 esac

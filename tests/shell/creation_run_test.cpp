@@ -100,7 +100,7 @@ class CreationRunTest : public testing::Test {
     for (int i = 1; i <= count; ++i) WriteSmallJpeg(In() / (ImageName(i) + ".jpg"), i * 5);
   }
   RunOutcome Run(CreationMode mode = CreationMode::kAll, bool batch = true) {
-    return ButtonDoCreateClick(settings_, list_, host_, {.Mode = mode, .BatchMode = batch});
+    return RunCreation(settings_, list_, host_, {.Mode = mode, .BatchMode = batch});
   }
   // Numbers of the images whose thumbnail and resized image are both in the output.
   std::vector<int> ExportedImages(int count) const {
@@ -436,7 +436,7 @@ TEST_F(CreationRunTest, UnexpectedErrorIsReportedAndEndsTheRun) {
   AddImages(1);
   FailingReader reader;
   KM_List list(settings_, reader);
-  EXPECT_EQ(ButtonDoCreateClick(settings_, list, host_, {}), RunOutcome::kFailed);
+  EXPECT_EQ(RunCreation(settings_, list, host_, {}), RunOutcome::kFailed);
   EXPECT_EQ(host_.events, (Strings{"busy", "exception: reader broke", "idle"}));
   EXPECT_FALSE(fs::exists(Out()));
 }
@@ -464,7 +464,7 @@ TEST(FirstPagePathTest, JoinsTheOutputFolderAndTheFirstPageName) {
     settings.OutputPath = folder;
     EXPECT_EQ(FirstPagePath(settings), expected);
     RecordingHost host;
-    ButtonBrowserDisplayClick(settings, host);
+    OpenFirstPage(settings, host);
     EXPECT_EQ(host.events, Strings{std::string("open ") + expected});
   }
 }
@@ -481,14 +481,14 @@ class ClearOutputFolderTest : public testing::Test {
 };
 
 TEST_F(ClearOutputFolderTest, MissingFolderIsLeftAlone) {
-  ButtonClearOutputFolderClick(settings_, host_);
+  ClearOutputFolder(settings_, host_);
   EXPECT_TRUE(host_.events.empty());
 }
 
 TEST_F(ClearOutputFolderTest, FolderWithOnlySubfoldersIsLeftAloneWithoutAQuestion) {
   fs::create_directories(Out() / "sub" / "deeper");
   test::WriteText(Out() / "sub" / "inside.txt", "x");
-  ButtonClearOutputFolderClick(settings_, host_);
+  ClearOutputFolder(settings_, host_);
   EXPECT_TRUE(host_.events.empty());
   EXPECT_TRUE(fs::exists(Out() / "sub" / "inside.txt"));
 }
@@ -497,7 +497,7 @@ TEST_F(ClearOutputFolderTest, AsksAndKeepsEverythingOnCancel) {
   fs::create_directories(Out() / "sub");
   test::WriteText(Out() / "page1.htm", "x");
   host_.answer = false;
-  ButtonClearOutputFolderClick(settings_, host_);
+  ClearOutputFolder(settings_, host_);
   EXPECT_EQ(host_.events, Strings{"ask: Output folder \"" + Out().string() +
                                   "\" is not empty. Do you want to go on and delete it?"});
   EXPECT_EQ(Items(), 2);
@@ -507,7 +507,7 @@ TEST_F(ClearOutputFolderTest, DeletesFilesAndSubfoldersButKeepsTheFolder) {
   fs::create_directories(Out() / "sub" / "deeper");
   test::WriteText(Out() / "sub" / "deeper" / "a.jpg", "x");
   test::WriteText(Out() / ".hidden", "x");  // a hidden file alone is enough to ask
-  ButtonClearOutputFolderClick(settings_, host_);
+  ClearOutputFolder(settings_, host_);
   EXPECT_EQ(host_.Only("ask").size(), 1u);
   EXPECT_TRUE(fs::is_directory(Out()));
   EXPECT_EQ(Items(), 0);

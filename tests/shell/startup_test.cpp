@@ -136,14 +136,16 @@ TEST_F(InstalledStartUpTest, ReadsSharedFilesAndWritesOnlyTheUsersFolder) {
 
   // "Save as default" goes to the user's folder; the shared file stays as it was.
   settings.Title = "Mine";
-  ASSERT_TRUE(SaveDefaultSettings(settings, folders_));
+  ASSERT_TRUE(settings.SaveToFile(ProgramFileForWriting(folders_, kDefaultSettingsName)));
   EXPECT_EQ(test::ReadText(Shared() + "default.km2"), "[MoreLayout]\r\nTitle=Shared\r\n");
 
   // A user's language file of a shared name replaces it; the list shows each name once.
   test::WriteText(User() + "Deutsch.ln", "[Misc]\r\nTextColor=Meine Textfarbe\r\n");
   test::WriteText(User() + "Custom.ln", "[Misc]\r\n");
+  test::WriteText(User() + "Upper.LN", "[Misc]\r\n");
+  test::WriteText(User() + "notes.txt", "");
   EXPECT_EQ(Names(ListLanguageFiles(folders_)),
-            (std::vector<std::string>{"Custom.ln", "Deutsch.ln", "Francais.ln"}));
+            (std::vector<std::string>{"Custom.ln", "Deutsch.ln", "Francais.ln", "Upper.LN"}));
   EXPECT_EQ(ListLanguageFiles(folders_)[1].Path, User() + "Deutsch.ln");
 
   KM_Class again;
@@ -177,7 +179,7 @@ TEST_F(InstalledStartUpTest, WithoutAUserFolderWritesFailAndReadsStillWork) {
   StartUp(settings, folders);
   EXPECT_EQ(settings.Title, "Shared");
   EXPECT_FALSE(SaveLanguageChoice(folders, "Deutsch.ln"));
-  EXPECT_FALSE(SaveDefaultSettings(settings, folders));
+  EXPECT_EQ(ProgramFileForWriting(folders, kDefaultSettingsName), "");
 }
 
 }  // namespace

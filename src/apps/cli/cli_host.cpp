@@ -54,7 +54,7 @@ void CliHost::ShowError(const std::string& text) {
   if (bar_drawn_) std::fputc('\n', stdout);
   bar_drawn_ = false;
   std::fflush(stdout);
-  std::fprintf(stderr, "kelmora-cli: %s\n", text.c_str());
+  std::fprintf(stderr, "%s: %s\n", options_.program_name.c_str(), text.c_str());
 }
 
 void CliHost::ShowException(const std::string& text) {
@@ -110,6 +110,21 @@ void CliHost::HideProgress() {
 
 void CliHost::OpenDocument(const std::string&) {
   // A batch run never opens the browser; nothing to do on the command line.
+}
+
+void CliHost::ShowHelp(const std::string& text) {
+  std::printf("%s\n", text.c_str());
+}
+
+void CliHost::ShowUsageError(const std::string& text) {
+  ShowError(text);
+}
+
+// A missing settings file loads as an empty one (every default, no templates); say so, since
+// the run's own messages would then only complain about the folders.
+void CliHost::SettingsFileMissing(const std::string& path) {
+  std::fprintf(stderr, "%s: settings file \"%s\" not found; using the defaults\n",
+               options_.program_name.c_str(), path.c_str());
 }
 
 }  // namespace kelmora

@@ -4,16 +4,17 @@
 #include <cstdio>
 #include <string>
 
-#include "shell/run_host.h"
+#include "shell/batch.h"
 
 namespace kelmora {
 
-// The command line's side of a creation run: errors on stderr, questions answered from the
-// options, a progress bar on a terminal (one line per image otherwise), and Ctrl-C or
+// The command line's side of a batch run: the help on stdout, errors on stderr, questions answered
+// from the options, a progress bar on a terminal (one line per image otherwise), and Ctrl-C or
 // SIGTERM as a cancel request that takes effect before the next image.
-class CliHost : public RunHost {
+class CliHost : public BatchHost {
  public:
   struct Options {
+    std::string program_name = "kelmora-cli";  // prefix of every message
     bool quiet = false;
     bool create_output_folder = true;  // answer to "create the output folder?"
     bool clear_output_folder = false;  // answer to "delete the output folder's content?"
@@ -33,6 +34,9 @@ class CliHost : public RunHost {
   void HideProgress() override;
   void SetBusy(bool) override {}
   void OpenDocument(const std::string& path) override;
+  void ShowHelp(const std::string& text) override;
+  void ShowUsageError(const std::string& text) override;
+  void SettingsFileMissing(const std::string& path) override;
 
  private:
   void DrawBar(int position, const std::string& label);

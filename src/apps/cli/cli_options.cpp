@@ -79,9 +79,10 @@ CliOptions ParseCliOptions(const std::vector<std::string>& args) {
   return options;
 }
 
-std::string CliUsage() {
-  return "Usage: kelmora-cli [options] SETTINGS.km2 [INPUT [OUTPUT]]\n"
-         "       kelmora-cli --exif FILE...\n"
+std::string CliUsage(std::string_view program) {
+  const std::string name(program);
+  return "Usage: " + name + " [options] SETTINGS.km2 [INPUT [OUTPUT]]\n" + "       " + name +
+         " --exif FILE...\n"
          "\n"
          "Builds the gallery that the settings file describes. INPUT and OUTPUT replace its\n"
          "input and output folders; a missing output folder is created.\n"

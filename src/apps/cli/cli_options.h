@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "shell/creation_run.h"
@@ -21,7 +22,7 @@ struct CliOptions {
 
 CliOptions ParseCliOptions(const std::vector<std::string>& args);
 
-// The usage text of --help.
-std::string CliUsage();
+// The usage text of --help for the program of that name.
+std::string CliUsage(std::string_view program = "kelmora-cli");
 
 }  // namespace kelmora

@@ -7,16 +7,19 @@
 
 #include "gallery/image_names.h"
 #include "gallery/km_list.h"
+#include "gallery/macro_table.h"
 #include "gallery/template_helpers.h"
 
 namespace kelmora {
 namespace {
 
-constexpr std::string_view kThumbTable = "@thumbtable@";
+constexpr std::string_view kThumbTable = MacroText(MacroId::kThumbTable);
 
 // Line directives in the order they are applied.
 enum Directive { kIof, kOof, kIol, kOol, kIgnore, kDirectiveCount };
-constexpr std::string_view kDirectives[] = {"@iof@", "@oof@", "@iol@", "@ool@", "@ignore@"};
+constexpr std::string_view kDirectives[] = {MacroText(MacroId::kIof), MacroText(MacroId::kOof),
+                                            MacroText(MacroId::kIol), MacroText(MacroId::kOol),
+                                            MacroText(MacroId::kIgnore)};
 static_assert(std::size(kDirectives) == kDirectiveCount);
 
 // Value macros in the order they are applied: a value brings in macros that only the ones
@@ -41,15 +44,14 @@ enum ValueMacro {
   kTitle,
   kValueMacroCount
 };
-// clang-format off
-constexpr std::string_view kValueMacros[] = {
-    "@cp@", "@tp@", "@next@", "@prev@", "@first@", "@last@",
-    "@bg_color@", "@text_color@", "@link_color@", "@vlink_color@",
-    "@image_smaller@", "@image_big@", "@image_org@", "@image_org_ext@", "@exifcomment@",
-    "@thumbs@", "@title@",
+constexpr MacroId kValueMacroIds[] = {
+    MacroId::kCp,        MacroId::kTp,          MacroId::kNext,         MacroId::kPrev,
+    MacroId::kFirst,     MacroId::kLast,        MacroId::kBgColor,      MacroId::kTextColor,
+    MacroId::kLinkColor, MacroId::kVlinkColor,  MacroId::kImageSmaller, MacroId::kImageBig,
+    MacroId::kImageOrg,  MacroId::kImageOrgExt, MacroId::kExifComment,  MacroId::kThumbs,
+    MacroId::kTitle,
 };
-// clang-format on
-static_assert(std::size(kValueMacros) == kValueMacroCount);
+static_assert(std::size(kValueMacroIds) == kValueMacroCount);
 
 constexpr std::string_view kDeleteLine = "delete";
 
@@ -180,7 +182,8 @@ void KM_List::ProcessTemplate(const std::vector<std::string>& template_lines,
     for (int d = 0; d < kDirectiveCount; ++d) {
       ReplaceMacro(line, kDirectives[d], directive_values[d]);
     }
-    for (int v = 0; v < kValueMacroCount; ++v) ReplaceMacro(line, kValueMacros[v], values[v]);
+    for (int v = 0; v < kValueMacroCount; ++v)
+      ReplaceMacro(line, MacroText(kValueMacroIds[v]), values[v]);
     if (i < table_end || line.find(kThumbTable) == std::string::npos) continue;
 
     const bool was_last_line = i + 1 == page.size();

@@ -2,7 +2,6 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -53,11 +52,6 @@ std::vector<uint8_t> ReadFileHead(const std::string& path, size_t max_bytes) {
 
 std::vector<uint8_t> ReadFileBytes(const std::string& path) {
   return ReadFileHead(path, static_cast<size_t>(-1));
-}
-
-std::string ReadFileText(const std::string& path) {
-  const std::vector<uint8_t> bytes = ReadFileBytes(path);
-  return std::string(bytes.begin(), bytes.end());
 }
 
 void WriteFileBytes(const std::string& path, const void* data, size_t size) {
@@ -126,23 +120,6 @@ bool CreateFolderWithParents(const std::string& path) {
   std::error_code error;
   std::filesystem::create_directories(path, error);
   return IsExistingFolder(path);
-}
-
-void OpenDocument(const std::string& path) {
-  const pid_t child = ::fork();
-  if (child == 0) {
-    // Detach twice so the opener outlives us and never becomes a zombie of ours.
-    if (::fork() != 0) ::_exit(0);
-    const int null_fd = ::open("/dev/null", O_RDWR);
-    if (null_fd >= 0) {
-      ::dup2(null_fd, 0);
-      ::dup2(null_fd, 1);
-      ::dup2(null_fd, 2);
-    }
-    ::execlp("xdg-open", "xdg-open", path.c_str(), static_cast<char*>(nullptr));
-    ::_exit(127);
-  }
-  if (child > 0) ::waitpid(child, nullptr, 0);
 }
 
 }  // namespace kelmora

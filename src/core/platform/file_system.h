@@ -8,7 +8,6 @@ namespace kelmora {
 
 // Reads a whole file; raises EFileError naming the path when it cannot be opened or read.
 std::vector<uint8_t> ReadFileBytes(const std::string& path);
-std::string ReadFileText(const std::string& path);
 
 // Reads at most max_bytes from the start of a file; the result may be shorter.
 std::vector<uint8_t> ReadFileHead(const std::string& path, size_t max_bytes);
@@ -26,9 +25,5 @@ bool IsExistingFile(const std::string& path);
 
 // Creates a folder with all missing parents; true when it exists afterwards.
 bool CreateFolderWithParents(const std::string& path);
-
-// Hands a document to the desktop's default application (xdg-open), detached; failures are
-// not reported.
-void OpenDocument(const std::string& path);
 
 }  // namespace kelmora

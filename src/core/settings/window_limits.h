@@ -1,5 +1,9 @@
 #pragma once
 
+#include <cstdint>
+#include <optional>
+#include <string_view>
+
 #include "settings/km_class.h"
 
 namespace kelmora {
@@ -11,5 +15,10 @@ namespace kelmora {
 // so it gets the same record either way. Nobody has checked the lock boxes without a
 // window, so both locks end false; a window sets them from its check boxes afterwards.
 void ApplyWindowLimits(KM_Class& settings);
+
+// How the window reads its number fields: optional blanks, an optional sign, then decimal
+// digits or "$" and hexadecimal digits, and nothing after; the value must fit 32 bits.
+// Anything else is no integer (nullopt).
+std::optional<int32_t> StrToIntStrict(std::string_view text);
 
 }  // namespace kelmora

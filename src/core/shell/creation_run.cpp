@@ -187,8 +187,8 @@ std::string FirstPagePath(const KM_Class& settings) {
          PageFileName(settings.ThumbPagesName, 1, settings.WebSiteExtension);
 }
 
-RunOutcome ButtonDoCreateClick(const KM_Class& settings, KM_List& list, RunHost& host,
-                               const CreationRunOptions& options) {
+RunOutcome RunCreation(const KM_Class& settings, KM_List& list, RunHost& host,
+                       const CreationRunOptions& options) {
   BusyScope busy(host);
   RunOutcome outcome = RunOutcome::kFailed;
   try {
@@ -200,16 +200,16 @@ RunOutcome ButtonDoCreateClick(const KM_Class& settings, KM_List& list, RunHost&
     return RunOutcome::kFailed;
   }
   if (outcome != RunOutcome::kFailed && !options.BatchMode && settings.AutoBrowserStart) {
-    ButtonBrowserDisplayClick(settings, host);
+    OpenFirstPage(settings, host);
   }
   return outcome;
 }
 
-void ButtonBrowserDisplayClick(const KM_Class& settings, RunHost& host) {
+void OpenFirstPage(const KM_Class& settings, RunHost& host) {
   host.OpenDocument(FirstPagePath(settings));
 }
 
-void ButtonClearOutputFolderClick(const KM_Class& settings, RunHost& host) {
+void ClearOutputFolder(const KM_Class& settings, RunHost& host) {
   if (!IsExistingFolder(settings.OutputPath)) return;
   bool holds_a_file = false;
   std::error_code error;

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "shell/run_host.h"
 #include "gallery/km_list.h"
 #include "settings/km_class.h"
+#include "shell/run_host.h"
 
 namespace kelmora {
 
@@ -30,18 +30,18 @@ struct CreationRunOptions {
 // folder, copies the additional elements, writes every page, then exports the chosen images
 // one by one with progress and a cancel check before each. Whatever was written before an
 // error or a cancel stays in the output folder.
-RunOutcome ButtonDoCreateClick(const KM_Class& settings, KM_List& list, RunHost& host,
-                               const CreationRunOptions& options);
+RunOutcome RunCreation(const KM_Class& settings, KM_List& list, RunHost& host,
+                       const CreationRunOptions& options);
 
 // The first thumbnail page: OutputPath (with separator), ThumbPagesName, "1",
 // WebSiteExtension.
 std::string FirstPagePath(const KM_Class& settings);
 
 // Opens the first thumbnail page with the desktop's browser; failures are not reported.
-void ButtonBrowserDisplayClick(const KM_Class& settings, RunHost& host);
+void OpenFirstPage(const KM_Class& settings, RunHost& host);
 
 // Empties the output folder after asking, when it holds at least one file; a folder holding
 // only subfolders is left alone without a question.
-void ButtonClearOutputFolderClick(const KM_Class& settings, RunHost& host);
+void ClearOutputFolder(const KM_Class& settings, RunHost& host);
 
 }  // namespace kelmora

@@ -12,6 +12,16 @@ enum class Question {
 
 // What a creation run needs of whoever started it: the desktop window or the command line.
 // The run itself knows no toolkit.
+//
+// Threading: the run calls every function of its host on the thread that called RunCreation,
+// in the order the run's steps give (busy, questions and errors, then progress, one
+// ProcessMessagesAndCancelRequested before each image, hide, not busy). A window starts the
+// run on its GUI thread: ProcessMessagesAndCancelRequested processes the pending window
+// events there, which is when a Cancel button can be pressed. The run reads the settings
+// record and writes the catalogue throughout, so neither may be touched by anyone else until
+// it returns; a window keeps itself disabled meanwhile and turns a close request into a
+// cancel request. (The run decodes the next image on a helper thread of its own, which never
+// calls the host.)
 class RunHost {
  public:
   virtual ~RunHost() = default;

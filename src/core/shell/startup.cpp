@@ -6,14 +6,16 @@
 #include "localisation/lang_text.h"
 #include "localisation/language_file.h"
 #include "platform/file_system.h"
+#include "platform/folder_listing.h"
 #include "settings/ini_file.h"
+#include "settings/ini_text.h"
 
 namespace kelmora {
 namespace {
 
 constexpr std::string_view kLanguageSection = "Settings";
 constexpr std::string_view kLanguageKey = "Language";
-constexpr std::string_view kLanguageMask = "*.ln";
+constexpr std::string_view kLanguageExtension = ".ln";
 // The shared data folder, relative to the folder of the installed executables.
 constexpr std::string_view kSharedDataFromExecutables = KELMORA_SHARED_DATA_FROM_BIN;
 
@@ -64,11 +66,23 @@ bool SaveLanguageChoice(const ProgramFolders& folders, const std::string& langua
   return WriteFileAtomically(write_path, ini.Serialise());
 }
 
+std::string FindLanguageFile(const ProgramFolders& folders, const std::string& language_file) {
+  if (!IsPlainFileName(language_file)) return "";
+  for (const std::string& folder : folders.ReadFolders) {
+    if (IsExistingFile(folder + language_file)) return folder + language_file;
+    for (const FolderFile& file : ListFolderFiles(folder)) {
+      if (ini_text::EqualsNoCase(file.Name, language_file)) return folder + file.Name;
+    }
+  }
+  return "";
+}
+
 bool LoadLanguage(const ProgramFolders& folders, const std::string& language_file) {
   std::shared_ptr<const LanguageFile> language;
-  const std::string path = FindProgramFile(folders, language_file);
+  const std::string path = FindLanguageFile(folders, language_file);
   if (!path.empty()) {
-    language = OpenLanguageFile(path.substr(0, path.size() - language_file.size()), language_file);
+    const size_t name_start = path.rfind('/') + 1;
+    language = OpenLanguageFile(path.substr(0, name_start), path.substr(name_start));
   }
   const bool loaded = language != nullptr;
   SetCurrentLanguage(std::move(language));
@@ -76,7 +90,14 @@ bool LoadLanguage(const ProgramFolders& folders, const std::string& language_fil
 }
 
 std::vector<ProgramFile> ListLanguageFiles(const ProgramFolders& folders) {
-  return ListProgramFiles(folders, kLanguageMask);
+  std::vector<ProgramFile> files = ListProgramFiles(folders, "*");
+  std::erase_if(files, [](const ProgramFile& file) {
+    return file.Name.size() <= kLanguageExtension.size() ||
+           !ini_text::EqualsNoCase(
+               std::string_view(file.Name).substr(file.Name.size() - kLanguageExtension.size()),
+               kLanguageExtension);
+  });
+  return files;
 }
 
 void LoadDefaultSettings(KM_Class& settings, const ProgramFolders& folders) {
@@ -87,11 +108,6 @@ void LoadDefaultSettings(KM_Class& settings, const ProgramFolders& folders) {
   } else {
     settings.LoadFromFile(path);
   }
-}
-
-bool SaveDefaultSettings(const KM_Class& settings, const ProgramFolders& folders) {
-  const std::string path = ProgramFileForWriting(folders, kDefaultSettingsName);
-  return !path.empty() && settings.SaveToFile(path);
 }
 
 StartupState StartUp(KM_Class& settings, const ProgramFolders& folders) {

@@ -34,22 +34,24 @@ std::string ReadLanguageChoice(const ProgramFolders& folders);
 // when km.ini cannot be read or written.
 bool SaveLanguageChoice(const ProgramFolders& folders, const std::string& language_file);
 
-// Makes the first language file of that name in the read folders the current language, or
-// none when there is no such file (every text then is its built-in default). True when a
-// file was opened; a file that exists but cannot be read raises EFileError.
+// The language file called language_file: the first read folder's file of exactly that name,
+// otherwise the first file whose name matches without regard to letter case (as km.ini and
+// the language list name it), searched folder by folder. Empty when there is none or the
+// name is not a plain file name.
+std::string FindLanguageFile(const ProgramFolders& folders, const std::string& language_file);
+
+// Makes the language file that FindLanguageFile gives the current language, or none when
+// there is no such file (every text then is its built-in default). True when a file was
+// opened; a file that exists but cannot be read raises EFileError.
 bool LoadLanguage(const ProgramFolders& folders, const std::string& language_file);
 
-// The language files ("*.ln") of every read folder, each name once, sorted by name; the
-// file of a name is the one that LoadLanguage opens.
+// The language files (extension ".ln" in any letter case) of every read folder, each name
+// once, sorted by name; a name in several folders is the earliest folder's file.
 std::vector<ProgramFile> ListLanguageFiles(const ProgramFolders& folders);
 
 // Loads the first default.km2 found into settings; without one the record takes the
 // defaults and empty templates.
 void LoadDefaultSettings(KM_Class& settings, const ProgramFolders& folders);
-
-// "Save as default": writes the record to default.km2 in the write folder, creating the
-// folder when needed. False (nothing changed) when it cannot be written.
-bool SaveDefaultSettings(const KM_Class& settings, const ProgramFolders& folders);
 
 struct StartupState {
   ProgramFolders Folders;

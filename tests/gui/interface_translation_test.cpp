@@ -1,0 +1,449 @@
+// Interface translation and the language-file generator on small windows of every kind of
+// component they know.
+#include <unistd.h>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTest>
+#include <QTextBlock>
+#include <filesystem>
+
+#include "common/errors.h"
+#include "gui/form.h"
+#include "gui/interface_translation.h"
+#include "gui/radio_group.h"
+#include "localisation/language_file.h"
+#include "settings/ini_text.h"
+#include "support/test_support.h"
+
+namespace kelmora {
+namespace {
+
+QString Q(const char* text) {
+  return QString::fromUtf8(text);
+}
+
+class TestForm : public Form {
+ public:
+  TestForm() {
+    setObjectName(Q("TestForm"));
+    setWindowTitle(Q("Test Window"));
+    Pages = Add(new QTabWidget(this), "Pages");
+    PageOne = Add(new QWidget, "PageOne");
+    Pages->addTab(PageOne, Q("First &Page"));
+    PageOne->setToolTip(Q("Page hint"));
+    ButtonQuit = Add(new QPushButton(Q("E&xit"), PageOne), "ButtonQuit");
+    ButtonQuit->setToolTip(Q("Ends the program"));
+    Label1 = Add(new QLabel(Q("Name:"), PageOne), "Label1");
+    LabelEmpty = Add(new QLabel(PageOne), "LabelEmpty");
+    LabelSame = Add(new QLabel(Q("LabelSame"), PageOne), "LabelSame");
+    LabelSeparator = Add(new QLabel(Q("-"), PageOne), "LabelSeparator");
+    LabelAccents = Add(new QLabel(Q("Größe"), PageOne), "LabelAccents");
+    CheckBox1 = Add(new QCheckBox(Q("Check me"), PageOne), "CheckBox1");
+    Radio1 = Add(new QRadioButton(Q("Radio"), PageOne), "Radio1");
+    Group1 = Add(new QGroupBox(Q("Group"), PageOne), "Group1");
+    RadioGroup1 = Add(new RadioGroup(Group1), "RadioGroup1");
+    RadioGroup1->setTitle(Q("Choose"));
+    RadioGroup1->SetItems({Q("One"), Q(""), Q("Three")});
+    RadioGroup1->SetItemIndex(2);
+    ComboList = Add(new QComboBox(PageOne), "ComboList");
+    ComboList->addItems({Q("Alpha"), Q("Beta")});
+    ComboList->setCurrentIndex(1);
+    Edit1 = Add(new QLineEdit(Q("edit text"), PageOne), "Edit1");
+    Edit1->setToolTip(Q("Edit hint"));
+    Memo1 = Add(new QPlainTextEdit(Q("line a\nline b\nline c"), PageOne), "Memo1");
+    MemoSelf = Add(new QPlainTextEdit(Q("first\nMemoSelf\nafter"), PageOne), "MemoSelf");
+    outMemoData = Add(new QPlainTextEdit(Q("data"), PageOne), "outMemoData");
+    outComboData = Add(new QComboBox(PageOne), "outComboData");
+    outComboData->addItems({Q("x"), Q("y")});
+    outLabelData = Add(new QLabel(Q("data label"), PageOne), "outLabelData");
+    outLabelData->setToolTip(Q("data hint"));
+    Unnamed = Add(new QLabel(Q("no name"), PageOne), "");
+  }
+
+  template <typename Widget>
+  Widget* Add(Widget* widget, const char* name) {
+    return Register(widget, name);
+  }
+
+  QTabWidget* Pages;
+  QWidget* PageOne;
+  QPushButton* ButtonQuit;
+  QLabel *Label1, *LabelEmpty, *LabelSame, *LabelSeparator, *LabelAccents;
+  QCheckBox* CheckBox1;
+  QRadioButton* Radio1;
+  QGroupBox* Group1;
+  RadioGroup* RadioGroup1;
+  QComboBox* ComboList;
+  QLineEdit* Edit1;
+  QPlainTextEdit *Memo1, *MemoSelf, *outMemoData;
+  QComboBox* outComboData;
+  QLabel *outLabelData, *Unnamed;
+};
+
+// A second window whose caption is its own name.
+class SecondForm : public Form {
+ public:
+  SecondForm() {
+    setObjectName(Q("SecondForm"));
+    setWindowTitle(Q("SecondForm"));
+    Button = new QPushButton(Q("Go"), this);
+    Button->setObjectName(Q("Button"));
+    Add(Button);
+  }
+  void Add(QWidget* widget) { Register(widget, "Button"); }
+  QPushButton* Button;
+};
+
+std::string Bytes(const QString& text) {
+  return text.toUtf8().toStdString();
+}
+
+QStringList Lines(const QPlainTextEdit* memo) {
+  QStringList lines;
+  for (QTextBlock block = memo->document()->begin(); block.isValid(); block = block.next())
+    lines << block.text();
+  return lines;
+}
+
+// Every text of the test window in one list, so that a check sees any change anywhere.
+QStringList AllTexts(const TestForm& form) {
+  QStringList texts{
+      form.windowTitle(),        form.Pages->tabText(0),     form.PageOne->toolTip(),
+      form.ButtonQuit->text(),   form.ButtonQuit->toolTip(), form.Label1->text(),
+      form.LabelEmpty->text(),   form.LabelSame->text(),     form.LabelSeparator->text(),
+      form.LabelAccents->text(), form.CheckBox1->text(),     form.Radio1->text(),
+      form.Group1->title(),      form.RadioGroup1->title(),  form.Edit1->text(),
+      form.Edit1->toolTip(),     form.outLabelData->text(),  form.Unnamed->text()};
+  texts << form.RadioGroup1->Items();
+  for (int i = 0; i < form.ComboList->count(); ++i) texts << form.ComboList->itemText(i);
+  texts << Lines(form.Memo1) << Lines(form.MemoSelf) << Lines(form.outMemoData);
+  return texts;
+}
+
+void Translate(TestForm& form, const std::string& file_text) {
+  TranslateForms({nullptr, &form}, LanguageFile::Parse(file_text));
+}
+
+class InterfaceTranslationTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void TranslatesWhatTheFileGives_data();
+  void TranslatesWhatTheFileGives();
+  void FilesThatChangeNothing_data();
+  void FilesThatChangeNothing();
+  void APartialFileKeepsTheEarlierLanguage();
+  void MemoLineKeysBeyondTheLineCountAreNotRead();
+  void TextPropertiesByKind();
+  void GeneratorWritesEveryInterfaceText();
+  void GeneratedFileTranslatesBackToTheSameTexts();
+  void GeneratorCopiesTheTranslatedTexts();
+  void WriteUpdatesInPlaceRegenerateStartsAfresh();
+  void GeneratorFailureRaisesAndWritesNothing();
+};
+
+void InterfaceTranslationTest::TranslatesWhatTheFileGives_data() {
+  QTest::addColumn<QByteArray>("file");
+  QTest::addColumn<QStringList>("expected");  // texts of AllTexts that change: index, text
+
+  QTest::newRow("window caption") << QByteArray("[TestForm]\nTestForm.Caption=Testfenster")
+                                  << QStringList{Q("0"), Q("Testfenster")};
+  QTest::newRow("tab page caption and hint")
+      << QByteArray("[TestForm]\nTestForm.PageOne.Caption=Erste &Seite\nTestForm.PageOne.Hint=Tipp")
+      << QStringList{Q("1"), Q("Erste &Seite"), Q("2"), Q("Tipp")};
+  QTest::newRow("whole key and section in lower case")
+      << QByteArray("[testform]\ntestform.buttonquit.caption=&Beenden")
+      << QStringList{Q("3"), Q("&Beenden")};
+  QTest::newRow("key in upper case, blanks around")
+      << QByteArray("[TESTFORM]\n  TESTFORM.BUTTONQUIT.HINT  =  Beendet  ")
+      << QStringList{Q("4"), Q("Beendet")};
+  QTest::newRow("label, check box, radio button, group box, radio group title")
+      << QByteArray(
+             "[TestForm]\nTestForm.Label1.Caption=Name "
+             "(de):\nTestForm.CheckBox1.Caption=Ankreuzen\n"
+             "TestForm.Radio1.Caption=Knopf\nTestForm.Group1.Caption=Gruppe\n"
+             "TestForm.RadioGroup1.Caption=Auswahl")
+      << QStringList{Q("5"),     Q("Name (de):"), Q("10"),     Q("Ankreuzen"), Q("11"),
+                     Q("Knopf"), Q("12"),         Q("Gruppe"), Q("13"),        Q("Auswahl")};
+  QTest::newRow("a caption of an empty label, of a label named like itself")
+      << QByteArray(
+             "[TestForm]\nTestForm.LabelEmpty.Caption=jetzt da\nTestForm.LabelSame.Caption=anders")
+      << QStringList{Q("6"), Q("jetzt da"), Q("7"), Q("anders")};
+  QTest::newRow("an edit takes a hint but has no caption")
+      << QByteArray("[TestForm]\nTestForm.Edit1.Caption=not shown\nTestForm.Edit1.Hint=Eingabe")
+      << QStringList{Q("15"), Q("Eingabe")};
+  QTest::newRow("data components are translated too")
+      << QByteArray("[TestForm]\nTestForm.outLabelData.Caption=Daten")
+      << QStringList{Q("16"), Q("Daten")};
+  QTest::newRow("Windows-1252 bytes") << QByteArray(
+                                             "[TestForm]\nTestForm.LabelAccents.Caption=Gr\xF6\xDF"
+                                             "e \x80")
+                                      << QStringList{Q("9"), Q("Größe €")};
+  QTest::newRow("line-break marker") << QByteArray("[TestForm]\nTestForm.Label1.Caption=one*|*two")
+                                     << QStringList{Q("5"), Q("one\ntwo")};
+  QTest::newRow("radio group items: empty values change nothing, the selection stays")
+      << QByteArray(
+             "[TestForm]\nTestForm.RadioGroup1.Items[0]=Eins\nTestForm.RadioGroup1.items[1]=Zwei\n"
+             "TestForm.RadioGroup1.Items[2]=\nTestForm.RadioGroup1.Items[3]=Vier")
+      << QStringList{Q("18"), Q("Eins"), Q("19"), Q("Zwei")};
+  QTest::newRow("drop-down items")
+      << QByteArray("[TestForm]\nTestForm.ComboList.ITEMS[1]=Beta (de)")
+      << QStringList{Q("22"), Q("Beta (de)")};
+  QTest::newRow("memo lines: an empty value empties a line, fsdef is no value")
+      << QByteArray(
+             "[TestForm]\nTestForm.Memo1.Lines[0]=Zeile a\nTestForm.Memo1.lines[1]=\n"
+             "TestForm.Memo1.Lines[2]=fsdef")
+      << QStringList{Q("23"), Q("Zeile a"), Q("24"), Q("")};
+  QTest::newRow("data memo lines too")
+      << QByteArray("[TestForm]\nTestForm.outMemoData.Lines[0]=Daten")
+      << QStringList{Q("29"), Q("Daten")};
+}
+
+void InterfaceTranslationTest::TranslatesWhatTheFileGives() {
+  QFETCH(QByteArray, file);
+  QFETCH(QStringList, expected);
+  TestForm form;
+  QStringList texts = AllTexts(form);
+  for (qsizetype i = 0; i + 1 < expected.size(); i += 2)
+    texts[expected[i].toInt()] = expected[i + 1];
+  Translate(form, file.toStdString());
+  QCOMPARE(AllTexts(form), texts);
+  QCOMPARE(form.RadioGroup1->ItemIndex(), 2);
+  QCOMPARE(form.ComboList->currentIndex(), 1);
+}
+
+void InterfaceTranslationTest::FilesThatChangeNothing_data() {
+  QTest::addColumn<QString>("file");
+  QTest::newRow("only Misc") << Q("[Misc]\nTextColor=Textfarbe\nTestForm.Caption=x");
+  QTest::newRow("empty values") << Q(
+      "[TestForm]\nTestForm.Caption=\nTestForm.ButtonQuit.Caption=\nTestForm.ButtonQuit.Hint=\n"
+      "TestForm.ComboList.Items[0]=\nTestForm.PageOne.Caption=");
+  QTest::newRow("other window's section") << Q("[KM]\nTestForm.ButtonQuit.Caption=Beenden");
+  QTest::newRow("keys of components the window lacks")
+      << Q("[TestForm]\nTestForm.NoSuchButton.Caption=x\nTestForm.Memo1.Items[0]=x\n"
+           "TestForm.ComboList.Lines[0]=x\nTestForm.Caption.Caption=x");
+  QTest::newRow("empty file") << Q("");
+}
+
+void InterfaceTranslationTest::FilesThatChangeNothing() {
+  QFETCH(QString, file);
+  TestForm form;
+  const QStringList before = AllTexts(form);
+  Translate(form, Bytes(file));
+  QCOMPARE(AllTexts(form), before);
+}
+
+void InterfaceTranslationTest::APartialFileKeepsTheEarlierLanguage() {
+  TestForm form;
+  Translate(form,
+            "[TestForm]\nTestForm.ButtonQuit.Caption=&Beenden\nTestForm.Label1.Caption=Name:\n"
+            "TestForm.RadioGroup1.Items[0]=Eins\nTestForm.Memo1.Lines[0]=Zeile");
+  Translate(form, "[TestForm]\nTestForm.Label1.Caption=Nom :\nTestForm.Memo1.Lines[1]=ligne");
+  QCOMPARE(form.ButtonQuit->text(), Q("&Beenden"));
+  QCOMPARE(form.Label1->text(), Q("Nom :"));
+  QCOMPARE(form.RadioGroup1->Items(), (QStringList{Q("Eins"), Q(""), Q("Three")}));
+  QCOMPARE(Lines(form.Memo1), (QStringList{Q("Zeile"), Q("ligne"), Q("line c")}));
+}
+
+void InterfaceTranslationTest::MemoLineKeysBeyondTheLineCountAreNotRead() {
+  TestForm form;
+  std::string file = "[TestForm]\n";
+  for (int i = 0; i <= 5; ++i)
+    file += "TestForm.Memo1.Lines[" + std::to_string(i) + "]=L" + std::to_string(i) + "\n";
+  Translate(form, file);
+  QCOMPARE(Lines(form.Memo1), (QStringList{Q("L0"), Q("L1"), Q("L2")}));
+
+  QPlainTextEdit* empty = form.outMemoData;
+  empty->clear();
+  Translate(form, "[TestForm]\nTestForm.outMemoData.Lines[0]=new");
+  QCOMPARE(empty->toPlainText(), Q(""));
+}
+
+void InterfaceTranslationTest::TextPropertiesByKind() {
+  TestForm form;
+  struct Case {
+    QWidget* component;
+    bool caption;
+    const char* text;
+  };
+  const Case cases[] = {
+      {form.PageOne, true, "First &Page"},
+      {form.ButtonQuit, true, "E&xit"},
+      {form.Label1, true, "Name:"},
+      {form.CheckBox1, true, "Check me"},
+      {form.Radio1, true, "Radio"},
+      {form.Group1, true, "Group"},
+      {form.RadioGroup1, true, "Choose"},
+      {form.ComboList, false, ""},
+      {form.Edit1, false, ""},
+      {form.Memo1, false, ""},
+      {form.Pages, false, ""},
+      {&form, true, "Test Window"},
+  };
+  for (const Case& c : cases) {
+    QVERIFY2(HasTextProp(c.component, "Caption") == c.caption,
+             qPrintable(c.component->objectName()));
+    QCOMPARE(GetTextProp(c.component, "Caption"), std::string(c.text));
+    QVERIFY(HasTextProp(c.component, "Hint"));
+    QVERIFY(!HasTextProp(c.component, "Text"));
+  }
+  QCOMPARE(GetTextProp(form.Edit1, "Hint"), std::string("Edit hint"));
+  QVERIFY(!HasTextProp(form.Unnamed, "Caption"));
+  QVERIFY(!HasTextProp(form.Unnamed, "Hint"));
+  QCOMPARE(GetTextProp(form.Unnamed, "Caption"), std::string("no name"));
+
+  SetTextProp(form.Edit1, "Caption", "ignored");
+  QCOMPARE(form.Edit1->text(), Q("edit text"));
+  SetTextProp(form.ButtonQuit, "Caption", "");
+  QCOMPARE(form.ButtonQuit->text(), Q("E&xit"));
+  SetTextProp(form.ButtonQuit, "Hint", "Tipp");
+  QCOMPARE(form.ButtonQuit->toolTip(), Q("Tipp"));
+  SetTextProp(form.ButtonQuit, "Text", "unknown property");
+  QCOMPARE(form.ButtonQuit->text(), Q("E&xit"));
+}
+
+constexpr char kDeclarations[] =
+    "const\r\n"
+    "  Greeting='Hello';\r\n"
+    "  TwoLines='first'+#13#10\r\n"
+    "    +'second';\r\n";
+
+// What the generator makes of TestForm and SecondForm with kDeclarations.
+constexpr char kExpected[] =
+    "[TestForm]\r\n"
+    "TestForm.Caption=Test Window\r\n"
+    "TestForm.PageOne.Caption=First &Page\r\n"
+    "TestForm.PageOne.Hint=Page hint\r\n"
+    "TestForm.ButtonQuit.Caption=E&xit\r\n"
+    "TestForm.ButtonQuit.Hint=Ends the program\r\n"
+    "TestForm.Label1.Caption=Name:\r\n"
+    "TestForm.LabelAccents.Caption=Gr\xC3\xB6\xC3\x9F"
+    "e\r\n"
+    "TestForm.CheckBox1.Caption=Check me\r\n"
+    "TestForm.Radio1.Caption=Radio\r\n"
+    "TestForm.Group1.Caption=Group\r\n"
+    "TestForm.RadioGroup1.Caption=Choose\r\n"
+    "TestForm.RadioGroup1.Items[0]=One\r\n"
+    "TestForm.RadioGroup1.Items[1]=\r\n"
+    "TestForm.RadioGroup1.Items[2]=Three\r\n"
+    "TestForm.ComboList.Items[0]=Alpha\r\n"
+    "TestForm.ComboList.Items[1]=Beta\r\n"
+    "TestForm.Edit1.Hint=Edit hint\r\n"
+    "TestForm.Memo1.Lines[0]=line a\r\n"
+    "TestForm.Memo1.Lines[1]=line b\r\n"
+    "TestForm.Memo1.Lines[2]=line c\r\n"
+    "TestForm.MemoSelf.Lines[0]=first\r\n"
+    "[SecondForm]\r\n"
+    "SecondForm.Button.Caption=Go\r\n"
+    "[Misc]\r\n"
+    "Greeting=Hello\r\n"
+    "TwoLines=first*|*second\r\n";
+
+void InterfaceTranslationTest::GeneratorWritesEveryInterfaceText() {
+  test::TempDir folder;
+  test::WriteText(folder.Path() / "messages.pas", kDeclarations);
+  TestForm form;
+  SecondForm second;
+  RegenerateLanguageFile({&form, nullptr, &second}, SingleProgramFolder(folder.Path().string()));
+  QCOMPARE(test::ReadText(folder.Path() / "Custom.ln"), std::string(kExpected));
+}
+
+void InterfaceTranslationTest::GeneratedFileTranslatesBackToTheSameTexts() {
+  test::TempDir folder;
+  TestForm form;
+  form.Label1->setText(Q("two\nlines"));
+  form.ButtonQuit->setToolTip(Q("hint\r\nover lines"));
+  RegenerateLanguageFile({&form}, SingleProgramFolder(folder.Path().string()));
+  const QStringList before = AllTexts(form);
+
+  // Another language first, with every text of the file changed, so that the generated file
+  // has to bring each of them back.
+  const std::string generated = test::ReadText(folder.Path() / "Custom.ln");
+  std::string other;
+  for (std::string_view line : ini_text::SplitLines(generated)) {
+    const size_t equals = line.find('=');
+    if (equals == std::string_view::npos || equals + 1 == line.size()) {
+      other.append(line).append("\n");
+    } else {
+      other.append(line.substr(0, equals + 1))
+          .append("~")
+          .append(line.substr(equals + 1))
+          .append("\n");
+    }
+  }
+  TestForm fresh;
+  Translate(fresh, other);
+  QVERIFY(fresh.ButtonQuit->text() == Q("~E&xit") && fresh.Memo1->toPlainText().startsWith(Q("~")));
+  Translate(fresh, generated);
+  QStringList expected = before;
+  expected[4] = Q("hint\nover lines");
+  QCOMPARE(AllTexts(fresh), expected);
+}
+
+void InterfaceTranslationTest::GeneratorCopiesTheTranslatedTexts() {
+  test::TempDir folder;
+  test::WriteText(folder.Path() / "messages.pas", kDeclarations);
+  TestForm form;
+  Translate(form, "[TestForm]\nTestForm.ButtonQuit.Caption=&Beenden\n[Misc]\nGreeting=Hallo");
+  RegenerateLanguageFile({&form}, SingleProgramFolder(folder.Path().string()));
+  const auto written = LanguageFile::Parse(test::ReadText(folder.Path() / "Custom.ln"));
+  QCOMPARE(written.ReadString("TestForm", "TestForm.ButtonQuit.Caption", ""),
+           std::string("&Beenden"));
+  QCOMPARE(written.ReadString("Misc", "Greeting", ""), std::string("Hello"));
+}
+
+void InterfaceTranslationTest::WriteUpdatesInPlaceRegenerateStartsAfresh() {
+  test::TempDir program;
+  test::TempDir working;
+  const std::string stale =
+      "; translator's note\r\n[TestForm]\r\nTestForm.ButtonQuit.Caption=old\r\n"
+      "TestForm.Removed.Caption=stale\r\n[Other]\r\nkept=1\r\n";
+  test::WriteText(program.Path() / "Custom.ln", stale);
+  test::WriteText(working.Path() / "custom.ln", "someone else's file");
+  const std::filesystem::path previous = std::filesystem::current_path();
+  std::filesystem::current_path(working.Path());
+
+  TestForm form;
+  WriteLanguageFile({&form}, SingleProgramFolder(program.Path().string()));
+  const std::string updated = test::ReadText(program.Path() / "Custom.ln");
+  QVERIFY(updated.starts_with(
+      "; translator's note\r\n[TestForm]\r\nTestForm.ButtonQuit.Caption=E&xit\r\n"
+      "TestForm.Removed.Caption=stale\r\n"));
+  QVERIFY(updated.find("[Other]\r\nkept=1\r\n") != std::string::npos);
+
+  RegenerateLanguageFile({&form}, SingleProgramFolder(program.Path().string()));
+  const std::string fresh = test::ReadText(program.Path() / "Custom.ln");
+  QVERIFY(fresh.starts_with("[TestForm]\r\nTestForm.Caption=Test Window\r\n"));
+  QVERIFY(fresh.find("stale") == std::string::npos);
+  QVERIFY(fresh.find("[Other]") == std::string::npos);
+  std::filesystem::current_path(previous);
+  QCOMPARE(test::ReadText(working.Path() / "custom.ln"), std::string("someone else's file"));
+}
+
+void InterfaceTranslationTest::GeneratorFailureRaisesAndWritesNothing() {
+  test::TempDir program;
+  // A file stands where the program folder would be created.
+  test::WriteText(program.Path() / "blocked", "x");
+  TestForm form;
+  bool raised = false;
+  try {
+    RegenerateLanguageFile({&form}, SingleProgramFolder((program.Path() / "blocked").string()));
+  } catch (const EFileError& error) {
+    raised = std::string(error.what()).find("Custom.ln") != std::string::npos;
+  }
+  QVERIFY(raised);
+  QCOMPARE(test::ReadText(program.Path() / "blocked"), std::string("x"));
+}
+
+}  // namespace
+}  // namespace kelmora
+
+QTEST_MAIN(kelmora::InterfaceTranslationTest)
+#include "interface_translation_test.moc"

@@ -165,6 +165,22 @@ TEST_F(InstalledStartUpTest, KmIniOfTheSharedFolderIsKeptWhenTheUserChangesLangu
             "[Settings]\r\nLanguage=Francais.ln\r\nOther=1\r\n");
 }
 
+TEST_F(InstalledStartUpTest, LanguageFilesAreFoundFolderByFolderExactNameFirst) {
+  fs::create_directories(User());
+  test::WriteText(User() + "deutsch.LN", "[Misc]\r\nTextColor=Benutzer\r\n");
+  // The exact name in any folder first, then any letter case, the user's folder first.
+  const struct {
+    const char* name;
+    std::string expected;
+  } cases[] = {{"deutsch.LN", User() + "deutsch.LN"},
+               {"DEUTSCH.ln", User() + "deutsch.LN"},
+               {"Deutsch.ln", Shared() + "Deutsch.ln"},
+               {"francais.ln", Shared() + "Francais.ln"},
+               {"Missing.ln", ""},
+               {"../kelmora/Deutsch.ln", ""}};
+  for (const auto& c : cases) EXPECT_EQ(FindLanguageFile(folders_, c.name), c.expected) << c.name;
+}
+
 TEST_F(InstalledStartUpTest, ALanguageNameWithAFolderIsNeverOpened) {
   test::WriteText(dir_ / "usr/share/Outside.ln", "[Misc]\r\nTextColor=Outside\r\n");
   for (const char* name : {"../Outside.ln", "/etc/passwd", ""}) {

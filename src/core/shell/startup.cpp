@@ -68,8 +68,11 @@ bool SaveLanguageChoice(const ProgramFolders& folders, const std::string& langua
 
 std::string FindLanguageFile(const ProgramFolders& folders, const std::string& language_file) {
   if (!IsPlainFileName(language_file)) return "";
+  // An exact name wins in any folder, so the file picked from the language list is the one
+  // opened even when another folder has the name in other letters.
+  std::string path = FindProgramFile(folders, language_file);
+  if (!path.empty()) return path;
   for (const std::string& folder : folders.ReadFolders) {
-    if (IsExistingFile(folder + language_file)) return folder + language_file;
     for (const FolderFile& file : ListFolderFiles(folder)) {
       if (ini_text::EqualsNoCase(file.Name, language_file)) return folder + file.Name;
     }

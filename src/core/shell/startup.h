@@ -36,8 +36,8 @@ bool SaveLanguageChoice(const ProgramFolders& folders, const std::string& langua
 
 // The language file called language_file: the first read folder's file of exactly that name,
 // otherwise the first file whose name matches without regard to letter case (as km.ini and
-// the language list name it), searched folder by folder. Empty when there is none or the
-// name is not a plain file name.
+// the language list name it), folder by folder. Empty when there is none or the name is not
+// a plain file name.
 std::string FindLanguageFile(const ProgramFolders& folders, const std::string& language_file);
 
 // Makes the language file that FindLanguageFile gives the current language, or none when

@@ -260,6 +260,11 @@ void InterfaceTranslationTest::MemoLineKeysBeyondTheLineCountAreNotRead() {
   Translate(form, file);
   QCOMPARE(Lines(form.Memo1), (QStringList{Q("L0"), Q("L1"), Q("L2")}));
 
+  // The line end of the last line makes no line of its own.
+  form.Memo1->setPlainText(Q("a\nb\n"));
+  Translate(form, file);
+  QCOMPARE(form.Memo1->toPlainText(), Q("L0\nL1\n"));
+
   QPlainTextEdit* empty = form.outMemoData;
   empty->clear();
   Translate(form, "[TestForm]\nTestForm.outMemoData.Lines[0]=new");

@@ -88,7 +88,7 @@ class LanguageFilesTest : public QObject {
     QTest::addColumn<QString>("language");
     QTest::newRow("none") << QString();
     for (const auto& entry : std::filesystem::directory_iterator(ShippedFolder())) {
-      if (entry.path().extension() == ".ln") {
+      if (entry.path().extension() == ".ln" && entry.path().filename() != "English.ln") {
         QTest::newRow(entry.path().filename().c_str())
             << QString::fromStdString(entry.path().string());
       }
@@ -104,6 +104,41 @@ class LanguageFilesTest : public QObject {
       QVERIFY(TextsOf(*windows.km) != built_in);
     }
     TranslateForms({windows.km.get()}, *Open(ExpectedFile()));
+    QCOMPARE(TextsOf(*windows.km), built_in);
+  }
+
+  // The hidden button replaces the program folder's Custom.ln as a whole, with the texts the
+  // window shows, and leaves a file of that name in the working folder alone.
+  void HiddenButtonRegeneratesTheProgramFoldersFile() {
+    Windows windows({}, /*start=*/false);
+    std::filesystem::copy_file(BinDir() / "messages.pas", windows.File("messages.pas"));
+    WriteText(windows.File("Custom.ln"),
+              "[KM]\r\nKM.Stale.Caption=old\r\nKM.ButtonQuit.Caption=old\r\n");
+    TempDir working;
+    WriteText(working.Path() / "custom.ln", "not Kelmora's");
+    const std::filesystem::path previous = std::filesystem::current_path();
+    std::filesystem::current_path(working.Path());
+    TranslateForms({windows.km.get()}, *Open(ShippedFolder() / "Deutsch.ln"));
+    windows.km->Button4Click();
+    std::filesystem::current_path(previous);
+
+    QCOMPARE(ReadText(working.Path() / "custom.ln"), std::string("not Kelmora's"));
+    const std::string written = ReadText(windows.File("Custom.ln"));
+    QVERIFY(written.find("Stale") == std::string::npos);
+    const auto file = LanguageFile::Parse(written);
+    QCOMPARE(file.ReadString("KM", "KM.ButtonQuit.Caption", ""), std::string("Kelmora beenden"));
+    QCOMPARE(file.ReadString("Misc", "TextImageXofY", ""), std::string("Image %d of %d"));
+    QCOMPARE(file.ReadString("FormWaiting", "FormWaiting.ButtonCancel.Caption", ""),
+             std::string("Cancel Process"));
+    QVERIFY(windows.dialogs.log.isEmpty());
+  }
+
+  // English.ln leads back from another language to the built-in texts.
+  void EnglishBringsBackTheBuiltInTexts() {
+    Windows windows({}, /*start=*/false);
+    const std::vector<std::string> built_in = TextsOf(*windows.km);
+    TranslateForms({windows.km.get()}, *Open(ShippedFolder() / "Francais.ln"));
+    TranslateForms({windows.km.get()}, *Open(ShippedFolder() / "English.ln"));
     QCOMPARE(TextsOf(*windows.km), built_in);
   }
 

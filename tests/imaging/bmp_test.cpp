@@ -106,9 +106,8 @@ void Put(std::vector<uint8_t>& out, size_t at, uint32_t value, int bytes) {
 }
 
 std::vector<uint8_t> Build(const Bmp& b) {
-  std::vector<uint8_t> out(14 + b.header_size, 0);
-  out[0] = 'B';
-  out[1] = 'M';
+  std::vector<uint8_t> out = {'B', 'M'};
+  out.resize(size_t{14} + b.header_size, 0);
   Put(out, 14, b.header_size, 4);
   Put(out, 18, static_cast<uint32_t>(b.width), 4);
   Put(out, 22, static_cast<uint32_t>(b.height), 4);

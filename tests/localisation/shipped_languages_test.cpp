@@ -92,12 +92,32 @@ std::vector<std::filesystem::path> ShippedLanguageFiles() {
   return files;
 }
 
-TEST(ShippedLanguages, GermanAndFrenchShip) {
+TEST(ShippedLanguages, EnglishHoldsTheBuiltInTexts) {
+  const KeyedFile generated =
+      ReadKeys(test::ReadText(test::DataDir() / "localisation" / "custom_builtin.ln"));
+  const KeyedFile english =
+      ReadKeys(test::ReadText(test::DataDir().parent_path().parent_path() / "data" / "English.ln"));
+  std::vector<std::string> left_empty;
+  for (const auto& [key, value] : english.values) {
+    if (value.empty()) {
+      left_empty.push_back(key);
+    } else {
+      EXPECT_EQ(value, generated.values.at(key)) << key;
+    }
+  }
+  // The texts the program keeps whatever the language: values shown, the manual's name.
+  EXPECT_EQ(left_empty, (std::vector<std::string>{"km\nkm.labelhomepagelink.caption",
+                                                  "km\nkm.labelimagequality.caption",
+                                                  "km\nkm.labelthumbquality.caption"}));
+}
+
+TEST(ShippedLanguages, EnglishGermanAndFrenchShip) {
   std::vector<std::string> names;
   for (const auto& path : ShippedLanguageFiles()) names.push_back(path.filename().string());
   std::sort(names.begin(), names.end());
   EXPECT_TRUE(std::binary_search(names.begin(), names.end(), "Deutsch.ln"));
   EXPECT_TRUE(std::binary_search(names.begin(), names.end(), "Francais.ln"));
+  EXPECT_TRUE(std::binary_search(names.begin(), names.end(), "English.ln"));
 }
 
 TEST(ShippedLanguages, EveryKeyEveryPlaceholderAndAccelerator) {

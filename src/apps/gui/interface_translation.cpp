@@ -85,9 +85,11 @@ QTextDocument* LinesOf(QWidget* component) {
   return nullptr;
 }
 
-// An empty control has no line (not one empty line); otherwise every block is a line.
+// Every block is a line, except a final empty block: the line end of the last line makes
+// it, so "a\nb\n" has two lines and an empty control none.
 int LineCount(const QTextDocument& document) {
-  return document.isEmpty() ? 0 : document.blockCount();
+  const int blocks = document.blockCount();
+  return document.lastBlock().text().isEmpty() ? blocks - 1 : blocks;
 }
 
 // Replaces the text of one line; the line keeps its formatting and the control its line count.
@@ -151,15 +153,17 @@ void TranslateForm(Form& form, const LanguageFile& file) {
   }
 }
 
+// A window text on one line of the file (line breaks as the marker).
 void WriteText(IniFile& file, const std::string& section, const std::string& key,
-               const QString& text) {
-  file.WriteString(section, key, WindowTextToValue(BytesFromText(text)));
+               const std::string& text) {
+  file.WriteString(section, key, WindowTextToValue(text));
 }
 
 void WriteForm(IniFile& file, const Form& form) {
   const std::string section = NameOf(&form);
-  if (HasTextProp(&form, kCaption) && GetTextProp(&form, kCaption) != section) {
-    WriteText(file, section, FormCaptionKey(section), form.windowTitle());
+  if (HasTextProp(&form, kCaption)) {
+    const std::string caption = GetTextProp(&form, kCaption);
+    if (caption != section) WriteText(file, section, FormCaptionKey(section), caption);
   }
   for (QWidget* component : form.Components()) {
     const std::string name = NameOf(component);
@@ -167,11 +171,12 @@ void WriteForm(IniFile& file, const Form& form) {
     if (HasTextProp(component, kCaption)) {
       const std::string caption = GetTextProp(component, kCaption);
       if (caption != name && caption != kSeparatorCaption && !caption.empty()) {
-        WriteText(file, section, TextPropKey(section, name, kCaption), Caption(component));
+        WriteText(file, section, TextPropKey(section, name, kCaption), caption);
       }
     }
-    if (HasTextProp(component, kHint) && !component->toolTip().isEmpty()) {
-      WriteText(file, section, TextPropKey(section, name, kHint), component->toolTip());
+    if (HasTextProp(component, kHint)) {
+      const std::string hint = GetTextProp(component, kHint);
+      if (!hint.empty()) WriteText(file, section, TextPropKey(section, name, kHint), hint);
     }
     if (QTextDocument* lines = LinesOf(component)) {
       const int count = LineCount(*lines);
@@ -186,7 +191,7 @@ void WriteForm(IniFile& file, const Form& form) {
       const QStringList items = Items(component);
       for (qsizetype i = 0; i < items.size(); ++i) {
         WriteText(file, section, ListItemKey(section, name, "Items", static_cast<size_t>(i)),
-                  items[i]);
+                  BytesFromText(items[i]));
       }
     }
   }

@@ -174,7 +174,7 @@ TKM::TKM(Dialogs& dialogs, std::vector<std::string> params, ProgramFolders progr
   window_font.setPointSize(8);
   setFont(window_font);
   auto* layout = new QVBoxLayout(this);
-  layout->setContentsMargins(4, 4, 4, 4);
+  layout->setContentsMargins(2, 2, 2, 2);
   PageControl1 = Register(new QTabWidget(this), "PageControl1");
   layout->addWidget(PageControl1);
   CreateFilesAndFoldersTab();
@@ -196,7 +196,9 @@ TKM::~TKM() = default;
 void TKM::FitWindowSize() {
   // The planned client area, or the smallest that shows every control unclipped.
   const QSize needed = layout()->totalMinimumSize();
-  setFixedSize(std::max(kClientWidth, needed.width()), std::max(kClientHeight, needed.height()));
+  setFixedSize(std::max({kClientWidth, needed.width(), width() * int{fixed_size_}}),
+               std::max({kClientHeight, needed.height(), height() * int{fixed_size_}}));
+  fixed_size_ = true;
 }
 
 void TKM::ConnectHandlers() {
@@ -481,7 +483,10 @@ void TKM::LoadLanguage() {
   } catch (const std::exception& error) {
     ShowError(QStringLiteral("Kelmora"), Q(error.what()));
   }
-  if (loaded && CurrentLanguage()) TranslateForms({this}, *CurrentLanguage());
+  if (loaded && CurrentLanguage()) {
+    TranslateForms({this}, *CurrentLanguage());
+    FitWindowSize();  // a translation may need more room than the built-in texts
+  }
 }
 
 void TKM::FillLanguageList() {

@@ -256,8 +256,9 @@ class TKM : public Form {
   ExifMetadataReader metadata_reader_;
   QColor color_dialog_color_ = Qt::black;  // ColorDialog1 starts with the colour last chosen
   int current_tab_ = 0;
-  bool started_ = false;  // FormShow has run
-  bool shown_ = false;    // the window has been shown once
+  bool started_ = false;     // FormShow has run
+  bool shown_ = false;       // the window has been shown once
+  bool fixed_size_ = false;  // the window's size has been set; it never shrinks again
   bool running_ = false;
   bool close_requested_during_run_ = false;
   int exit_status_ = 0;

@@ -315,6 +315,7 @@ void TKM::CreateThumbnailsTab() {
   page->addWidget(GroupBox6, 0, 1, 2, 1);
   page->setColumnStretch(0, 1);
   page->setColumnStretch(1, 1);
+  page->setRowStretch(2, 1);
 }
 
 void TKM::CreateMoreLayoutTab() {
@@ -474,6 +475,7 @@ void TKM::CreateCreateTab() {
   ButtonQuit = Register(new QPushButton(Text("Exit Kelmora"), TabSheetCreate), "ButtonQuit");
 
   auto* page = new QVBoxLayout(TabSheetCreate);
+  page->setContentsMargins(6, 6, 6, 6);
   auto* top = new QHBoxLayout;
   top->addWidget(CheckBoxAutoBrowserStart);
   top->addStretch();

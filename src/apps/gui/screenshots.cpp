@@ -1,5 +1,6 @@
 // Renders every tab of the main window and the progress window into PNG files, on Qt's
-// offscreen platform: kelmora-screenshots OUTPUT_FOLDER [LANGUAGE_FILE]
+// offscreen platform: kelmora-screenshots OUTPUT_FOLDER [LANGUAGE_FILE]. A language file of
+// the program folder (Deutsch.ln) shows the window in that language, without remembering it.
 #include <QApplication>
 #include <QDir>
 #include <QLabel>
@@ -30,7 +31,7 @@ bool Save(QWidget* widget, const QString& folder, const QString& name) {
 
 int main(int argc, char** argv) {
   if (argc < 2) {
-    std::fprintf(stderr, "usage: kelmora-screenshots OUTPUT_FOLDER\n");
+    std::fprintf(stderr, "usage: kelmora-screenshots OUTPUT_FOLDER [LANGUAGE_FILE]\n");
     return 2;
   }
   setenv("QT_QPA_PLATFORM", "offscreen", 0);
@@ -44,6 +45,12 @@ int main(int argc, char** argv) {
   kelmora::TFormWaiting waiting(&km);
   km.FormWaiting = &waiting;
   km.show();
+  if (argc > 2) {
+    km.LanguageFile = argv[2];
+    km.LoadLanguage();
+    km.FillMacroGrids();
+    km.UpdateColorPreview();
+  }
   bool ok = true;
   const char* const kTabNames[] = {"files-and-folders", "thumbnails-and-images",
                                    "more-layout",       "html",

@@ -377,6 +377,50 @@ class MainWindowTest : public QObject {
     QCOMPARE(km.outEditAdditional->text(), QStringLiteral("/no/such/folder"));
   }
 
+  void DefaultsWithoutDefaultFile_data() {
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("image pages") << "outEditImageSitesName"
+                                 << "image";
+    QTest::newRow("thumbnail pages") << "outEditThumbSitesName"
+                                     << "page";
+    QTest::newRow("image quality") << "LabelImageQuality"
+                                   << "90";
+    QTest::newRow("thumbnail quality") << "LabelThumbQuality"
+                                       << "90";
+    QTest::newRow("thumbnail size") << "outMaskEditUserSize"
+                                    << "160";
+    QTest::newRow("filter") << "outComboBoxFilter"
+                            << "Lanczos3Filter";
+    QTest::newRow("columns") << "outEditCols"
+                             << "4";
+    QTest::newRow("rows") << "outEditRows"
+                          << "4";
+    QTest::newRow("thumbnail template") << "outMemoHTMLThumbnails"
+                                        << "";
+    QTest::newRow("image template") << "outMemoHTMLImages"
+                                    << "";
+    QTest::newRow("extension") << "outComboBoxHTMLExtension"
+                               << ".htm";
+  }
+  // Without default.km2 the window shows the defaults of the settings and empty templates;
+  // the caption has no change mark.
+  void DefaultsWithoutDefaultFile() {
+    QFETCH(QString, control);
+    QFETCH(QString, shown);
+    Windows windows;
+    QWidget* widget = windows.km->Component(control);
+    QVERIFY(widget);
+    QString text;
+    if (auto* edit = qobject_cast<QLineEdit*>(widget)) text = edit->text();
+    if (auto* label = qobject_cast<QLabel*>(widget)) text = label->text();
+    if (auto* combo = qobject_cast<QComboBox*>(widget)) text = combo->currentText();
+    if (auto* memo = qobject_cast<QPlainTextEdit*>(widget)) text = MemoLines(memo).join('|');
+    QCOMPARE(text, shown);
+    QVERIFY(!windows.km->Changed);
+    QVERIFY(!windows.km->windowTitle().endsWith(QStringLiteral(" *")));
+  }
+
   // SortMode enables the EXIF box only for the date orders.
   void SortModeEnablesExif_data() {
     QTest::addColumn<int>("index");

@@ -191,7 +191,14 @@ TKM::TKM(Dialogs& dialogs, std::vector<std::string> params, ProgramFolders progr
   Timer1->start();
 }
 
-TKM::~TKM() = default;
+TKM::~TKM() {
+  FormDestroy();
+}
+
+void TKM::FormDestroy() {
+  // The gallery builder goes before the settings record it reads; the rest are members.
+  List.reset();
+}
 
 void TKM::FitWindowSize() {
   // The planned client area, or the smallest that shows every control unclipped.

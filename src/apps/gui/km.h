@@ -182,6 +182,7 @@ class TKM : public Form {
   // Handlers, under the names the controls refer to.
   void FormShow();
   bool FormCloseQuery();
+  void FormDestroy();
   void PageControl1Change();
   void ButtonLoadSettingsClick();
   void ButtonSaveSettingsClick();

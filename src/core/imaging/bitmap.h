@@ -47,8 +47,6 @@ class TBitmap {
 
   // Resizes, keeping the pixel format and the palette; the pixels become zero.
   void SetSize(int32_t width, int32_t height);
-  void SetWidth(int32_t width) { SetSize(width, height_); }
-  void SetHeight(int32_t height) { SetSize(width_, height); }
 
   // Converts the pixels present to the new format so that the picture keeps its look:
   // palette indices expand to their colours, 32-bit drops the fourth byte (24 -> 32 sets it

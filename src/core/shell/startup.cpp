@@ -73,7 +73,7 @@ std::string FindLanguageFile(const ProgramFolders& folders, const std::string& l
   std::string path = FindProgramFile(folders, language_file);
   if (!path.empty()) return path;
   for (const std::string& folder : folders.ReadFolders) {
-    for (const FolderFile& file : ListFolderFiles(folder)) {
+    for (const FolderFile& file : ListFolderFiles(folder, /*include_hidden=*/true)) {
       if (ini_text::EqualsNoCase(file.Name, language_file)) return folder + file.Name;
     }
   }

@@ -51,7 +51,7 @@ TEST_F(StartUpTest, WithoutAnyFilesEverythingIsBuiltIn) {
   const StartupState state = StartUp(settings, Folders());
   EXPECT_EQ(state.Folders.WriteFolder, Folder());
   EXPECT_EQ(state.LanguageFile, "Custom.ln");
-  EXPECT_FALSE(state.LanguageLoaded);
+  EXPECT_FALSE(state.language_loaded);
   EXPECT_FALSE(CurrentLanguage());
   EXPECT_EQ(GetLangText(MessageKey::NothingToProcessError), "No Images could be found");
   EXPECT_EQ(settings.ImagePagesName, "image");
@@ -67,7 +67,7 @@ TEST_F(StartUpTest, LoadsTheChosenLanguageAndTheDefaultSettings) {
   KM_Class settings;
   const StartupState state = StartUp(settings, Folders());
   EXPECT_EQ(state.LanguageFile, "deutsch.ln");
-  EXPECT_TRUE(state.LanguageLoaded);
+  EXPECT_TRUE(state.language_loaded);
   EXPECT_EQ(GetLangText(MessageKey::NothingToProcessError), "Keine Bilder");
   EXPECT_EQ(settings.Title, "Urlaub");
   EXPECT_EQ(settings.HTMLImages, std::vector<std::string>{"x"});
@@ -82,7 +82,7 @@ TEST_F(StartUpTest, ALanguageThatIsNotThereLeavesTheBuiltInTexts) {
     KM_Class settings;
     const StartupState state = StartUp(settings, Folders());
     EXPECT_EQ(state.LanguageFile, choice);
-    EXPECT_FALSE(state.LanguageLoaded);
+    EXPECT_FALSE(state.language_loaded);
     EXPECT_EQ(GetLangText(MessageKey::TextColor), "Text color");
   }
 }
@@ -124,7 +124,7 @@ TEST_F(InstalledStartUpTest, ReadsSharedFilesAndWritesOnlyTheUsersFolder) {
   KM_Class settings;
   StartupState state = StartUp(settings, folders_);
   EXPECT_EQ(state.LanguageFile, "Custom.ln");
-  EXPECT_FALSE(state.LanguageLoaded);
+  EXPECT_FALSE(state.language_loaded);
   EXPECT_EQ(settings.Title, "Shared");
   EXPECT_FALSE(fs::exists(User())) << "start-up must not create the user's folder";
 
@@ -151,7 +151,7 @@ TEST_F(InstalledStartUpTest, ReadsSharedFilesAndWritesOnlyTheUsersFolder) {
   KM_Class again;
   state = StartUp(again, folders_);
   EXPECT_EQ(state.LanguageFile, "Deutsch.ln");
-  EXPECT_TRUE(state.LanguageLoaded);
+  EXPECT_TRUE(state.language_loaded);
   EXPECT_EQ(GetLangText(MessageKey::TextColor), "Meine Textfarbe");
   EXPECT_EQ(again.Title, "Mine");
 }

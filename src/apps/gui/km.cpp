@@ -580,7 +580,7 @@ void TKM::ButtonDoCreateClick() {
   PageControl1->setEnabled(false);
   CreationRunOptions options;
   const int mode = RadioGroupCreation->ItemIndex();
-  options.Mode = static_cast<CreationMode>(mode < 0 || mode > 2 ? 0 : mode);
+  options.mode = static_cast<CreationMode>(mode < 0 || mode > 2 ? 0 : mode);
   options.BatchMode = BatchMode;
   Host host(*this);
   RunCreation(Settings, *List, host, options);

@@ -224,8 +224,8 @@ class TKM : public Form {
   void UpdateColorPreview();
 
   // The colour value a swatch holds (0x00BBGGRR), exactly as the settings gave it.
-  static TColor SwatchColor(const QLineEdit* swatch);
-  static void SetSwatchColor(QLineEdit* swatch, TColor color);
+  static Color SwatchColor(const QLineEdit* swatch);
+  static void SetSwatchColor(QLineEdit* swatch, Color color);
 
   // Runs the batch of the command-line parameters (after FormShow), then closes the window.
   void RunCommandLineBatch();

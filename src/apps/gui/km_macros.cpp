@@ -15,16 +15,16 @@
 namespace kelmora {
 namespace {
 
-const char kSwatchColorProperty[] = "TColor";
+const char kSwatchColorProperty[] = "Color";
 
-QColor ColorOf(TColor value) {
+QColor ColorOf(Color value) {
   const auto bits = static_cast<uint32_t>(value);
   return QColor(static_cast<int>(bits & 0xFF), static_cast<int>((bits >> 8) & 0xFF),
                 static_cast<int>((bits >> 16) & 0xFF));
 }
 
-TColor ValueOf(const QColor& color) {
-  return static_cast<TColor>(static_cast<uint32_t>(color.red()) |
+Color ValueOf(const QColor& color) {
+  return static_cast<Color>(static_cast<uint32_t>(color.red()) |
                              static_cast<uint32_t>(color.green()) << 8 |
                              static_cast<uint32_t>(color.blue()) << 16);
 }
@@ -67,17 +67,17 @@ void FillMacroGrid(QTableWidget* grid, bool thumbnail_pages) {
   if (grid->columnWidth(0) < 93) grid->setColumnWidth(0, 93);
 }
 
-QString HtmlColor(TColor value) {
+QString HtmlColor(Color value) {
   return ColorOf(value).name();
 }
 
 }  // namespace
 
-TColor TKM::SwatchColor(const QLineEdit* swatch) {
-  return static_cast<TColor>(swatch->property(kSwatchColorProperty).toInt());
+Color TKM::SwatchColor(const QLineEdit* swatch) {
+  return static_cast<Color>(swatch->property(kSwatchColorProperty).toInt());
 }
 
-void TKM::SetSwatchColor(QLineEdit* swatch, TColor color) {
+void TKM::SetSwatchColor(QLineEdit* swatch, Color color) {
   swatch->setProperty(kSwatchColorProperty, static_cast<int>(color));
   swatch->setStyleSheet(
       QStringLiteral("QLineEdit { background-color: %1; }").arg(HtmlColor(color)));
@@ -132,7 +132,7 @@ void TKM::UpdateColorPreview() {
   outRichEditColorPreview->clear();
   outRichEditColorPreview->setStyleSheet(QStringLiteral("QTextEdit { background-color: %1; }")
                                              .arg(HtmlColor(SwatchColor(outEditBGColor))));
-  const auto line = [](TColor color, bool underlined, MessageKey key) {
+  const auto line = [](Color color, bool underlined, MessageKey key) {
     return QStringLiteral("<p style=\"margin:0; color:%1;%2\">%3</p>")
         .arg(HtmlColor(color),
              underlined ? QStringLiteral(" text-decoration:underline;") : QString(),

@@ -38,7 +38,7 @@ bool CopyFileReplacing(const std::string& from, const std::string& to) {
 template <typename Bitmap>
 void EncodeJpeg(Bitmap&& bitmap, int quality, const std::string& path) {
   TJPEGImage jpeg;
-  jpeg.CompressionQuality = quality;
+  jpeg.compression_quality = quality;
   jpeg.Assign(std::forward<Bitmap>(bitmap));
   jpeg.SaveToFile(path);
 }

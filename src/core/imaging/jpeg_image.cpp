@@ -334,7 +334,7 @@ std::vector<uint8_t> TJPEGImage::SaveToBytes() const {
                       static_cast<JDIMENSION>(source.Height()),
                       components,
                       colour_space,
-                      std::clamp(CompressionQuality, 1, 100),
+                      std::clamp(compression_quality, 1, 100),
                       rows.data()};
   if (!StepEncode(c, job)) throw EJPEG(c.error.pub.msg_code);
   return out;

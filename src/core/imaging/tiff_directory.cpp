@@ -56,7 +56,7 @@ uint64_t ElementSize(uint16_t type) {
 
 }  // namespace
 
-TTIFFDirectory::TTIFFDirectory(std::span<const uint8_t> data) : reader_(data) {
+TiffDirectory::TiffDirectory(std::span<const uint8_t> data) : reader_(data) {
   if (!reader_.Contains(0, 8)) ThrowTruncated();
   // Only "MM" selects big-endian; any other marker is read as little-endian.
   if (data[0] == 'M' && data[1] == 'M') reader_.SetOrder(ByteOrder::kBig);
@@ -73,15 +73,15 @@ TTIFFDirectory::TTIFFDirectory(std::span<const uint8_t> data) : reader_(data) {
   }
 }
 
-const TTIFFEntry* TTIFFDirectory::Find(uint16_t tag) const {
-  for (const TTIFFEntry& entry : entries_) {
+const TiffDirectoryEntry* TiffDirectory::Find(uint16_t tag) const {
+  for (const TiffDirectoryEntry& entry : entries_) {
     if (entry.tag == tag) return &entry;
   }
   return nullptr;
 }
 
-uint32_t TTIFFDirectory::TagValue(uint16_t tag) const {
-  const TTIFFEntry* entry = Find(tag);
+uint32_t TiffDirectory::TagValue(uint16_t tag) const {
+  const TiffDirectoryEntry* entry = Find(tag);
   if (entry == nullptr || entry->count == 0) return 0;
   if (entry->count == 1) {
     switch (entry->type) {
@@ -99,15 +99,15 @@ uint32_t TTIFFDirectory::TagValue(uint16_t tag) const {
   return reader_.U32(entry->value_position);
 }
 
-uint64_t TTIFFDirectory::ElementsPosition(const TTIFFEntry& entry, uint64_t element_size) const {
+uint64_t TiffDirectory::ElementsPosition(const TiffDirectoryEntry& entry, uint64_t element_size) const {
   const uint64_t bytes = uint64_t{entry.count} * element_size;
   const uint64_t position = bytes <= 4 ? entry.value_position : reader_.U32(entry.value_position);
   if (!reader_.Contains(position, bytes)) ThrowTruncated();
   return position;
 }
 
-bool TTIFFDirectory::ReadTagArray(uint16_t tag, std::vector<uint32_t>& array) const {
-  const TTIFFEntry* entry = Find(tag);
+bool TiffDirectory::ReadTagArray(uint16_t tag, std::vector<uint32_t>& array) const {
+  const TiffDirectoryEntry* entry = Find(tag);
   if (entry == nullptr) return false;
   const uint64_t size = ElementSize(entry->type);
   // Checking the data first also bounds the allocation by the file's size.
@@ -136,8 +136,8 @@ bool TTIFFDirectory::ReadTagArray(uint16_t tag, std::vector<uint32_t>& array) co
   return true;
 }
 
-bool TTIFFDirectory::ReadRationalArray(uint16_t tag, std::vector<double>& array) const {
-  const TTIFFEntry* entry = Find(tag);
+bool TiffDirectory::ReadRationalArray(uint16_t tag, std::vector<double>& array) const {
+  const TiffDirectoryEntry* entry = Find(tag);
   if (entry == nullptr) return false;
   if (entry->type != kTypeRational && entry->type != kTypeSRational) {
     std::vector<uint32_t> integers;

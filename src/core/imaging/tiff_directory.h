@@ -10,7 +10,7 @@ namespace kelmora {
 
 // One 12-byte entry of an image file directory. The value field stays in the file: its
 // position is kept so that every read of it goes through the bounds-checked reader.
-struct TTIFFEntry {
+struct TiffDirectoryEntry {
   uint16_t tag = 0;
   uint16_t type = 0;
   uint32_t count = 0;
@@ -19,18 +19,18 @@ struct TTIFFEntry {
 
 // The header and the first image file directory of a TIFF stream, with the value access
 // the reader needs. Only the first directory is read; the link to a next one is ignored.
-class TTIFFDirectory {
+class TiffDirectory {
  public:
   // Raises EGraphicFormat("TIFF: ...") for a wrong version or a header or directory that
   // lies outside the data.
-  explicit TTIFFDirectory(std::span<const uint8_t> data);
+  explicit TiffDirectory(std::span<const uint8_t> data);
 
   const ByteReader& Reader() const { return reader_; }
   bool BigEndian() const { return reader_.Order() == ByteOrder::kBig; }
-  const std::vector<TTIFFEntry>& Entries() const { return entries_; }
+  const std::vector<TiffDirectoryEntry>& Entries() const { return entries_; }
 
   // The first entry with the tag, or nullptr.
-  const TTIFFEntry* Find(uint16_t tag) const;
+  const TiffDirectoryEntry* Find(uint16_t tag) const;
   bool Has(uint16_t tag) const { return Find(tag) != nullptr; }
 
   // 0 when the tag is absent or has no value; with one element the value itself (BYTE
@@ -49,10 +49,10 @@ class TTIFFDirectory {
 
  private:
   // Checks the element data of an entry against the file and returns where it starts.
-  uint64_t ElementsPosition(const TTIFFEntry& entry, uint64_t element_size) const;
+  uint64_t ElementsPosition(const TiffDirectoryEntry& entry, uint64_t element_size) const;
 
   ByteReader reader_;
-  std::vector<TTIFFEntry> entries_;
+  std::vector<TiffDirectoryEntry> entries_;
 };
 
 }  // namespace kelmora

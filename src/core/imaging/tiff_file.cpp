@@ -66,9 +66,9 @@ constexpr char kUnsupportedPhotometric[] = "TIFF: Unsupported photometric interp
 // How the samples of one row become bitmap pixels.
 enum class Layout { kRaw, kGrey, kRGB, kCMYK, kCIELab, kYCbCr };
 
-class TTIFFDecoder {
+class TiffDecoder {
  public:
-  explicit TTIFFDecoder(std::span<const uint8_t> data) : data_(data), directory_(data) {}
+  explicit TiffDecoder(std::span<const uint8_t> data) : data_(data), directory_(data) {}
   TBitmap Decode();
 
  private:
@@ -84,7 +84,7 @@ class TTIFFDecoder {
                           TBitmap& bitmap) const;
 
   std::span<const uint8_t> data_;
-  TTIFFDirectory directory_;
+  TiffDirectory directory_;
 
   uint32_t width_ = 0;
   uint32_t height_ = 0;
@@ -104,7 +104,7 @@ class TTIFFDecoder {
   PixelFormat format_ = PixelFormat::k8Bit;
   uint32_t subsample_horizontal_ = 1;
   uint32_t subsample_vertical_ = 1;
-  std::optional<TYCbCrConverter> ycbcr_;
+  std::optional<YCbCrConverter> ycbcr_;
 
   std::vector<uint8_t> narrowed_;
   std::vector<uint8_t> reversed_;
@@ -116,8 +116,8 @@ uint8_t ReverseBits(uint8_t byte) {
   return static_cast<uint8_t>((byte & 0xAA) >> 1 | (byte & 0x55) << 1);
 }
 
-TBitmap TTIFFDecoder::Decode() {
-  const TTIFFDirectory& d = directory_;
+TBitmap TiffDecoder::Decode() {
+  const TiffDirectory& d = directory_;
   predictor_ = d.TagValue(kTagPredictor);
   photometric_ = d.TagValue(kTagPhotometric);
   samples_ = std::max<uint32_t>(d.TagValue(kTagSamplesPerPixel), 1);
@@ -155,8 +155,8 @@ TBitmap TTIFFDecoder::Decode() {
   return bitmap;
 }
 
-void TTIFFDecoder::ReadStripTables() {
-  const TTIFFEntry* offsets = directory_.Find(kTagStripOffsets);
+void TiffDecoder::ReadStripTables() {
+  const TiffDirectoryEntry* offsets = directory_.Find(kTagStripOffsets);
   strip_count_ = offsets != nullptr ? offsets->count : 1;
   directory_.ReadTagArray(kTagRowsPerStrip, rows_per_strip_);
   if (strip_count_ > 1) {
@@ -172,7 +172,7 @@ void TTIFFDecoder::ReadStripTables() {
   }
 }
 
-void TTIFFDecoder::ChooseLayout() {
+void TiffDecoder::ChooseLayout() {
   if (samples_ > kMaxSamplesPerPixel) Fail("TIFF: Unsupported samples per pixel");
   if (samples_ == 1) {
     // 16-bit palette indices would need a colour map of 65536 entries per colour.
@@ -206,7 +206,7 @@ void TTIFFDecoder::ChooseLayout() {
   if (layout_ == Layout::kYCbCr) ReadYCbCrFields();
 }
 
-void TTIFFDecoder::ReadYCbCrFields() {
+void TiffDecoder::ReadYCbCrFields() {
   std::vector<uint32_t> subsampling{2, 2};
   directory_.ReadTagArray(kTagYCbCrSubSampling, subsampling);
   const auto valid = [](uint32_t factor) { return factor == 1 || factor == 2 || factor == 4; };
@@ -229,7 +229,7 @@ void TTIFFDecoder::ReadYCbCrFields() {
   ycbcr_.emplace(coefficients, reference);
 }
 
-std::vector<PaletteEntry> TTIFFDecoder::BuildPalette() const {
+std::vector<PaletteEntry> TiffDecoder::BuildPalette() const {
   const size_t entries = bits_ == 1 ? 2 : bits_ == 4 ? 16 : 256;
   std::vector<PaletteEntry> palette(entries);
   const auto grey = [](int level) {
@@ -258,7 +258,7 @@ std::vector<PaletteEntry> TTIFFDecoder::BuildPalette() const {
   return palette;
 }
 
-std::span<const uint8_t> TTIFFDecoder::StripData(size_t strip, uint64_t needed) {
+std::span<const uint8_t> TiffDecoder::StripData(size_t strip, uint64_t needed) {
   if (strip >= strip_offsets_.size() || strip_offsets_[strip] >= data_.size()) return {};
   std::span<const uint8_t> data = data_.subspan(strip_offsets_[strip]);
   // Uncompressed strips are read for as many rows as they hold, whatever their byte count
@@ -274,7 +274,7 @@ std::span<const uint8_t> TTIFFDecoder::StripData(size_t strip, uint64_t needed) 
   return reversed_;
 }
 
-void TTIFFDecoder::DecodeStrips(TBitmap& bitmap) {
+void TiffDecoder::DecodeStrips(TBitmap& bitmap) {
   const bool blocks =
       layout_ == Layout::kYCbCr && (subsample_horizontal_ > 1 || subsample_vertical_ > 1);
   const uint64_t bytes_per_row = (uint64_t{bits_} * samples_ * width_ + 7) / 8;
@@ -299,7 +299,7 @@ void TTIFFDecoder::DecodeStrips(TBitmap& bitmap) {
     const auto rows_here = static_cast<uint32_t>(std::min<uint64_t>(rows_in_strip, height_ - row));
     if (rows_here == 0) continue;
     const uint64_t units = (rows_here + unit_rows - 1) / unit_rows;
-    std::unique_ptr<TStripDecoder> decoder =
+    std::unique_ptr<StripDecoder> decoder =
         MakeStripDecoder(compression_, StripData(strip, units * unit_bytes));
     for (uint32_t done = 0; done < rows_here; done += unit_rows) {
       const size_t got = decoder->Read(unit);
@@ -321,7 +321,7 @@ void TTIFFDecoder::DecodeStrips(TBitmap& bitmap) {
   }
 }
 
-void TTIFFDecoder::UndoPrediction(uint8_t* row) const {
+void TiffDecoder::UndoPrediction(uint8_t* row) const {
   // Differences are taken between the same sample of neighbouring pixels, within the row.
   const size_t count = static_cast<size_t>(uint64_t{width_} * samples_);
   if (bits_ == 8) {
@@ -350,7 +350,7 @@ void TTIFFDecoder::UndoPrediction(uint8_t* row) const {
   }
 }
 
-void TTIFFDecoder::ConvertRow(const uint8_t* row, uint8_t* out) {
+void TiffDecoder::ConvertRow(const uint8_t* row, uint8_t* out) {
   const uint8_t* s = row;
   if (bits_ == 16) {
     // The most significant byte of each sample, in the file's byte order.
@@ -389,7 +389,7 @@ void TTIFFDecoder::ConvertRow(const uint8_t* row, uint8_t* out) {
   }
 }
 
-void TTIFFDecoder::ConvertYCbCrBlocks(const uint8_t* unit, uint32_t first_row, uint32_t rows,
+void TiffDecoder::ConvertYCbCrBlocks(const uint8_t* unit, uint32_t first_row, uint32_t rows,
                                       TBitmap& bitmap) const {
   const uint32_t h = subsample_horizontal_;
   const uint32_t v = subsample_vertical_;
@@ -412,7 +412,7 @@ void TTIFFFile::LoadFromBytes(std::span<const uint8_t> data) {
   bitmap_ = TBitmap();
   TBitmap decoded;
   try {
-    decoded = TTIFFDecoder(data).Decode();
+    decoded = TiffDecoder(data).Decode();
   } catch (const EOutOfBounds&) {
     throw EGraphicFormat("TIFF: Unexpected end of file");
   }

@@ -25,25 +25,25 @@ int BatchExitStatus(BatchResult result) {
 BatchResult RunBatch(const std::vector<std::string>& params, KM_Class& settings, KM_List& list,
                      BatchHost& host, CreationMode mode) {
   const CommandLine command_line = ParseCommandLine(params);
-  switch (command_line.Mode) {
+  switch (command_line.mode) {
     case StartMode::kInteractive:
       return BatchResult::kNoParameters;
     case StartMode::kHelp:
-      host.ShowHelp(command_line.Message);
+      host.ShowHelp(command_line.message);
       return BatchResult::kHelpShown;
     case StartMode::kUsageError:
-      host.ShowUsageError(command_line.Message);
+      host.ShowUsageError(command_line.message);
       return BatchResult::kUsageError;
     case StartMode::kBatch:
       break;
   }
-  if (!IsExistingFile(command_line.SettingsFile))
-    host.SettingsFileMissing(command_line.SettingsFile);
+  if (!IsExistingFile(command_line.settings_file))
+    host.SettingsFileMissing(command_line.settings_file);
   PrepareBatchSettings(command_line, settings);
   host.BatchSettingsReady(settings);
 
   CreationRunOptions run_options;
-  run_options.Mode = mode;
+  run_options.mode = mode;
   run_options.BatchMode = true;
   switch (RunCreation(settings, list, host, run_options)) {
     case RunOutcome::kCompleted:

@@ -160,8 +160,8 @@ RunOutcome CreateGallery(const KM_Class& settings, KM_List& list, RunHost& host,
       return RunOutcome::kFailed;
     }
   }
-  const int last = LastPositionToExport(options.Mode, count, settings);
-  if (options.Mode != CreationMode::kPagesOnly && !settings.AdditionalPath.empty()) {
+  const int last = LastPositionToExport(options.mode, count, settings);
+  if (options.mode != CreationMode::kPagesOnly && !settings.AdditionalPath.empty()) {
     if (!IsExistingFolder(settings.AdditionalPath)) {
       host.ShowError(GetLangText(MessageKey::CopyAdditionalError, {settings.AdditionalPath}));
       return RunOutcome::kFailed;

@@ -117,7 +117,7 @@ StartupState StartUp(KM_Class& settings, const ProgramFolders& folders) {
   StartupState state;
   state.Folders = folders;
   state.LanguageFile = ReadLanguageChoice(folders);
-  state.LanguageLoaded = LoadLanguage(folders, state.LanguageFile);
+  state.language_loaded = LoadLanguage(folders, state.LanguageFile);
   LoadDefaultSettings(settings, folders);
   return state;
 }

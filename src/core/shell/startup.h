@@ -56,7 +56,7 @@ void LoadDefaultSettings(KM_Class& settings, const ProgramFolders& folders);
 struct StartupState {
   ProgramFolders Folders;
   std::string LanguageFile;  // as named by km.ini
-  bool LanguageLoaded = false;
+  bool language_loaded = false;
 };
 
 // Everything start-up does before a window is shown or a batch run starts: reads km.ini,

@@ -11,6 +11,8 @@
 #   ./kelmora.sh bench [N]   build optimised, run the benchmarks and a whole-gallery benchmark
 #                            of N generated 12-megapixel photos (default 24)
 #   ./kelmora.sh fuzz T [SECONDS]   build the libFuzzer targets with clang and run target T
+#   ./kelmora.sh package   build the Debian package (build-package/kelmora_*.deb), check it
+#                          with lintian; install it with: sudo apt install ./build-package/kelmora_*.deb
 set -euo pipefail
 cd "$(dirname "$0")"
 top=$(pwd)
@@ -23,6 +25,8 @@ test_packages=(libgtest-dev libgmock-dev libbenchmark-dev chromium libimage-exif
 bench_packages=(libbenchmark-dev libjpeg-turbo-progs imagemagick)
 fuzz_packages=(clang libclang-rt-14-dev)
 format_packages=(clang-format clang-tidy)
+# The package's own build and checks (the test suite builds and checks it too).
+package_packages=(dpkg-dev lintian desktop-file-utils man-db bash-completion)
 
 install_packages() {
   local missing=()
@@ -112,9 +116,10 @@ case "${1:-}" in
     ;;
   test)
     install_packages "${build_packages[@]}" "${test_packages[@]}" "${fuzz_packages[@]}" \
-      "${format_packages[@]}"
+      "${format_packages[@]}" "${package_packages[@]}"
     check_format
-    # Debug with the sanitizers: every test, every memory access checked.
+    # Debug with the sanitizers: every test, every memory access checked. The package test
+    # builds a Release package of its own, so it runs once, with the Release suite.
     configure_and_build build-test -DCMAKE_BUILD_TYPE=Debug -DKELMORA_SANITIZE=ON -DKELMORA_WERROR=ON \
       -DKELMORA_BUILD_BENCH=OFF
     # The naming rule of CONVENTIONS.md, on the compile commands of that build.
@@ -128,8 +133,8 @@ case "${1:-}" in
       leaks=0
     fi
     (cd build-test && ASAN_OPTIONS=detect_leaks=$leaks UBSAN_OPTIONS=print_stacktrace=1 \
-      ctest --output-on-failure -j "$jobs")
-    # Release: the optimised SIMD kernels and what a packager builds.
+      ctest --output-on-failure -j "$jobs" --label-exclude package)
+    # Release: the optimised SIMD kernels and what a packager builds, and the package.
     configure_and_build build-release-tests -DCMAKE_BUILD_TYPE=Release -DKELMORA_WERROR=ON
     (cd build-release-tests && ctest --output-on-failure -j "$jobs")
     # Every fuzz target for a short while on its seeds.
@@ -156,8 +161,19 @@ case "${1:-}" in
     "build-fuzz/bin/$target" -max_total_time="$seconds" -max_len=1048576 \
       -artifact_prefix="fuzz/crashers/$target-" "$corpus" "${seeds[@]}"
     ;;
+  package)
+    install_packages "${build_packages[@]}" "${package_packages[@]}"
+    deb=$(packaging/build-package.sh "$top/build-package")
+    lintian_status=0
+    lintian --fail-on error "$deb" >build-package/lintian.txt 2>&1 || lintian_status=$?
+    # lintian's note about running as root says nothing about the package.
+    grep -v "running with root privileges" build-package/lintian.txt || true
+    [ "$lintian_status" -eq 0 ] || { echo "lintian reports errors in $deb"; exit 1; }
+    echo "Package: $deb"
+    echo "Install it with: sudo apt install ./${deb#"$top/"}"
+    ;;
   *)
-    sed -n '2,14p' "$0"
+    sed -n '2,15p' "$0"
     exit 2
     ;;
 esac

@@ -17,7 +17,7 @@ namespace kelmora::test {
 // dialogs; started up as the program's first show does.
 struct Windows {
   explicit Windows(std::vector<std::string> params = {}, bool start = true) {
-    km = std::make_unique<TKM>(dialogs, std::move(params), ProgramFolder());
+    km = std::make_unique<TKM>(dialogs, std::move(params), SingleProgramFolder(ProgramFolder()));
     waiting = std::make_unique<TFormWaiting>(km.get());
     km->FormWaiting = waiting.get();
     if (start) km->FormShow();

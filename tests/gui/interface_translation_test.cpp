@@ -357,7 +357,7 @@ void InterfaceTranslationTest::GeneratorWritesEveryInterfaceText() {
   test::WriteText(folder.Path() / "messages.pas", kDeclarations);
   TestForm form;
   SecondForm second;
-  RegenerateLanguageFile({&form, nullptr, &second}, folder.Path().string());
+  RegenerateLanguageFile({&form, nullptr, &second}, SingleProgramFolder(folder.Path().string()));
   QCOMPARE(test::ReadText(folder.Path() / "Custom.ln"), std::string(kExpected));
 }
 
@@ -366,7 +366,7 @@ void InterfaceTranslationTest::GeneratedFileTranslatesBackToTheSameTexts() {
   TestForm form;
   form.Label1->setText(Q("two\nlines"));
   form.ButtonQuit->setToolTip(Q("hint\r\nover lines"));
-  RegenerateLanguageFile({&form}, folder.Path().string());
+  RegenerateLanguageFile({&form}, SingleProgramFolder(folder.Path().string()));
   const QStringList before = AllTexts(form);
 
   // Another language first, with every text of the file changed, so that the generated file
@@ -398,7 +398,7 @@ void InterfaceTranslationTest::GeneratorCopiesTheTranslatedTexts() {
   test::WriteText(folder.Path() / "messages.pas", kDeclarations);
   TestForm form;
   Translate(form, "[TestForm]\nTestForm.ButtonQuit.Caption=&Beenden\n[Misc]\nGreeting=Hallo");
-  RegenerateLanguageFile({&form}, folder.Path().string());
+  RegenerateLanguageFile({&form}, SingleProgramFolder(folder.Path().string()));
   const auto written = LanguageFile::Parse(test::ReadText(folder.Path() / "Custom.ln"));
   QCOMPARE(written.ReadString("TestForm", "TestForm.ButtonQuit.Caption", ""),
            std::string("&Beenden"));
@@ -417,14 +417,14 @@ void InterfaceTranslationTest::WriteUpdatesInPlaceRegenerateStartsAfresh() {
   std::filesystem::current_path(working.Path());
 
   TestForm form;
-  WriteLanguageFile({&form}, program.Path().string());
+  WriteLanguageFile({&form}, SingleProgramFolder(program.Path().string()));
   const std::string updated = test::ReadText(program.Path() / "Custom.ln");
   QVERIFY(updated.starts_with(
       "; translator's note\r\n[TestForm]\r\nTestForm.ButtonQuit.Caption=E&xit\r\n"
       "TestForm.Removed.Caption=stale\r\n"));
   QVERIFY(updated.find("[Other]\r\nkept=1\r\n") != std::string::npos);
 
-  RegenerateLanguageFile({&form}, program.Path().string());
+  RegenerateLanguageFile({&form}, SingleProgramFolder(program.Path().string()));
   const std::string fresh = test::ReadText(program.Path() / "Custom.ln");
   QVERIFY(fresh.starts_with("[TestForm]\r\nTestForm.Caption=Test Window\r\n"));
   QVERIFY(fresh.find("stale") == std::string::npos);
@@ -435,15 +435,17 @@ void InterfaceTranslationTest::WriteUpdatesInPlaceRegenerateStartsAfresh() {
 
 void InterfaceTranslationTest::GeneratorFailureRaisesAndWritesNothing() {
   test::TempDir program;
+  // A file stands where the program folder would be created.
+  test::WriteText(program.Path() / "blocked", "x");
   TestForm form;
   bool raised = false;
   try {
-    RegenerateLanguageFile({&form}, (program.Path() / "missing").string());
+    RegenerateLanguageFile({&form}, SingleProgramFolder((program.Path() / "blocked").string()));
   } catch (const EFileError& error) {
     raised = std::string(error.what()).find("Custom.ln") != std::string::npos;
   }
   QVERIFY(raised);
-  QVERIFY(!std::filesystem::exists(program.Path() / "missing"));
+  QCOMPARE(test::ReadText(program.Path() / "blocked"), std::string("x"));
 }
 
 }  // namespace

@@ -68,7 +68,8 @@ class LanguageFilesTest : public QObject {
   void GeneratorWritesTheCommittedFileForTheBuiltInTexts() {
     Windows windows({}, /*start=*/false);
     std::filesystem::copy_file(BinDir() / "messages.pas", windows.File("messages.pas"));
-    RegenerateLanguageFile({windows.km.get(), windows.waiting.get()}, windows.ProgramFolder());
+    RegenerateLanguageFile({windows.km.get(), windows.waiting.get()},
+                           SingleProgramFolder(windows.ProgramFolder()));
     const std::string written = ReadText(windows.File("Custom.ln"));
     const std::string expected = ReadText(ExpectedFile());
     if (written != expected) {

@@ -114,7 +114,7 @@ TEST(MessageDeclarationFile, TheGeneratedMiscEqualsTheMessageTable) {
   EXPECT_EQ(built, MessageDeclarationFileText());
 
   IniFile file;
-  CollectMessages(file, test::BinDir().string());
+  CollectMessages(file, SingleProgramFolder(test::BinDir().string()));
   EXPECT_EQ(SectionLines(file.Serialise(), "Misc"), ExpectedMisc(kMessages));
 }
 
@@ -132,7 +132,7 @@ TEST(MessageDeclarationFile, AwkwardTextsSurviveTheRoundTrip) {
   test::TempDir folder;
   test::WriteText(folder.Path() / "messages.pas", MessageDeclarationFileText(kAwkward));
   IniFile file;
-  CollectMessages(file, folder.Path().string());
+  CollectMessages(file, SingleProgramFolder(folder.Path().string()));
   EXPECT_EQ(SectionLines(file.Serialise(), "Misc"), ExpectedMisc(kAwkward));
 }
 
@@ -146,7 +146,7 @@ TEST(CollectMessages, ReadsTheDeclarationFilesOfTheFolderInNameOrder) {
   test::WriteText(folder.Path() / "x.pas.bak", "Bak='not one either';\n");
   IniFile file;
   file.WriteString("KM", "KM.Caption", "window first");
-  CollectMessages(file, folder.Path().string());
+  CollectMessages(file, SingleProgramFolder(folder.Path().string()));
   EXPECT_EQ(file.Serialise(),
             "[KM]\r\nKM.Caption=window first\r\n"
             "[Misc]\r\nA=from a\r\nB=from b\r\nOther=not the skipped name\r\n");
@@ -156,9 +156,9 @@ TEST(CollectMessages, NoDeclarationFilesGiveNoMisc) {
   test::TempDir folder;
   test::WriteText(folder.Path() / "Deutsch.ln", "[Misc]\nA=b\n");
   IniFile file;
-  CollectMessages(file, folder.Path().string());
+  CollectMessages(file, SingleProgramFolder(folder.Path().string()));
   EXPECT_FALSE(file.SectionExists("Misc"));
-  CollectMessages(file, (folder.Path() / "missing").string());
+  CollectMessages(file, SingleProgramFolder((folder.Path() / "missing").string()));
   EXPECT_FALSE(file.SectionExists("Misc"));
 }
 

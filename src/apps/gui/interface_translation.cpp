@@ -12,6 +12,7 @@
 #include <QTextDocument>
 #include <QTextEdit>
 
+#include "common/errors.h"
 #include "gui/form.h"
 #include "gui/radio_group.h"
 #include "gui/text_bytes.h"
@@ -196,17 +197,22 @@ void WriteForm(IniFile& file, const Form& form) {
   }
 }
 
-void WriteForms(IniFile& file, const std::vector<Form*>& forms, const std::string& program_folder) {
+void WriteForms(IniFile& file, const std::vector<Form*>& forms, const ProgramFolders& folders) {
   for (const Form* form : forms) {
     if (form) WriteForm(file, *form);
   }
-  CollectMessages(file, program_folder);
+  CollectMessages(file, folders);
 }
 
-std::string CustomLanguageFilePath(const std::string& program_folder) {
-  std::string path = program_folder;
-  if (!path.empty() && path.back() != '/') path.push_back('/');
-  return path.append(kCustomLanguageFileName);
+// Custom.ln in the write folder, which is created when missing.
+std::string CustomLanguageFilePath(const ProgramFolders& folders) {
+  std::string path = ProgramFileForWriting(folders, kCustomLanguageFileName);
+  if (path.empty()) {
+    throw EFileError("Cannot write file",
+                     folders.WriteFolder + std::string(kCustomLanguageFileName),
+                     "the folder cannot be created");
+  }
+  return path;
 }
 
 }  // namespace
@@ -240,17 +246,17 @@ void SetTextProp(QWidget* component, std::string_view prop_name, const std::stri
   }
 }
 
-void WriteLanguageFile(const std::vector<Form*>& forms, const std::string& program_folder) {
-  const std::string path = CustomLanguageFilePath(program_folder);
+void WriteLanguageFile(const std::vector<Form*>& forms, const ProgramFolders& folders) {
+  const std::string path = CustomLanguageFilePath(folders);
   IniFile file = LoadLanguageFileForUpdate(path);
-  WriteForms(file, forms, program_folder);
+  WriteForms(file, forms, folders);
   SaveLanguageFile(file, path);
 }
 
-void RegenerateLanguageFile(const std::vector<Form*>& forms, const std::string& program_folder) {
+void RegenerateLanguageFile(const std::vector<Form*>& forms, const ProgramFolders& folders) {
   IniFile file;
-  WriteForms(file, forms, program_folder);
-  SaveLanguageFile(file, CustomLanguageFilePath(program_folder));
+  WriteForms(file, forms, folders);
+  SaveLanguageFile(file, CustomLanguageFilePath(folders));
 }
 
 }  // namespace kelmora

@@ -4,6 +4,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/program_folders.h"
+
 class Form;
 class QWidget;
 
@@ -36,16 +38,16 @@ std::string GetTextProp(const QWidget* component, std::string_view prop_name);
 void SetTextProp(QWidget* component, std::string_view prop_name, const std::string& value);
 
 // The language-file generator: every translatable text of forms as they show now (their
-// sections, in the order of forms) and every message the declaration files of
-// program_folder declare (section "Misc"). Components whose name begins with "out" hold data,
+// sections, in the order of forms) and every message the declaration files of the program
+// folders declare (section "Misc"). Components whose name begins with "out" hold data,
 // not interface texts, and are left out.
 //
-// WriteLanguageFile updates program_folder's "Custom.ln" key by key: keys it writes get
+// WriteLanguageFile updates "Custom.ln" of the write folder key by key: keys it writes get
 // their new values in place, everything else in an existing file stays.
 // RegenerateLanguageFile replaces that file by a new one holding only what the generator
 // writes. Both write the whole file or nothing and raise EFileError when a declaration file
 // cannot be read or the file cannot be written.
-void WriteLanguageFile(const std::vector<Form*>& forms, const std::string& program_folder);
-void RegenerateLanguageFile(const std::vector<Form*>& forms, const std::string& program_folder);
+void WriteLanguageFile(const std::vector<Form*>& forms, const ProgramFolders& folders);
+void RegenerateLanguageFile(const std::vector<Form*>& forms, const ProgramFolders& folders);
 
 }  // namespace kelmora

@@ -160,7 +160,7 @@ class TKM::Host final : public BatchHost {
   std::vector<std::pair<QString, QString>> pending_;
 };
 
-TKM::TKM(Dialogs& dialogs, std::vector<std::string> params, std::string program_folder)
+TKM::TKM(Dialogs& dialogs, std::vector<std::string> params, ProgramFolders program_folder)
     : Form(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                         Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
       ProgramFolder(std::move(program_folder)),
@@ -298,7 +298,7 @@ void TKM::FormShow() {
   LanguageFile = ReadLanguageChoice(ProgramFolder);
   LoadLanguage();
   FillLanguageList();
-  Settings.LoadFromFile(ProgramFolder + std::string(kDefaultSettingsName));
+  LoadDefaultSettings(Settings, ProgramFolder);
   SettingsToControls();
   FillMacroGrids();
   List = std::make_unique<KM_List>(Settings, metadata_reader_);
@@ -486,7 +486,8 @@ void TKM::ButtonSaveSettingsClick() {
 
 void TKM::ButtonSaveDefaultClick() {
   if (!ControlsToSettings()) return;
-  SaveSettingsTo(ProgramFolder + std::string(kDefaultSettingsName));
+  // Installed, default.km2 goes to the user's folder, created on the first write.
+  SaveSettingsTo(ProgramFileForWriting(ProgramFolder, kDefaultSettingsName));
 }
 
 void TKM::Button4Click() {
@@ -517,10 +518,10 @@ void TKM::FillLanguageList() {
   outComboBoxLanguage->clear();
   const std::string current = WithoutExtension(LanguageFile);
   int selected = -1;
-  for (const std::string& file_name : ListLanguageFiles(ProgramFolder)) {
-    const QString name = Q(WithoutExtension(file_name));
+  for (const ProgramFile& file : ListLanguageFiles(ProgramFolder)) {
+    const QString name = Q(WithoutExtension(file.Name));
     // The item keeps the file's own name, whatever the letter case of its extension.
-    outComboBoxLanguage->addItem(name, Q(file_name));
+    outComboBoxLanguage->addItem(name, Q(file.Name));
     if (selected < 0 && name.compare(Q(current), Qt::CaseInsensitive) == 0) {
       selected = outComboBoxLanguage->count() - 1;
     }
@@ -535,8 +536,9 @@ void TKM::outComboBoxLanguageChange() {
   LoadLanguage();
   FillMacroGrids();
   if (!SaveLanguageChoice(ProgramFolder, LanguageFile)) {
-    ShowError(QStringLiteral("Kelmora"), QStringLiteral("Cannot write file \"%1\"")
-                                             .arg(Q(ProgramFolder + std::string(kProgramIniName))));
+    ShowError(QStringLiteral("Kelmora"),
+              QStringLiteral("Cannot write file \"%1\"")
+                  .arg(Q(ProgramFolder.WriteFolder + std::string(kProgramIniName))));
   }
 }
 
@@ -633,7 +635,12 @@ void TKM::ButtonQuitClick() {
 }
 
 void TKM::LabelHomepageLinkClick() {
-  dialogs_.OpenUrl(QUrl::fromLocalFile(Q(ProgramFolder) + LabelHomepageLink->text()).toString());
+  // The README of the first program folder that has one (the shared data folder when
+  // installed).
+  const std::string name = B(LabelHomepageLink->text());
+  std::string path = FindProgramFile(ProgramFolder, name);
+  if (path.empty()) path = ProgramFolder.WriteFolder + name;
+  dialogs_.OpenUrl(QUrl::fromLocalFile(Q(path)).toString());
 }
 
 }  // namespace kelmora

@@ -10,6 +10,7 @@
 #include "gui/folder_browser.h"
 #include "gui/form.h"
 #include "localisation/message_table.h"
+#include "platform/program_folders.h"
 #include "settings/km_class.h"
 #include "shell/batch.h"
 #include "shell/exif_metadata_reader.h"
@@ -41,15 +42,16 @@ class TKM : public Form {
 
  public:
   // params: the program's command-line parameters (without its own name). program_folder
-  // holds km.ini, default.km2 and the language files, ending with the separator.
-  TKM(Dialogs& dialogs, std::vector<std::string> params, std::string program_folder);
+  // says where km.ini, default.km2 and the language files are read and written
+  // (LocateProgramFolders for the running program).
+  TKM(Dialogs& dialogs, std::vector<std::string> params, ProgramFolders program_folder);
   ~TKM() override;
 
   // The progress window, created after the main window (the program entry connects them).
   TFormWaiting* FormWaiting = nullptr;
 
   // Program-wide values set at start-up.
-  std::string ProgramFolder;
+  ProgramFolders ProgramFolder;
   std::string LanguageFile;
   bool BatchMode = false;
   bool FillingLanguages = false;

@@ -54,7 +54,7 @@ int WriteLanguageFileOnly(int argc, char** argv) {
   Application app(argc, argv);
   app.setApplicationName(QStringLiteral("Kelmora"));
   QtDialogs dialogs;
-  TKM km(dialogs, {}, ProgramFolder());
+  TKM km(dialogs, {}, LocateProgramFolders());
   TFormWaiting waiting(&km);
   km.FormWaiting = &waiting;
   km.FormShow();
@@ -64,7 +64,7 @@ int WriteLanguageFileOnly(int argc, char** argv) {
     std::fprintf(stderr, "kelmora: %s\n", error.what());
     return 1;
   }
-  std::printf("Language file written: %sCustom.ln\n", km.ProgramFolder.c_str());
+  std::printf("Language file written: %sCustom.ln\n", km.ProgramFolder.WriteFolder.c_str());
   return 0;
 }
 
@@ -86,7 +86,7 @@ int Main(int argc, char** argv) {
   Application app(argc, argv);
   app.setApplicationName(QStringLiteral("Kelmora"));
   QtDialogs dialogs;
-  TKM km(dialogs, params, ProgramFolder());
+  TKM km(dialogs, params, LocateProgramFolders());
   TFormWaiting waiting(&km);
   km.FormWaiting = &waiting;
   km.show();

@@ -41,7 +41,7 @@ int main(int argc, char** argv) {
   QDir().mkpath(folder);
 
   kelmora::QtDialogs dialogs;
-  kelmora::TKM km(dialogs, {}, kelmora::ProgramFolder());
+  kelmora::TKM km(dialogs, {}, kelmora::LocateProgramFolders());
   kelmora::TFormWaiting waiting(&km);
   km.FormWaiting = &waiting;
   km.show();

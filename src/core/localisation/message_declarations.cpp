@@ -6,7 +6,7 @@
 
 #include "common/ascii_text.h"
 #include "platform/file_system.h"
-#include "platform/folder_listing.h"
+#include "platform/program_folders.h"
 #include "settings/ini_file.h"
 
 namespace kelmora {
@@ -109,15 +109,12 @@ std::vector<DeclaredMessage> ParseDeclaredMessages(std::vector<DeclarationLine> 
   return messages;
 }
 
-void CollectMessages(IniFile& ini_file, const std::string& program_folder) {
+void CollectMessages(IniFile& ini_file, const ProgramFolders& folders) {
   std::vector<DeclarationLine> lines;
-  for (const FolderFile& file : ListFolderFiles(program_folder)) {
+  for (const ProgramFile& file : ListProgramFiles(folders, "*")) {
     if (!IsDeclarationFileName(file.Name) || file.Name == kSkippedDeclarationFile) continue;
-    std::string path = program_folder;
-    if (!path.empty() && path.back() != '/') path.push_back('/');
-    path += file.Name;
     // A file that vanished since the listing declares nothing.
-    if (const std::optional<std::string> text = ReadProfileFile(path)) {
+    if (const std::optional<std::string> text = ReadProfileFile(file.Path)) {
       CollectDeclarationLines(*text, lines);
     }
   }

@@ -47,6 +47,16 @@ class TBitmap {
 
   // Resizes, keeping the pixel format and the palette; the pixels become zero.
   void SetSize(int32_t width, int32_t height);
+
+  // Gives the bitmap a size and a format without clearing its pixels: the memory it holds
+  // already is kept when it is large enough, so that a decoder that writes every row can
+  // fill the same bitmap picture after picture without the cost of fresh zeroed memory.
+  // Otherwise the old memory is freed before new memory is taken. The palette is dropped.
+  void Reshape(int32_t width, int32_t height, PixelFormat format);
+  // Bytes of pixel memory held, which can be more than the picture needs after Reshape.
+  size_t Capacity() const { return capacity_; }
+  // Frees the pixel memory; the bitmap becomes 0 x 0 in its format.
+  void Release();
   void SetWidth(int32_t width) { SetSize(width, height_); }
   void SetHeight(int32_t height) { SetSize(width_, height); }
 
@@ -104,6 +114,7 @@ class TBitmap {
   int32_t height_ = 0;
   PixelFormat format_ = PixelFormat::kDevice;
   size_t stride_ = 0;
+  size_t capacity_ = 0;
   PixelMemory pixels_;
   std::vector<PaletteEntry> palette_;
 };

@@ -303,9 +303,10 @@ void TJPEGImage::Assign(TBitmap&& bitmap) {
 
 std::vector<uint8_t> TJPEGImage::SaveToBytes() const {
   if (!bitmap_ && !data_.empty()) return data_;
-  const TBitmap empty;
-  const TBitmap& source = bitmap_ ? *bitmap_ : empty;
+  return EncodeJpegBytes(bitmap_ ? *bitmap_ : TBitmap(), CompressionQuality);
+}
 
+std::vector<uint8_t> EncodeJpegBytes(const TBitmap& source, int quality) {
   // 24- and 32-bit rows go to libjpeg as they are; it reorders blue-green-red itself.
   std::optional<TBitmap> widened;
   const TBitmap* rows_from = &source;
@@ -334,7 +335,7 @@ std::vector<uint8_t> TJPEGImage::SaveToBytes() const {
                       static_cast<JDIMENSION>(source.Height()),
                       components,
                       colour_space,
-                      std::clamp(CompressionQuality, 1, 100),
+                      std::clamp(quality, 1, 100),
                       rows.data()};
   if (!StepEncode(c, job)) throw EJPEG(c.error.pub.msg_code);
   return out;

@@ -56,4 +56,9 @@ class TJPEGImage {
   int32_t height_ = 0;
 };
 
+// Encodes a bitmap the way TJPEGImage saves one (baseline, sequential, JFIF, no other
+// markers) without taking a copy of it; quality 1..100, values outside taken as the nearest
+// end.
+std::vector<uint8_t> EncodeJpegBytes(const TBitmap& bitmap, int quality);
+
 }  // namespace kelmora

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -20,6 +21,7 @@ struct ChildResult {
   bool timed_out = false;
   std::string out;
   std::string err;
+  long max_rss_kib = 0;  // the child's peak resident memory
 };
 
 struct ChildOptions {
@@ -70,8 +72,10 @@ inline ChildResult RunChild(const std::vector<std::string>& args,
   int open_streams = 2;
   for (;;) {
     const auto now = std::chrono::steady_clock::now();
-    if (!ended && waitpid(pid, &status, WNOHANG) == pid) {
+    struct rusage usage {};
+    if (!ended && wait4(pid, &status, WNOHANG, &usage) == pid) {
       ended = true;
+      result.max_rss_kib = usage.ru_maxrss;
       linger_end = now + std::chrono::seconds(1);
     }
     // Helpers of the child may keep the pipes open after it ended; they get a moment.

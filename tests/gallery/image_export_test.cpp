@@ -341,17 +341,43 @@ TEST_F(ImageExportTest, FullSizeCopyOfABmpIsEncodedAtImageQuality) {
   EXPECT_EQ(ReadBytes(Out("b_scan.jpg")), Encoded(picture, 70));
 }
 
-TEST_F(ImageExportTest, FailedFullSizeCopyEndsTheEntryQuietly) {
-  WriteJpeg(In("big.jpg"), MakePicture(1200, 900));
-  settings_.CopyOrgSizedImages = true;
-  // A folder in the way of the full-size copy makes the copy fail.
-  fs::create_directory(Out("b_big.jpg"));
-  KM_ListElement entry = Entry("big.jpg");
-  EXPECT_NO_THROW(ExportImage(settings_, entry));
-  EXPECT_EQ(entry.Width, 1200);
-  EXPECT_EQ(OutputFiles(), std::vector<std::string>{"b_big.jpg"});
-  EXPECT_TRUE(fs::is_directory(Out("b_big.jpg")));
+// A byte copy that fails is an error naming the file, like any other failed write: the
+// pages link to the copy.
+struct FailedCopyCase {
+  const char* name;
+  int32_t width, height;  // of the JPEG source
+  bool full_size_copy;
+  const char* blocked;  // the output with a folder in its way
+};
+
+class FailedCopyTest : public ImageExportTest,
+                       public testing::WithParamInterface<FailedCopyCase> {};
+
+TEST_P(FailedCopyTest, RaisesNamingTheCopy) {
+  const FailedCopyCase& c = GetParam();
+  WriteJpeg(In("pic.jpg"), MakePicture(c.width, c.height));
+  settings_.CopyOrgSizedImages = c.full_size_copy;
+  fs::create_directory(Out(c.blocked));
+  KM_ListElement entry = Entry("pic.jpg");
+  try {
+    ExportImage(settings_, entry);
+    FAIL() << "no error";
+  } catch (const EFileError& error) {
+    EXPECT_NE(std::string(error.what()).find(Out(c.blocked)), std::string::npos) << error.what();
+  }
+  EXPECT_TRUE(fs::is_directory(Out(c.blocked)));
+  // Nothing else is left half-made in the folder.
+  for (const std::string& name : OutputFiles()) {
+    if (name != c.blocked) EXPECT_EQ(name.rfind(".km-", 0), std::string::npos) << name;
+  }
 }
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Cases, FailedCopyTest, testing::Values(
+    FailedCopyCase{"FullSizeCopy",     1200, 900, true,  "b_pic.jpg"},
+    FailedCopyCase{"SmallJpegCopy",     640, 480, false, "n_pic.jpg"}),
+    [](const auto& info) { return std::string(info.param.name); });
+// clang-format on
 
 TEST_F(ImageExportTest, ExistingOutputsAreReplaced) {
   test::WriteText(Out("n_canon.jpg"), "old");

@@ -123,8 +123,8 @@ TEST(ColorToHtml, PlainAndSystemColours) {
   for (const auto& [color, html] : cases) EXPECT_EQ(ColorToHtml(color), html) << color;
 }
 
-TEST(HtmlEscape, EscapesMarkupCharactersOnly) {
-  EXPECT_EQ(HtmlEscape("a&b<c>\"d' \xE4@x@"), "a&amp;b&lt;c&gt;&quot;d' \xE4@x@");
+TEST(HtmlEscape, EscapesMarkupCharactersAndBothQuotesOnly) {
+  EXPECT_EQ(HtmlEscape("a&b<c>\"d' \xE4@x@"), "a&amp;b&lt;c&gt;&quot;d&#39; \xE4@x@");
 }
 
 }  // namespace

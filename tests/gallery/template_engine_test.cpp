@@ -165,6 +165,17 @@ TEST_F(TemplateEngine, ImageTextIsEscapedButSettingsAreNot) {
   EXPECT_EQ(page[5], "    <br>&lt;script&gt;x&lt;/script&gt;");
 }
 
+// A user template may quote attributes with single quotes: a crafted name must not leave
+// the attribute there either.
+TEST_F(TemplateEngine, SingleQuotedAttributesHoldFileNames) {
+  list.AddEntry(test::MakeEntry("x' onerror='alert(1).jpg", "it's"));
+  const Lines page =
+      Render({"<img src='@image_smaller@' alt='@image_org@' title='@exifcomment@'>"}, 1, 1);
+  EXPECT_EQ(page[0],
+            "<img src='n_x&#39; onerror=&#39;alert(1).jpg' alt='x&#39; onerror=&#39;alert(1)' "
+            "title='it&#39;s'>");
+}
+
 TEST_F(TemplateEngine, TableNeverStartsAnotherTable) {
   list.AddEntry(test::MakeEntry("a.jpg", "@thumbtable@"));
   settings.Title = "@thumbtable@";

@@ -307,6 +307,17 @@ TEST(KM_Class, SavingWhereNoFileCanBeWrittenReturnsFalse) {
   EXPECT_FALSE(s.SaveToFile("/proc/version"));
 }
 
+// A write-protected settings file is not replaced, although its folder would allow it.
+TEST(KM_Class, SavingOverAWriteProtectedFileReturnsFalse) {
+  test::TempDir dir;
+  const std::string path = dir / "s.km2";
+  test::WriteText(path, "[Files]\r\nInputPath=/old\r\n");
+  std::filesystem::permissions(path, std::filesystem::perms::owner_read);
+  KM_Class s;
+  EXPECT_FALSE(s.SaveToFile(path));
+  EXPECT_EQ(test::ReadText(path), "[Files]\r\nInputPath=/old\r\n");
+}
+
 TEST(KM_Class, SavingIntoAReadOnlyFolderReturnsFalse) {
   if (geteuid() == 0) GTEST_SKIP() << "permission bits do not stop root";
   test::TempDir dir;

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -34,6 +35,7 @@ class RecordingHost : public RunHost {
 
   void ShowError(const std::string& text) override { events.push_back("error: " + text); }
   void ShowException(const std::string& text) override { events.push_back("exception: " + text); }
+  void ShowWarning(const std::string& text) override { events.push_back("warning: " + text); }
   bool Ask(const std::string& text, Question) override {
     events.push_back("ask: " + text);
     return answer;
@@ -166,6 +168,8 @@ TEST_F(CreationRunTest, MissingOutputFolderIsCreatedWithItsParentsInBatchMode) {
 
 TEST_F(CreationRunTest, InteractiveRunAsksBeforeCreatingTheOutputFolder) {
   AddImages(1);
+  // Cancel ends the run before it began: no page to show, so no browser either.
+  settings_.AutoBrowserStart = true;
   host_.answer = false;
   EXPECT_EQ(Run(CreationMode::kAll, false), RunOutcome::kCancelled);
   const std::string question =
@@ -177,6 +181,7 @@ TEST_F(CreationRunTest, InteractiveRunAsksBeforeCreatingTheOutputFolder) {
   host_.events.clear();
   EXPECT_EQ(Run(CreationMode::kAll, false), RunOutcome::kCompleted);
   EXPECT_EQ(host_.Only("ask"), Strings{question});
+  EXPECT_EQ(host_.Only("open"), Strings{"open " + Out().string() + "/page1.htm"});
   EXPECT_EQ(ExportedImages(1), OneTo(1));
 }
 
@@ -389,25 +394,107 @@ TEST_F(CreationRunTest, CorruptImageEndsTheRunNamingTheFile) {
 }
 
 // With the output folder as input folder, the outputs of an earlier run are pictures of
-// this one. a.jpg writes n_a.jpg, the next picture: that one must be read as a.jpg's
-// fresh copy, as when one image is done after the other.
-TEST_F(CreationRunTest, PictureWrittenByTheImageBeforeIsReadAfterIt) {
-  for (int round = 0; round < 5; ++round) {
-    fs::remove_all(In());
-    fs::create_directory(In());
-    WriteSmallJpeg(In() / "a.jpg", 10);  // 40 x 30, copied as it fits
-    TBitmap older;
-    older.SetPixelFormat(PixelFormat::k24Bit);
-    older.SetSize(64, 48);
-    TJPEGImage jpeg;
-    jpeg.Assign(older);
-    jpeg.SaveToFile((In() / "n_a.jpg").string());
-    settings_.OutputPath = settings_.InputPath;
-    ASSERT_EQ(Run(), RunOutcome::kCompleted);
-    ASSERT_EQ(list_.Entry(1).FileName, "n_a.jpg");
-    EXPECT_EQ(list_.Entry(1).Width, 40);
-    EXPECT_EQ(test::ReadBytes(In() / "n_n_a.jpg"), test::ReadBytes(In() / "a.jpg"));
+// this one: an output that would replace one of them ends the run before anything is
+// written, naming the output and the picture it is made from.
+TEST_F(CreationRunTest, OutputThatWouldReplaceAnInputEndsTheRunBeforeWriting) {
+  WriteSmallJpeg(In() / "a.jpg", 10);
+  const std::string notice = "warning: Input and output folder are the same (\"" + In().string() +
+                             "\"): pictures that earlier runs wrote there "
+                             "are input pictures of this run too";
+  // A first run in the folder is fine, and says once that its outputs become inputs.
+  settings_.OutputPath = settings_.InputPath;
+  ASSERT_EQ(Run(), RunOutcome::kCompleted);
+  EXPECT_EQ(host_.Only("warning"), Strings{notice});
+  ASSERT_TRUE(fs::exists(In() / "n_a.jpg"));
+
+  // The second finds n_a.jpg and t_a.jpg among its pictures; the folder may also be named
+  // through a link.
+  fs::create_directory_symlink(In(), dir_.Path() / "link");
+  for (const fs::path& output : {In(), dir_.Path() / "link"}) {
+    SCOPED_TRACE(output.string());
+    settings_.OutputPath = output.string();
+    std::map<std::string, std::vector<uint8_t>> before;
+    for (const auto& item : fs::directory_iterator(In())) {
+      before[item.path().filename().string()] = test::ReadBytes(item.path());
+    }
+    host_.events.clear();
+    EXPECT_EQ(Run(), RunOutcome::kFailed);
+    const std::string error = "error: Nothing was written: the output \"" + output.string() +
+                              "/t_a.jpg\" of \"" + In().string() +
+                              "/a.jpg\" would replace an input picture of this run. Choose an "
+                              "output folder apart from the input folder";
+    const std::string same_folder = "warning: Input and output folder are the same (\"" +
+                                    output.string() +
+                                    "\"): pictures that earlier runs wrote "
+                                    "there are input pictures of this run too";
+    EXPECT_EQ(host_.events, (Strings{"busy", same_folder, error, "idle"}));
+    std::map<std::string, std::vector<uint8_t>> after;
+    for (const auto& item : fs::directory_iterator(In())) {
+      after[item.path().filename().string()] = test::ReadBytes(item.path());
+    }
+    EXPECT_EQ(after, before);
   }
+}
+
+// Page names and the extension come from a settings file, which may come from anyone: what
+// would write outside the output folder, or write two files under one name, ends the run
+// before anything is written.
+struct PageNamesCase {
+  const char* name;
+  std::string thumb_pages, image_pages, extension, error;
+};
+
+class PageNamesTest : public CreationRunTest, public testing::WithParamInterface<PageNamesCase> {};
+
+TEST_P(PageNamesTest, EndTheRunBeforeAnythingIsWritten) {
+  const PageNamesCase& c = GetParam();
+  AddImages(11);  // image page 11 meets a thumbnail page whose name ends in "1"
+  settings_.ThumbPagesName = c.thumb_pages;
+  settings_.ImagePagesName = c.image_pages;
+  settings_.WebSiteExtension = c.extension;
+  EXPECT_EQ(Run(), RunOutcome::kFailed);
+  EXPECT_EQ(host_.events, (Strings{"busy", "error: " + c.error, "idle"}));
+  EXPECT_FALSE(fs::exists(Out()));
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir_.Path()), {}), 1);
+}
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Cases, PageNamesTest, testing::Values(
+    PageNamesCase{"ParentFolder", "page", "../../x", ".sh",
+                  "ImagePagesName \"../../x\" must not hold a folder separator, \"..\" or a control character"},
+    PageNamesCase{"Separator", "a/b", "image", ".htm",
+                  "ThumbPagesName \"a/b\" must not hold a folder separator, \"..\" or a control character"},
+    PageNamesCase{"Backslash", "page", "image", ".htm\\..\\x",
+                  "WebSiteExtension \".htm\\..\\x\" must not hold a folder separator, \"..\" or a control character"},
+    PageNamesCase{"ControlCharacter", "pa\tge", "image", ".htm",
+                  "ThumbPagesName \"pa\tge\" must not hold a folder separator, \"..\" or a control character"},
+    PageNamesCase{"ExtensionDots", "page", "image", "..htm",
+                  "WebSiteExtension \"..htm\" must not hold a folder separator, \"..\" or a control character"},
+    PageNamesCase{"EqualNames", "gal", "gal", ".htm",
+                  "Thumbnail pages and image pages need different names (ThumbPagesName and ImagePagesName are both \"gal\")"},
+    PageNamesCase{"BothEmpty", "", "", ".htm",
+                  "Thumbnail pages and image pages need different names (ThumbPagesName and ImagePagesName are both \"\")"},
+    PageNamesCase{"PageOverAPicture", "n_img0", "image", ".jpg",
+                  "Two files of this gallery would be written as \"n_img01.jpg\": choose other page names or another extension"},
+    PageNamesCase{"PagesDifferOnlyByDigits", "image1", "image", ".htm",
+                  "Two files of this gallery would be written as \"image11.htm\": choose other page names or another extension"}),
+    [](const auto& info) { return std::string(info.param.name); });
+// clang-format on
+
+TEST_F(CreationRunTest, PicturesWithTheSameOutputNamesGetANumberedSuffix) {
+  WriteSmallJpeg(In() / "img01.jpeg", 10);
+  WriteSmallJpeg(In() / "img01.jpg", 200);
+  settings_.HTMLImages = {"<img src=\"@image_smaller@\"><img src=\"@image_big@\">"};
+  EXPECT_EQ(Run(), RunOutcome::kCompleted);
+  EXPECT_EQ(host_.Only("warning"),
+            Strings{"warning: \"img01.jpeg\" and \"img01.jpg\" would have the same output files; "
+                    "the second is written as \"n_img01-2.jpg\""});
+  EXPECT_EQ(test::ReadBytes(Out() / "n_img01.jpg"), test::ReadBytes(In() / "img01.jpeg"));
+  EXPECT_EQ(test::ReadBytes(Out() / "n_img01-2.jpg"), test::ReadBytes(In() / "img01.jpg"));
+  EXPECT_TRUE(fs::exists(Out() / "t_img01-2.jpg"));
+  EXPECT_EQ(test::ReadText(Out() / "image2.htm"),
+            "<img src=\"n_img01-2.jpg\"><img src=\"b_img01-2.jpg\">\r\n");
+  EXPECT_NE(test::ReadText(Out() / "page1.htm").find("t_img01-2.jpg"), std::string::npos);
 }
 
 TEST_F(CreationRunTest, PageThatCannotBeWrittenEndsTheRunBeforeAnyImage) {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "localisation/lang_text.h"
 #include "settings/ini_file.h"
 #include "support/test_support.h"
@@ -35,6 +37,10 @@ TEST_F(StartUpTest, SavingTheLanguageChoiceKeepsTheRestOfKmIni) {
             "; mine\r\n[Settings]\r\nLanguage=Deutsch.ln\r\nOther=1\r\n");
   EXPECT_EQ(ReadLanguageChoice(Folder()), "Deutsch.ln");
   EXPECT_FALSE(SaveLanguageChoice(Folder() + "missing/", "Deutsch.ln"));
+  // A write-protected km.ini stays as it is.
+  std::filesystem::permissions(dir_ / "km.ini", std::filesystem::perms::owner_read);
+  EXPECT_FALSE(SaveLanguageChoice(Folder(), "English.ln"));
+  EXPECT_EQ(ReadLanguageChoice(Folder()), "Deutsch.ln");
 }
 
 TEST_F(StartUpTest, WithoutAnyFilesEverythingIsBuiltIn) {

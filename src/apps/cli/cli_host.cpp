@@ -61,6 +61,10 @@ void CliHost::ShowException(const std::string& text) {
   ShowError(text);
 }
 
+void CliHost::ShowWarning(const std::string& text) {
+  ShowError("warning: " + text);
+}
+
 bool CliHost::Ask(const std::string& text, Question kind) {
   const bool answer = kind == Question::kCreateOutputFolder ? options_.create_output_folder
                                                             : options_.clear_output_folder;

@@ -26,6 +26,7 @@ class CliHost : public RunHost {
 
   void ShowError(const std::string& text) override;
   void ShowException(const std::string& text) override;
+  void ShowWarning(const std::string& text) override;
   bool Ask(const std::string& text, Question kind) override;
   void ShowProgress(int maximum) override;
   void UpdateProgress(int position, const std::string& label) override;

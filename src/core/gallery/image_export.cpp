@@ -1,23 +1,39 @@
 #include "gallery/image_export.h"
 
 #include <algorithm>
-#include <filesystem>
-#include <system_error>
 #include <utility>
 
 #include "common/errors.h"
 #include "common/rounding.h"
 #include "gallery/file_names.h"
+#include "imaging/declared_size.h"
 #include "imaging/filters.h"
 #include "imaging/jpeg_image.h"
 #include "imaging/resample.h"
 #include "imaging/tiff_file.h"
+#include "platform/atomic_file.h"
+#include "platform/file_system.h"
 
 namespace kelmora {
 namespace {
 
 // Every caller of the resampler uses the same window, whatever the filter's own support.
 constexpr float kSupport = 3.0f;
+
+// The header of every format lies within the start of the file, unless a JPEG carries more
+// metadata than this before its frame header; its size is then unknown.
+constexpr size_t kHeaderProbeBytes = size_t{256} << 10;
+
+ImageFormat FormatOf(const KM_ListElement& entry) {
+  switch (entry.ImageKind) {
+    case kImageKindBmp:
+      return ImageFormat::kBmp;
+    case kImageKindTiff:
+      return ImageFormat::kTiff;
+    default:
+      return ImageFormat::kJpeg;
+  }
+}
 
 // The side that follows the aspect ratio, rounded half to even in extended precision. A
 // picture so thin that the side would vanish keeps one pixel.
@@ -27,12 +43,6 @@ int32_t FollowingSide(long double value) {
 
 int32_t AtLeastOne(int32_t side) {
   return std::max<int32_t>(1, side);
-}
-
-bool CopyFileReplacing(const std::string& from, const std::string& to) {
-  std::error_code error;
-  std::filesystem::copy_file(from, to, std::filesystem::copy_options::overwrite_existing, error);
-  return !error;
 }
 
 template <typename Bitmap>
@@ -102,6 +112,17 @@ TBitmap DecodeSourceImage(const KM_ListElement& entry) {
   return source;
 }
 
+std::optional<uint64_t> DeclaredSourceBytes(const KM_ListElement& entry) {
+  try {
+    const std::vector<uint8_t> head = ReadFileHead(entry.FullPath, kHeaderProbeBytes);
+    const std::optional<DeclaredSize> size = ReadDeclaredSize(head, FormatOf(entry));
+    if (size) return WorkingBitmapBytes(*size);
+  } catch (const EKelmora&) {
+    // The decoder meets the same problem and reports it.
+  }
+  return std::nullopt;
+}
+
 void WriteExportedImages(const KM_Class& settings, KM_ListElement& entry, TBitmap& source) {
   const std::string folder = PathWithDelimiter(settings.OutputPath);
   const bool is_jpeg = entry.ImageKind == kImageKindJpeg;
@@ -113,8 +134,8 @@ void WriteExportedImages(const KM_Class& settings, KM_ListElement& entry, TBitma
 
   if (settings.CopyOrgSizedImages) {
     if (is_jpeg) {
-      // A copy that fails ends this entry quietly: no thumbnail and no resized image.
-      if (!CopyFileReplacing(entry.FullPath, folder + entry.BigName)) return;
+      // A copy that fails is an export error like any other: the pages link to it.
+      CopyFileReplacing(entry.FullPath, folder + entry.BigName);
     } else {
       EncodeJpeg(source, settings.QualityImages, folder + entry.BigName);
     }
@@ -129,7 +150,7 @@ void WriteExportedImages(const KM_Class& settings, KM_ListElement& entry, TBitma
         source, ResizedImageSize(width, height, settings.MaxWidthImage, settings.MaxHeightImage),
         FilterByIndex(settings.FilterIndex), settings.QualityImages, normal_path);
   } else if (is_jpeg) {
-    // A JPEG that already fits is published as it is; a failed copy is not an error.
+    // A JPEG that already fits is published as it is.
     CopyFileReplacing(entry.FullPath, normal_path);
   } else {
     EncodeJpeg(source, settings.QualityImages, normal_path);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
 #include "gallery/km_list_element.h"
 #include "imaging/bitmap.h"
@@ -28,10 +29,15 @@ ImageSize ResizedImageSize(int32_t width, int32_t height, int32_t max_width, int
 // bitmap's own loader, TIFF by the TIFF reader. Raises the codec's error.
 TBitmap DecodeSourceImage(const KM_ListElement& entry);
 
+// The bytes of the 24-bit picture that decoding the entry's source will hold, from the size
+// its header declares; nullopt when the header cannot be read or found.
+std::optional<uint64_t> DeclaredSourceBytes(const KM_ListElement& entry);
+
 // Writes the entry's output files from its decoded source: the full-size copy (with
 // CopyOrgSizedImages), the thumbnail (always Lanczos3, always re-encoded) and the resized
 // image (the filter of FilterIndex, or a byte copy of a JPEG that already fits). Sets the
-// entry's Width and Height. `source` is converted to 24-bit on the way.
+// entry's Width and Height. `source` is converted to 24-bit on the way. Every file is
+// written whole or not at all; a copy or write that fails raises EFileError naming it.
 void WriteExportedImages(const KM_Class& settings, KM_ListElement& entry, TBitmap& source);
 
 // Both steps for one entry.

@@ -39,6 +39,13 @@ int32_t ImageKindOf(std::string_view name) {
   return known ? known->Kind : -1;
 }
 
+void SetOutputNames(KM_ListElement& entry, std::string_view base) {
+  const std::string suffix = std::string(base) + ".jpg";
+  entry.BigName = "b_" + suffix;
+  entry.ThumbName = "t_" + suffix;
+  entry.NormalName = "n_" + suffix;
+}
+
 std::string WithoutLastExtension(std::string_view name) {
   return std::string(name.substr(0, name.rfind('.')));
 }

@@ -13,6 +13,12 @@ bool IsImageFile(std::string_view name);
 // kImageKindJpeg, kImageKindBmp or kImageKindTiff by extension; -1 for other names.
 int32_t ImageKindOf(std::string_view name);
 
+class KM_ListElement;
+
+// Names the three output files of an entry after a base name: "b_", "t_" and "n_" + base +
+// ".jpg".
+void SetOutputNames(KM_ListElement& entry, std::string_view base);
+
 // The name without its last extension (everything before the last "."); a name without a
 // dot is returned whole.
 std::string WithoutLastExtension(std::string_view name);

@@ -102,9 +102,7 @@ int KM_List::ScanInputFolder() {
     entry.FileName = file.Name;
     std::string base = WithoutLastExtension(file.Name);
     if (Settings.ConvertFileNames) ConvertFileName(base);
-    entry.BigName = "b_" + base + ".jpg";
-    entry.ThumbName = "t_" + base + ".jpg";
-    entry.NormalName = "n_" + base + ".jpg";
+    SetOutputNames(entry, base);
     entry.FullPath = folder + file.Name;
     entry.ImageKind = ImageKindOf(file.Name);
     entry.FileDate = FileTimeToDayNumber(file.ModifiedTime);

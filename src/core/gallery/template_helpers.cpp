@@ -110,6 +110,9 @@ std::string HtmlEscape(std::string_view text) {
       case '"':
         out += "&quot;";
         break;
+      case '\'':  // a template may quote its attributes with single quotes
+        out += "&#39;";
+        break;
       default:
         out.push_back(c);
     }

@@ -21,7 +21,8 @@ std::string PageFileName(std::string_view page_name, int64_t number, std::string
 // gallery looks the same wherever it is made.
 std::string ColorToHtml(TColor color);
 
-// Text from image files made safe for a page: & < > " become entities, nothing else changes.
+// Text from image files made safe for a page, in text and in attributes quoted either way:
+// & < > " ' become entities, nothing else changes.
 std::string HtmlEscape(std::string_view text);
 
 }  // namespace kelmora

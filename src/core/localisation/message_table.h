@@ -52,6 +52,13 @@ enum class MessageKey {
   TextImageXofY,
   SettingsFileMissing,
   ThumbnailGridError,
+  PageNameError,
+  PageNamesEqualError,
+  OutputNamesClashError,
+  OutputIsInputError,
+  SameFolderNotice,
+  OutputNamesShared,
+  OutputNameShortened,
 };
 
 struct MessageText {
@@ -107,6 +114,18 @@ inline constexpr MessageText kMessages[] = {
   {MessageKey::SettingsFileMissing,       "SettingsFileMissing",       "Missing settings file: \"%s\" is not the full path of a \".km2\" file"},
   // A run with fewer than one row or column of thumbnails per page, which no page can lay out.
   {MessageKey::ThumbnailGridError,        "ThumbnailGridError",        "Thumbnail pages need at least 1 row and 1 column (rows: %d, columns: %d)"},
+  // A page name or the extension (%s the setting's name, then its value) that would lead out
+  // of the output folder or make a name no file system should hold.
+  {MessageKey::PageNameError,             "PageNameError",             "%s \"%s\" must not hold a folder separator, \"..\" or a control character"},
+  {MessageKey::PageNamesEqualError,       "PageNamesEqualError",       "Thumbnail pages and image pages need different names (ThumbPagesName and ImagePagesName are both \"%s\")"},
+  // Two files of one run (pages, or a page and a picture) with the same name.
+  {MessageKey::OutputNamesClashError,     "OutputNamesClashError",     "Two files of this gallery would be written as \"%s\": choose other page names or another extension"},
+  // An output file (%s) of an input picture or page set (%s) that is an input picture itself.
+  {MessageKey::OutputIsInputError,        "OutputIsInputError",        "Nothing was written: the output \"%s\" of \"%s\" would replace an input picture of this run. Choose an output folder apart from the input folder"},
+  {MessageKey::SameFolderNotice,          "SameFolderNotice",          "Input and output folder are the same (\"%s\"): pictures that earlier runs wrote there are input pictures of this run too"},
+  // A picture (the second %s) whose output names equal those of an earlier one (the first).
+  {MessageKey::OutputNamesShared,         "OutputNamesShared",         "\"%s\" and \"%s\" would have the same output files; the second is written as \"%s\""},
+  {MessageKey::OutputNameShortened,       "OutputNameShortened",       "The output names of \"%s\" are too long for the file system; it is written as \"%s\""},
 };
 // clang-format on
 
@@ -118,7 +137,7 @@ constexpr bool MessagesFollowKeyOrder() {
   return true;
 }
 static_assert(MessagesFollowKeyOrder(), "kMessages must list every MessageKey in order");
-static_assert(std::size(kMessages) == static_cast<size_t>(MessageKey::ThumbnailGridError) + 1,
+static_assert(std::size(kMessages) == static_cast<size_t>(MessageKey::OutputNameShortened) + 1,
               "every MessageKey needs its row in kMessages");
 
 constexpr const MessageText& MessageOf(MessageKey key) {

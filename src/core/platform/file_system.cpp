@@ -12,6 +12,7 @@
 #include <memory>
 
 #include "common/errors.h"
+#include "platform/atomic_file.h"
 
 namespace kelmora {
 namespace {
@@ -61,54 +62,21 @@ std::string ReadFileText(const std::string& path) {
 }
 
 void WriteFileBytes(const std::string& path, const void* data, size_t size) {
-  FilePtr file = OpenOrThrow(path, "wb", "Cannot create file");
-  if (size > 0 && std::fwrite(data, 1, size, file.get()) != size) {
-    ThrowFileError("Cannot write file", path, errno);
-  }
-  if (std::fclose(file.release()) != 0) ThrowFileError("Cannot write file", path, errno);
+  ReplaceFileContent(path, data, size);
 }
 
 void WriteFileText(const std::string& path, const std::string& text) {
   WriteFileBytes(path, text.data(), text.size());
 }
 
-bool WriteFileAtomically(const std::string& requested_path, const std::string& content) {
-  // A link keeps pointing at the file it named: the new content replaces the link's target.
-  std::string path = requested_path;
-  std::error_code link_error;
-  if (std::filesystem::is_symlink(requested_path, link_error)) {
-    const auto target = std::filesystem::weakly_canonical(requested_path, link_error);
-    if (link_error) return false;
-    path = target.string();
+bool WriteFileAtomically(const std::string& path, const std::string& content) {
+  try {
+    ReplaceFileContent(path, content.data(), content.size(),
+                       {.links = LinkHandling::kWriteToTarget, .sync = true});
+    return true;
+  } catch (const EFileError&) {
+    return false;
   }
-  std::string pattern = path + ".XXXXXX";
-  const int fd = mkstemp(pattern.data());
-  if (fd < 0) return false;
-  bool ok = true;
-  size_t done = 0;
-  while (ok && done < content.size()) {
-    const ssize_t n = ::write(fd, content.data() + done, content.size() - done);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      ok = false;
-    } else {
-      done += static_cast<size_t>(n);
-    }
-  }
-  // Keep the permissions of the file being replaced; a new file gets the usual 0666 & umask.
-  struct stat old_stat {};
-  if (ok && ::stat(path.c_str(), &old_stat) == 0) {
-    ok = ::fchmod(fd, old_stat.st_mode & 07777) == 0;
-  } else if (ok) {
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    ok = ::fchmod(fd, 0666 & ~mask) == 0;
-  }
-  ok = ::fsync(fd) == 0 && ok;
-  ok = ::close(fd) == 0 && ok;
-  if (ok) ok = std::rename(pattern.c_str(), path.c_str()) == 0;
-  if (!ok) ::unlink(pattern.c_str());
-  return ok;
 }
 
 bool IsExistingFolder(const std::string& path) {

@@ -1,5 +1,7 @@
 #include "shell/creation_run.h"
 
+#include <sys/resource.h>
+
 #include <algorithm>
 #include <cstdint>
 #include <exception>
@@ -9,12 +11,15 @@
 #include <string>
 #include <system_error>
 
+#include "common/errors.h"
 #include "gallery/file_names.h"
 #include "gallery/image_export.h"
 #include "gallery/template_helpers.h"
+#include "imaging/declared_size.h"
 #include "localisation/lang_text.h"
 #include "platform/file_system.h"
 #include "platform/shell_files.h"
+#include "shell/output_checks.h"
 
 namespace kelmora {
 namespace {
@@ -83,39 +88,48 @@ int LastPositionToExport(CreationMode mode, int count, const KM_Class& settings)
   return -1;
 }
 
-// Whether exporting `entry` writes the file that `later` is read from. It happens when the
-// input folder is the output folder and still holds the outputs of an earlier run: the
-// later picture must then be read only after the earlier one has been written.
-bool WritesSourceOf(const KM_Class& settings, const KM_ListElement& entry,
-                    const KM_ListElement& later) {
-  const std::string folder = PathWithDelimiter(settings.OutputPath);
-  for (const std::string* name : {&entry.BigName, &entry.ThumbName, &entry.NormalName}) {
-    std::error_code error;
-    if (std::filesystem::equivalent(folder + *name, later.FullPath, error)) return true;
+// Memory budget of the read-ahead: the next picture is decoded while the current one is
+// written only when both 24-bit pictures together fit it, so two big pictures never double
+// the peak. 256 MiB lets two 40-megapixel photos overlap; bigger ones are done one after
+// the other. A process limit on address space lowers the budget to a quarter of the limit.
+constexpr uint64_t kReadAheadBudgetBytes = uint64_t{256} << 20;
+
+uint64_t ReadAheadBudget() {
+  struct rlimit limit {};
+  if (::getrlimit(RLIMIT_AS, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY) {
+    return std::min<uint64_t>(kReadAheadBudgetBytes, limit.rlim_cur / 4);
   }
-  return false;
+  return kReadAheadBudgetBytes;
+}
+
+uint64_t HeldBytes(const DecodedSource& source) {
+  if (source.error) return 0;
+  return WorkingBitmapBytes({static_cast<uint32_t>(source.bitmap.Width()),
+                             static_cast<uint32_t>(source.bitmap.Height())});
 }
 
 // The image phase. The next picture is decoded on a second thread while the current one is
-// scaled and written, so both cores stay busy; progress, cancel and every file written are
-// exactly those of exporting one image after the other.
+// scaled and written, so both cores stay busy, as long as the two pictures fit the memory
+// budget; progress, cancel and every file written are exactly those of exporting one image
+// after the other.
 RunOutcome ExportImages(const KM_Class& settings, KM_List& list, RunHost& host, int last) {
   ProgressScope progress(host, last > 1 ? last : 1);
+  const uint64_t budget = ReadAheadBudget();
   std::optional<std::future<DecodedSource>> next;
-  const auto start_decoding = [&](int position) {
-    const KM_ListElement& entry = list.Entry(position);
-    next = std::async(std::launch::async, [&entry] { return Decode(entry); });
-  };
-  if (last >= 0) start_decoding(0);
   for (int i = 0; i <= last; ++i) {
     host.UpdateProgress(
         i, GetLangText(MessageKey::TextImageXofY, {int64_t{i + 1}, int64_t{last + 1}}));
     if (host.ProcessMessagesAndCancelRequested()) return RunOutcome::kCancelled;
-    DecodedSource current = next->get();
-    next.reset();
     KM_ListElement& entry = list.Entry(i);
-    const bool read_ahead = i < last && !WritesSourceOf(settings, entry, list.Entry(i + 1));
-    if (read_ahead) start_decoding(i + 1);
+    DecodedSource current = next ? next->get() : Decode(entry);
+    next.reset();
+    if (i < last) {
+      const KM_ListElement& upcoming = list.Entry(i + 1);
+      const std::optional<uint64_t> upcoming_bytes = DeclaredSourceBytes(upcoming);
+      if (upcoming_bytes && HeldBytes(current) + *upcoming_bytes <= budget) {
+        next = std::async(std::launch::async, [&upcoming] { return Decode(upcoming); });
+      }
+    }
     try {
       if (current.error) std::rethrow_exception(current.error);
       WriteExportedImages(settings, entry, current.bitmap);
@@ -123,7 +137,6 @@ RunOutcome ExportImages(const KM_Class& settings, KM_List& list, RunHost& host, 
       host.ShowException(entry.FullPath + ": " + ErrorText(std::current_exception()));
       return RunOutcome::kFailed;
     }
-    if (i < last && !read_ahead) start_decoding(i + 1);
   }
   return RunOutcome::kCompleted;
 }
@@ -131,7 +144,7 @@ RunOutcome ExportImages(const KM_Class& settings, KM_List& list, RunHost& host, 
 // Steps 3 to 12 of a run: the checks, the pages and the images. Errors of the page phase
 // come back as kFailed after being shown; anything else that goes wrong is raised.
 RunOutcome CreateGallery(const KM_Class& settings, KM_List& list, RunHost& host,
-                         const CreationRunOptions& options) {
+                         const CreationRunOptions& options, bool& declined) {
   if (!IsExistingFolder(settings.InputPath)) {
     host.ShowError(GetLangText(MessageKey::InputFolderError, {settings.InputPath}));
     return RunOutcome::kFailed;
@@ -148,11 +161,18 @@ RunOutcome CreateGallery(const KM_Class& settings, KM_List& list, RunHost& host,
                                {int64_t{settings.RowsCount}, int64_t{settings.ColsCount}}));
     return RunOutcome::kFailed;
   }
+  // Everything that decides which files are written is settled before the first one is.
+  if (!CheckPageNames(settings, host)) return RunOutcome::kFailed;
+  MakeOutputNamesDistinct(list, host);
+  if (!CheckOutputsDistinct(settings, list, host)) return RunOutcome::kFailed;
+  const int last = LastPositionToExport(options.Mode, count, settings);
+  if (!CheckSourcesKept(settings, list, last, host)) return RunOutcome::kFailed;
   if (!IsExistingFolder(settings.OutputPath)) {
     // An empty path names no folder: there is nothing to ask about, only to report.
     if (!settings.OutputPath.empty() && !options.BatchMode &&
         !host.Ask(GetLangText(MessageKey::OutputFolderNotExists, {settings.OutputPath}),
                   Question::kCreateOutputFolder)) {
+      declined = true;
       return RunOutcome::kCancelled;
     }
     if (!CreateFolderWithParents(settings.OutputPath)) {
@@ -160,7 +180,6 @@ RunOutcome CreateGallery(const KM_Class& settings, KM_List& list, RunHost& host,
       return RunOutcome::kFailed;
     }
   }
-  const int last = LastPositionToExport(options.Mode, count, settings);
   if (options.Mode != CreationMode::kPagesOnly && !settings.AdditionalPath.empty()) {
     if (!IsExistingFolder(settings.AdditionalPath)) {
       host.ShowError(GetLangText(MessageKey::CopyAdditionalError, {settings.AdditionalPath}));
@@ -191,15 +210,19 @@ RunOutcome ButtonDoCreateClick(const KM_Class& settings, KM_List& list, RunHost&
                                const CreationRunOptions& options) {
   BusyScope busy(host);
   RunOutcome outcome = RunOutcome::kFailed;
+  // Cancel to "create the output folder?" ends the run before it began: there is no page
+  // to show.
+  bool declined = false;
   try {
-    outcome = CreateGallery(settings, list, host, options);
+    outcome = CreateGallery(settings, list, host, options, declined);
   } catch (...) {
     // Whatever escapes the steps (a folder that cannot be listed, memory running out)
     // ends the run with its message, like an error of the page or image phase.
     host.ShowException(ErrorText(std::current_exception()));
     return RunOutcome::kFailed;
   }
-  if (outcome != RunOutcome::kFailed && !options.BatchMode && settings.AutoBrowserStart) {
+  if (outcome != RunOutcome::kFailed && !declined && !options.BatchMode &&
+      settings.AutoBrowserStart) {
     ButtonBrowserDisplayClick(settings, host);
   }
   return outcome;

@@ -20,6 +20,9 @@ class RunHost {
   virtual void ShowError(const std::string& text) = 0;
   // An error that ended the run (an error box captioned "Kelmora").
   virtual void ShowException(const std::string& text) = 0;
+  // Something the user should know that does not stop the run (renamed outputs, input and
+  // output in one folder). A host without a gentler way shows it like an error.
+  virtual void ShowWarning(const std::string& text) { ShowError(text); }
   // An OK/Cancel question; true for OK.
   virtual bool Ask(const std::string& text, Question kind) = 0;
 

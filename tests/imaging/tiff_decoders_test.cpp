@@ -81,7 +81,8 @@ TEST(TIFFLZW, DecodesBothBitOrdersAndTheCodeBeingDefined) {
 // The compressed bytes of a file's first strip.
 Bytes FirstStrip(const std::string& name) {
   const Bytes file = test::ReadBytes(test::DataDir() / "tiff-expected" / name);
-  TTIFFDirectory directory(file);
+  const MemoryByteSource source(file);
+  TTIFFDirectory directory(source);
   std::vector<uint32_t> offsets, counts;
   directory.ReadTagArray(273, offsets);
   directory.ReadTagArray(279, counts);

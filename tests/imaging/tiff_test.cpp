@@ -114,7 +114,7 @@ TBitmap Decode(const std::vector<uint8_t>& bytes) {
 std::string ErrorOf(const std::vector<uint8_t>& bytes) {
   try {
     Decode(bytes);
-  } catch (const EGraphicFormat& e) {
+  } catch (const EKelmora& e) {
     return e.what();
   }
   return "no error";
@@ -377,7 +377,8 @@ TEST(TIFFFile, ReportsMalformedFilesWithTheirMessage) {
       {[](TiffBuilder& b) { b.Set(277, 17); }, "TIFF: Unsupported samples per pixel"},
       {[](TiffBuilder& b) { b.Set(259, 7); }, "TIFF: Unsupported compression scheme"},
       {[](TiffBuilder& b) { b.Set(259, 5).Set(256, 0); }, "TIFF: Illegal image dimensions"},
-      {[](TiffBuilder& b) { b.Set(256, 65535).Set(257, 65535); }, "TIFF: Image too large"},
+      {[](TiffBuilder& b) { b.Set(256, 65535).Set(257, 65535); },
+       "Image too large: 65535 x 65535 pixels (at most 268435456 pixels can be read)"},
       {[](TiffBuilder& b) {
          b.Set(262, 6).Set(530, kShort, {3, 1});
        },

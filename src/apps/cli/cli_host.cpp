@@ -3,17 +3,21 @@
 #include <unistd.h>
 
 #include <csignal>
+#include <cstdio>
+
+#include "cli/cli_output.h"
 
 namespace kelmora {
 namespace {
 
 volatile std::sig_atomic_t g_cancel_requested = 0;
 
-extern "C" void OnCancelSignal(int) {
+extern "C" void OnCancelSignal(int signal_number) {
   if (g_cancel_requested) {
-    // A second Ctrl-C means "stop now": fall back to the default action.
-    std::signal(SIGINT, SIG_DFL);
-    std::signal(SIGTERM, SIG_DFL);
+    // A second Ctrl-C (or SIGTERM) means "stop now": the signal's default action ends the
+    // program as soon as this handler returns and the signal is unblocked.
+    std::signal(signal_number, SIG_DFL);
+    std::raise(signal_number);
     return;
   }
   g_cancel_requested = 1;
@@ -50,11 +54,18 @@ CliHost::~CliHost() {
   std::signal(SIGTERM, SIG_DFL);
 }
 
+void CliHost::PrintOut(const std::string& text) {
+  if (output_failed_) return;
+  if (std::fputs(text.c_str(), stdout) < 0 || std::fflush(stdout) != 0) {
+    output_failed_ = true;
+    bar_drawn_ = false;
+  }
+}
+
 void CliHost::ShowError(const std::string& text) {
-  if (bar_drawn_) std::fputc('\n', stdout);
+  if (bar_drawn_) PrintOut("\n");
   bar_drawn_ = false;
-  std::fflush(stdout);
-  std::fprintf(stderr, "kelmora-cli: %s\n", text.c_str());
+  std::fprintf(stderr, "kelmora-cli: %s\n", WithLfLineEnds(text).c_str());
 }
 
 void CliHost::ShowException(const std::string& text) {
@@ -68,7 +79,7 @@ void CliHost::ShowWarning(const std::string& text) {
 bool CliHost::Ask(const std::string& text, Question kind) {
   const bool answer = kind == Question::kCreateOutputFolder ? options_.create_output_folder
                                                             : options_.clear_output_folder;
-  if (!options_.quiet) std::printf("%s %s\n", text.c_str(), answer ? "Yes." : "No.");
+  if (!options_.quiet) PrintOut(WithLfLineEnds(text) + (answer ? " Yes.\n" : " No.\n"));
   return answer;
 }
 
@@ -84,8 +95,7 @@ void CliHost::UpdateProgress(int position, const std::string& label) {
   if (terminal_) {
     DrawBar(position, label);
   } else {
-    std::printf("%s\n", label.c_str());
-    std::fflush(stdout);
+    PrintOut(WithLfLineEnds(label) + "\n");
   }
 }
 
@@ -94,10 +104,9 @@ void CliHost::DrawBar(int position, const std::string& label) {
   const int filled = static_cast<int>(static_cast<long long>(kWidth) * position / maximum_);
   std::string bar(static_cast<size_t>(filled), '#');
   bar.append(static_cast<size_t>(kWidth - filled), '.');
-  std::printf("\r[%s] %s  %s elapsed\033[K", bar.c_str(), label.c_str(),
-              FormatElapsed(std::chrono::steady_clock::now() - started_).c_str());
-  std::fflush(stdout);
-  bar_drawn_ = true;
+  PrintOut("\r[" + bar + "] " + WithLfLineEnds(label) + "  " +
+           FormatElapsed(std::chrono::steady_clock::now() - started_) + " elapsed\033[K");
+  bar_drawn_ = !output_failed_;
 }
 
 bool CliHost::ProcessMessagesAndCancelRequested() {
@@ -105,10 +114,7 @@ bool CliHost::ProcessMessagesAndCancelRequested() {
 }
 
 void CliHost::HideProgress() {
-  if (bar_drawn_) {
-    std::printf("\n");
-    std::fflush(stdout);
-  }
+  if (bar_drawn_) PrintOut("\n");
   bar_drawn_ = false;
 }
 

@@ -10,7 +10,9 @@ namespace kelmora {
 
 // The command line's side of a creation run: errors on stderr, questions answered from the
 // options, a progress bar on a terminal (one line per image otherwise), and Ctrl-C or
-// SIGTERM as a cancel request that takes effect before the next image.
+// SIGTERM as a cancel request that takes effect before the next image; a second one ends
+// the program at once. When standard output goes away (a pipe whose reader ended), the
+// progress output stops and the run goes on.
 class CliHost : public RunHost {
  public:
   struct Options {
@@ -37,10 +39,14 @@ class CliHost : public RunHost {
 
  private:
   void DrawBar(int position, const std::string& label);
+  // Prints to standard output unless it has failed before; a failed write stops all
+  // further progress output.
+  void PrintOut(const std::string& text);
 
   Options options_;
   bool terminal_ = false;
   bool bar_drawn_ = false;
+  bool output_failed_ = false;
   int maximum_ = 1;
   std::chrono::steady_clock::time_point started_;
 };

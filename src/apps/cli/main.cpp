@@ -1,3 +1,4 @@
+#include <csignal>
 #include <cstdio>
 #include <exception>
 #include <string>
@@ -5,9 +6,13 @@
 
 #include "cli/cli_host.h"
 #include "cli/cli_options.h"
+#include "cli/cli_output.h"
+#include "common/errors.h"
 #include "gallery/km_list.h"
+#include "localisation/lang_text.h"
 #include "metadata/exif_report.h"
 #include "platform/file_system.h"
+#include "platform/regular_file.h"
 #include "shell/command_line.h"
 #include "shell/creation_run.h"
 #include "shell/exif_metadata_reader.h"
@@ -21,19 +26,37 @@ constexpr int kExitSuccess = 0;
 constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
 
-// Exit 1 when a file could not be opened at all; a file without metadata is no error.
+void PrintError(const std::string& text) {
+  std::fprintf(stderr, "kelmora-cli: %s\n", WithLfLineEnds(text).c_str());
+}
+
+// Empty when the file can be opened and read; else the reason, naming the file.
+std::string ReadProblem(const std::string& path) {
+  try {
+    // The first bytes show most read errors, and every reason a file cannot be opened.
+    constexpr size_t kProbeBytes = size_t{1} << 16;
+    RegularFile(path).ReadHead(kProbeBytes);
+    return "";
+  } catch (const EFileError& error) {
+    return error.what();
+  }
+}
+
+// Exit 1 when a file could not be opened or read; a file without metadata is no error.
 int PrintExifReports(const std::vector<std::string>& files) {
   int status = kExitSuccess;
   bool first = true;
   for (const std::string& file : files) {
-    if (!IsExistingFile(file)) {
-      std::fprintf(stderr, "kelmora-cli: \"%s\" is not a file that can be read\n", file.c_str());
+    if (const std::string problem = ReadProblem(file); !problem.empty()) {
+      PrintError(problem);
       status = kExitFailure;
       continue;
     }
     if (!first) std::fputs("\n", stdout);
     first = false;
-    std::fputs(ExifReportText(file).c_str(), stdout);
+    // Written by its size: a value may hold NUL bytes (shown escaped).
+    const std::string report = ExifReportText(file);
+    std::fwrite(report.data(), 1, report.size(), stdout);
   }
   return status;
 }
@@ -44,10 +67,10 @@ int RunGallery(const CliOptions& options) {
   const CommandLine command_line = ParseCommandLine(options.params);
   switch (command_line.Mode) {
     case StartMode::kHelp:
-      std::printf("%s\n", command_line.Message.c_str());
+      std::printf("%s\n", WithLfLineEnds(command_line.Message).c_str());
       return kExitSuccess;
     case StartMode::kUsageError:
-      std::fprintf(stderr, "kelmora-cli: %s\n", command_line.Message.c_str());
+      PrintError(command_line.Message);
       return kExitUsage;
     case StartMode::kInteractive:
       std::fputs(CliUsage().c_str(), stderr);
@@ -55,19 +78,33 @@ int RunGallery(const CliOptions& options) {
     case StartMode::kBatch:
       break;
   }
-  // A missing settings file loads as an empty one (every default, no templates); say so,
-  // since the run's own messages would then only complain about the folders.
-  if (!IsExistingFile(command_line.SettingsFile)) {
-    std::fprintf(stderr, "kelmora-cli: settings file \"%s\" not found; using the defaults\n",
-                 command_line.SettingsFile.c_str());
+  const SettingsFileStatus settings_file = PrepareBatchSettings(command_line, settings);
+  switch (settings_file.state) {
+    case SettingsFileState::kLoaded:
+      break;
+    case SettingsFileState::kMissing:
+      // A missing settings file loads as an empty one (every default, no templates); say
+      // so, since the run's own messages would then only complain about the folders.
+      PrintError(GetLangText(MessageKey::SettingsFileNotFound, {command_line.SettingsFile}));
+      break;
+    case SettingsFileState::kUnreadable:
+      // The defaults are not what the user asked for: nothing is created from them.
+      PrintError(GetLangText(MessageKey::SettingsFileUnreadable,
+                             {command_line.SettingsFile, settings_file.reason}));
+      return kExitFailure;
   }
-  PrepareBatchSettings(command_line, settings);
+  if (settings.HTMLThumbnails.empty() && settings.HTMLImages.empty()) {
+    PrintError(GetLangText(MessageKey::TemplatesEmpty));
+  }
 
   ExifMetadataReader reader;
   KM_List list(settings, reader);
   CliHost host(CliHost::Options{.quiet = options.quiet});
   CreationRunOptions run_options;
   run_options.Mode = options.mode;
+  run_options.only_redo_changed = options.update;
+  run_options.prune = options.prune;
+  run_options.thread_count = options.threads;
   run_options.BatchMode = true;
   const RunOutcome outcome = ButtonDoCreateClick(settings, list, host, run_options);
   switch (outcome) {
@@ -111,10 +148,13 @@ int Main(int argc, char** argv) {
 }  // namespace kelmora
 
 int main(int argc, char** argv) {
+  // A reader that goes away (kelmora-cli ... | head) must not end a run: writes to it fail
+  // instead, and the output that nobody reads is dropped.
+  std::signal(SIGPIPE, SIG_IGN);
   try {
     return kelmora::Main(argc, argv);
   } catch (const std::exception& error) {
-    std::fprintf(stderr, "kelmora-cli: %s\n", error.what());
+    std::fprintf(stderr, "kelmora-cli: %s\n", kelmora::WithLfLineEnds(error.what()).c_str());
     return 1;
   }
 }

@@ -1,7 +1,5 @@
 #include "gallery/prepared_export.h"
 
-#include <filesystem>
-#include <system_error>
 #include <utility>
 
 #include "common/errors.h"
@@ -10,6 +8,7 @@
 #include "imaging/filters.h"
 #include "imaging/jpeg_image.h"
 #include "imaging/tiff_file.h"
+#include "platform/atomic_file.h"
 #include "platform/file_system.h"
 
 namespace kelmora {
@@ -18,12 +17,6 @@ namespace {
 // Every caller of the resampler uses the same window, whatever the filter's own support.
 constexpr float kSupport = 3.0f;
 
-bool CopyFileReplacing(const std::string& from, const std::string& to) {
-  std::error_code error;
-  std::filesystem::copy_file(from, to, std::filesystem::copy_options::overwrite_existing, error);
-  return !error;
-}
-
 std::vector<uint8_t> ScaleAndEncode(ExportWorkspace& workspace, ImageSize size,
                                     FilterFunction filter, int quality) {
   ResampleBitmap(workspace.source, workspace.scaled, size.width, size.height, filter, kSupport,
@@ -31,9 +24,8 @@ std::vector<uint8_t> ScaleAndEncode(ExportWorkspace& workspace, ImageSize size,
   return EncodeJpegBytes(workspace.scaled, quality);
 }
 
-void PrepareFiles(const KM_Class& settings, const KM_ListElement& entry,
-                  OutputSelection selection, ExportWorkspace& workspace,
-                  PreparedExport& prepared) {
+void PrepareFiles(const KM_Class& settings, const KM_ListElement& entry, OutputSelection selection,
+                  ExportWorkspace& workspace, PreparedExport& prepared) {
   DecodeSourceInto(entry, workspace.source);
   const TBitmap& source = workspace.source;
   prepared.decoded = true;
@@ -63,10 +55,10 @@ void PrepareFiles(const KM_Class& settings, const KM_ListElement& entry,
     if (width > settings.MaxWidthImage || height > settings.MaxHeightImage) {
       prepared.files.push_back(
           {entry.NormalName,
-           ScaleAndEncode(workspace,
-                          ResizedImageSize(width, height, settings.MaxWidthImage,
-                                           settings.MaxHeightImage),
-                          FilterByIndex(settings.FilterIndex), settings.QualityImages),
+           ScaleAndEncode(
+               workspace,
+               ResizedImageSize(width, height, settings.MaxWidthImage, settings.MaxHeightImage),
+               FilterByIndex(settings.FilterIndex), settings.QualityImages),
            false});
     } else if (is_jpeg) {
       prepared.files.push_back({entry.NormalName, {}, true});
@@ -121,11 +113,10 @@ void CommitExport(const KM_Class& settings, KM_ListElement& entry, const Prepare
   const std::string folder = PathWithDelimiter(settings.OutputPath);
   for (const PreparedFile& file : prepared.files) {
     const std::string path = folder + file.name;
-    if (!file.copy_of_source) {
+    if (file.copy_of_source) {
+      CopyFileReplacing(entry.FullPath, path);
+    } else {
       WriteFileBytes(path, file.bytes.data(), file.bytes.size());
-    } else if (!CopyFileReplacing(entry.FullPath, path) && file.name == entry.BigName) {
-      // A full-size copy that fails ends this entry quietly: no thumbnail, no resized image.
-      return;
     }
   }
   if (prepared.error) std::rethrow_exception(prepared.error);

@@ -62,10 +62,10 @@ void DecodeSourceInto(const KM_ListElement& entry, TBitmap& bitmap);
 PreparedExport PrepareExport(const KM_Class& settings, const KM_ListElement& entry,
                              OutputSelection selection, ExportWorkspace& workspace);
 
-// Writes a prepared export into OutputPath in its order, sets the entry's Width and Height
-// when the source was decoded, and raises the error that ended the export after the files
-// written before it. A failed byte copy of the full-size JPEG ends the entry quietly; a
-// failed byte copy of a small JPEG as resized image is ignored.
+// Writes a prepared export into OutputPath in its order, each file whole or not at all, sets
+// the entry's Width and Height when the source was decoded, and raises the error that ended
+// the export after the files written before it. A file that cannot be written or copied
+// raises EFileError naming it.
 void CommitExport(const KM_Class& settings, KM_ListElement& entry, const PreparedExport& prepared);
 
 }  // namespace kelmora

@@ -9,6 +9,7 @@
 
 #include "common/errors.h"
 #include "imaging/bmp_loader.h"
+#include "imaging/pixel_limit.h"
 #include "platform/file_system.h"
 
 // Builds with AddressSanitizer keep every picture on the heap, where accesses are checked.
@@ -172,16 +173,16 @@ void TBitmap::Allocate(int32_t width, int32_t height, PixelFormat format) {
   const size_t stride = StrideFor(width, format);
   // Division instead of a product, so that no size can wrap around before the test.
   if (height > 0 && stride > kMaxPixelBytes / static_cast<uint64_t>(height)) {
-    throw EKelmora("Image too large: " + std::to_string(width) + " x " + std::to_string(height) +
-                   " pixels");
+    throw EImageTooLarge("Image too large: " + std::to_string(width) + " x " +
+                         std::to_string(height) + " pixels");
   }
   const uint64_t total = static_cast<uint64_t>(stride) * static_cast<uint64_t>(height);
   PixelMemory pixels;
   if (total > 0) {
     pixels = AllocateZeroed(total);
     if (!pixels) {
-      throw EKelmora("Out of memory for an image of " + std::to_string(width) + " x " +
-                     std::to_string(height) + " pixels");
+      throw EOutOfMemory(
+          NotEnoughMemoryText(static_cast<uint64_t>(width), static_cast<uint64_t>(height)));
     }
   }
   pixels_ = std::move(pixels);
@@ -326,8 +327,7 @@ void TBitmap::ConvertPixelsFrom(const TBitmap& source) {
 }
 
 void TBitmap::LoadFromFile(const std::string& path) {
-  const std::vector<uint8_t> bytes = ReadFileBytes(path);
-  LoadFromBmpBytes(bytes);
+  *this = DecodeBmpFile(path);
 }
 
 void TBitmap::LoadFromBmpBytes(std::span<const uint8_t> bytes) {

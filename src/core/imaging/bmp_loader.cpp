@@ -9,11 +9,16 @@
 
 #include "common/byte_reader.h"
 #include "common/errors.h"
+#include "imaging/pixel_limit.h"
+#include "platform/regular_file.h"
 
 namespace kelmora {
 namespace {
 
 constexpr uint64_t kFileHeaderSize = 14;
+// Everything before the pixels that the decoder reads fits here: the file header, the
+// largest info header, four masks and a palette of 256 four-byte entries.
+constexpr uint64_t kHeadBytes = kFileHeaderSize + 124 + 16 + 256 * 4;
 
 // Compression values of the info header.
 constexpr uint32_t kRgb = 0;
@@ -152,15 +157,15 @@ Header ReadHeader(const ByteReader& file) {
   return header;
 }
 
-std::vector<PaletteEntry> ReadPalette(const ByteReader& file, Header& header) {
+std::vector<PaletteEntry> ReadPalette(const ByteReader& file, uint64_t file_size, Header& header) {
   const uint64_t full = uint64_t{1} << header.bits;
   const uint64_t declared =
       header.colours_used == 0 ? full : std::min<uint64_t>(header.colours_used, full);
   // Writers that declare more entries than they store are common; take what lies
   // between the header and the pixels.
   const uint64_t start = header.palette_offset;
-  const uint64_t limit = header.data_offset >= start ? header.data_offset : file.Size();
-  const uint64_t end = std::min<uint64_t>(limit, file.Size());
+  const uint64_t limit = header.data_offset >= start ? header.data_offset : file_size;
+  const uint64_t end = std::min<uint64_t>(limit, file_size);
   const uint64_t room = end > start ? end - start : 0;
   const uint64_t count = std::min(declared, room / header.palette_entry_size);
   if (count == 0) Fail("the palette is missing");
@@ -187,7 +192,7 @@ class RowMap {
   bool top_down_;
 };
 
-void ReadUncompressed(const ByteReader& file, const Header& header, TBitmap& bitmap) {
+void ReadUncompressed(const ByteSource& file, const Header& header, TBitmap& bitmap) {
   const uint64_t stride = bitmap.BytesPerRow();
   const uint64_t file_stride =
       (static_cast<uint64_t>(header.width) * static_cast<uint64_t>(header.bits) + 31) / 32 * 4;
@@ -199,11 +204,14 @@ void ReadUncompressed(const ByteReader& file, const Header& header, TBitmap& bit
   const Channel blue = MakeChannel(header.masks[2]);
   const Channel alpha = MakeChannel(header.masks[3]);
   const bool direct = header.bits != 16 && header.compression == kRgb;
+  // Rows are read one at a time where they lie in the file.
+  std::vector<uint8_t> buffer(static_cast<size_t>(file_stride));
   for (int32_t y = 0; y < header.height; ++y) {
     const uint64_t offset = header.data_offset + static_cast<uint64_t>(y) * file_stride;
     // The last row may lack its padding.
-    const uint64_t length = std::min(file_stride, file.Size() - offset);
-    const ByteReader row = file.Sub(offset, std::max(length, last_row));
+    const size_t got = file.ReadAt(offset, buffer);
+    if (got < last_row) Fail("the file is truncated");
+    const ByteReader row(std::span<const uint8_t>(buffer).first(got));
     uint8_t* out = rows.Row(y);
     if (direct) {
       std::memcpy(out, row.Data(), static_cast<size_t>(std::min<uint64_t>(stride, row.Size())));
@@ -232,7 +240,41 @@ void SetIndex(uint8_t* row, int64_t x, int bits, unsigned index) {
   }
 }
 
-void ReadRunLength(const ByteReader& data, const Header& header, TBitmap& bitmap) {
+// The run-length data, read from the file a window at a time as the decoder moves on; the
+// decoder only ever moves forward and asks for at most a few hundred bytes at once.
+class RunLengthData {
+ public:
+  RunLengthData(const ByteSource& file, uint64_t start, uint64_t length)
+      : file_(file), start_(start), length_(length) {}
+
+  bool Contains(uint64_t offset, uint64_t length) const {
+    return offset <= length_ && length <= length_ - offset;
+  }
+  uint8_t U8(uint64_t offset) { return Sub(offset, 1).U8(0); }
+  ByteReader Sub(uint64_t offset, uint64_t length) {
+    if (!Contains(offset, length)) throw EOutOfBounds("read outside the data");
+    if (offset < window_start_ || offset + length > window_start_ + window_.size()) {
+      window_.resize(static_cast<size_t>(std::min<uint64_t>(kWindow, length_ - offset)));
+      window_start_ = offset;
+      if (file_.ReadAt(start_ + offset, window_) < window_.size()) {
+        throw EOutOfBounds("read outside the data");
+      }
+    }
+    return ByteReader(std::span<const uint8_t>(window_).subspan(
+        static_cast<size_t>(offset - window_start_), static_cast<size_t>(length)));
+  }
+
+ private:
+  static constexpr uint64_t kWindow = uint64_t{1} << 16;
+
+  const ByteSource& file_;
+  uint64_t start_;
+  uint64_t length_;
+  uint64_t window_start_ = 0;
+  std::vector<uint8_t> window_;
+};
+
+void ReadRunLength(RunLengthData& data, const Header& header, TBitmap& bitmap) {
   const int bits = header.bits;
   const int64_t width = header.width;
   const int64_t height = header.height;
@@ -295,18 +337,24 @@ PixelFormat FormatFor(int bits) {
   }
 }
 
-TBitmap Decode(const ByteReader& file) {
-  Header header = ReadHeader(file);
+TBitmap Decode(const ByteSource& source) {
+  const uint64_t file_size = source.Size();
+  const std::vector<uint8_t> head_bytes =
+      source.ReadRange(0, std::min<uint64_t>(file_size, kHeadBytes));
+  const ByteReader head(head_bytes);
+  Header header = ReadHeader(head);
+  // The working bitmap is 24-bit whatever the file's depth: the limit counts it so.
+  CheckPixelLimit(static_cast<uint64_t>(header.width), static_cast<uint64_t>(header.height));
   std::vector<PaletteEntry> palette;
-  if (header.bits <= 8) palette = ReadPalette(file, header);
+  if (header.bits <= 8) palette = ReadPalette(head, file_size, header);
   // An offset pointing into the headers (0 included) means the pixels follow them.
   if (header.data_offset < header.palette_offset) header.data_offset = header.palette_offset;
-  if (header.data_offset >= file.Size()) Fail("the file is truncated");
+  if (header.data_offset >= file_size) Fail("the file is truncated");
 
   const uint64_t pixels =
       static_cast<uint64_t>(header.width) * static_cast<uint64_t>(header.height);
   const bool run_length = header.compression == kRle8 || header.compression == kRle4;
-  const uint64_t data_size = file.Size() - header.data_offset;
+  const uint64_t data_size = file_size - header.data_offset;
   if (run_length) {
     if (pixels > kRleFreePixels && pixels / kRlePixelsPerByte > data_size) {
       Fail("the compressed data is too short for " + std::to_string(header.width) + " x " +
@@ -324,9 +372,10 @@ TBitmap Decode(const ByteReader& file) {
   bitmap.SetSize(header.width, header.height);
   bitmap.SetPalette(std::move(palette));
   if (run_length) {
-    ReadRunLength(file.Sub(header.data_offset, data_size), header, bitmap);
+    RunLengthData data(source, header.data_offset, data_size);
+    ReadRunLength(data, header, bitmap);
   } else {
-    ReadUncompressed(file, header, bitmap);
+    ReadUncompressed(source, header, bitmap);
   }
   return bitmap;
 }
@@ -343,12 +392,20 @@ void PutU32(std::vector<uint8_t>& out, uint64_t at, uint32_t value) {
 
 }  // namespace
 
-TBitmap DecodeBmp(std::span<const uint8_t> bytes) {
+TBitmap DecodeBmp(const ByteSource& source) {
   try {
-    return Decode(ByteReader(bytes));
+    return Decode(source);
   } catch (const EOutOfBounds&) {
     Fail("the file is truncated");
   }
+}
+
+TBitmap DecodeBmp(std::span<const uint8_t> bytes) {
+  return DecodeBmp(MemoryByteSource(bytes));
+}
+
+TBitmap DecodeBmpFile(const std::string& path) {
+  return DecodeBmp(RegularFile(path));
 }
 
 std::vector<uint8_t> EncodeBmp(const TBitmap& bitmap) {

@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "common/byte_reader.h"
+#include "common/byte_source.h"
 #include "common/errors.h"
 #include "imaging/jpeg_image.h"
 #include "imaging/tiff_directory.h"
@@ -39,7 +40,8 @@ std::optional<DeclaredSize> ReadDeclaredSize(std::span<const uint8_t> head, Imag
       case ImageFormat::kBmp:
         return BmpSize(head);
       case ImageFormat::kTiff: {
-        const TTIFFDirectory directory(head);
+        const MemoryByteSource source(head);
+        const TTIFFDirectory directory(source);
         return DeclaredSize{directory.TagValue(kTiffImageWidth),
                             directory.TagValue(kTiffImageLength)};
       }

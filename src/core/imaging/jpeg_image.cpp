@@ -5,15 +5,20 @@
 #include <csetjmp>
 #include <cstddef>
 #include <cstdio>
+#include <exception>
+#include <memory>
 #include <new>
 #include <utility>
+#include <vector>
 
 #include <jpeglib.h>
 
 #include <jerror.h>
 
 #include "common/errors.h"
+#include "imaging/pixel_limit.h"
 #include "platform/file_system.h"
+#include "platform/regular_file.h"
 
 namespace kelmora {
 namespace {
@@ -49,10 +54,82 @@ void LimitScans(j_common_ptr common) {
   }
 }
 
+// Compressed data read from a file a piece at a time, so that a picture never has to be
+// held in memory whole. The file is read through the source's own positional reads; an I/O
+// error is kept here and raised once control is back in C++.
+struct FileSource {
+  static constexpr size_t kBufferSize = size_t{1} << 16;
+
+  jpeg_source_mgr pub{};
+  const RegularFile* file = nullptr;
+  uint64_t position = 0;
+  std::vector<uint8_t> buffer;
+  std::exception_ptr read_error;
+};
+
+void InitSource(j_decompress_ptr) {}
+
+boolean FillInputBuffer(j_decompress_ptr info) {
+  auto* source = reinterpret_cast<FileSource*>(info->src);
+  size_t got = 0;
+  try {
+    got = source->file->ReadAt(source->position, source->buffer);
+  } catch (...) {
+    source->read_error = std::current_exception();
+    info->err->msg_code = JERR_FILE_READ;
+    info->err->error_exit(reinterpret_cast<j_common_ptr>(info));
+  }
+  if (got == 0) {
+    // The data ends early: an end-of-image marker lets libjpeg finish what it has, as its
+    // own file reader does.
+    info->err->msg_code = JWRN_JPEG_EOF;
+    info->err->emit_message(reinterpret_cast<j_common_ptr>(info), -1);
+    source->buffer[0] = 0xFF;
+    source->buffer[1] = JPEG_EOI;
+    got = 2;
+  }
+  source->position += got;
+  source->pub.next_input_byte = source->buffer.data();
+  source->pub.bytes_in_buffer = got;
+  return TRUE;
+}
+
+void SkipInputData(j_decompress_ptr info, long count) {
+  auto* source = reinterpret_cast<FileSource*>(info->src);
+  if (count <= 0) return;
+  const auto skip = static_cast<size_t>(count);
+  if (skip <= source->pub.bytes_in_buffer) {
+    source->pub.next_input_byte += skip;
+    source->pub.bytes_in_buffer -= skip;
+    return;
+  }
+  // Skip what is left in the buffer and the rest in the file, without reading it.
+  source->position += skip - source->pub.bytes_in_buffer;
+  source->pub.bytes_in_buffer = 0;
+  source->pub.next_input_byte = source->buffer.data();
+}
+
+void TermSource(j_decompress_ptr) {}
+
+void UseFileSource(jpeg_decompress_struct& info, FileSource& source, const RegularFile& file) {
+  source.file = &file;
+  source.position = 0;
+  source.buffer.resize(FileSource::kBufferSize);
+  source.pub.init_source = InitSource;
+  source.pub.fill_input_buffer = FillInputBuffer;
+  source.pub.skip_input_data = SkipInputData;
+  source.pub.resync_to_restart = jpeg_resync_to_restart;
+  source.pub.term_source = TermSource;
+  source.pub.bytes_in_buffer = 0;
+  source.pub.next_input_byte = nullptr;
+  info.src = &source.pub;
+}
+
 struct Decompressor {
   jpeg_decompress_struct info{};
   ErrorManager error{};
   jpeg_progress_mgr progress{};
+  FileSource source;
 
   Decompressor() {
     InitErrors(error);
@@ -63,18 +140,41 @@ struct Decompressor {
   Decompressor(const Decompressor&) = delete;
   Decompressor& operator=(const Decompressor&) = delete;
 
-  [[noreturn]] void Raise() const { throw EJPEG(error.pub.msg_code); }
+  [[noreturn]] void Raise();
 };
 
-bool StepReadHeader(Decompressor& d, const uint8_t* data, size_t size) {
+void Decompressor::Raise() {
+  if (source.read_error) std::rethrow_exception(source.read_error);
+  const int code = error.pub.msg_code;
+  if (code == JERR_OUT_OF_MEMORY && info.image_width > 0) {
+    throw EOutOfMemory(NotEnoughMemoryText(info.image_width, info.image_height));
+  }
+  char explanation[JMSG_LENGTH_MAX] = {};
+  error.pub.format_message(reinterpret_cast<j_common_ptr>(&info), explanation);
+  throw EJPEG(code, explanation);
+}
+
+// The compressed data comes from a file when there is one, else from the bytes.
+bool StepReadHeader(Decompressor& d, const std::vector<uint8_t>& bytes, const RegularFile* file) {
   if (setjmp(d.error.jump)) return false;
   jpeg_create_decompress(&d.info);
   d.info.progress = &d.progress;
   // Bounds libjpeg's whole-image buffers (progressive files) like the bitmap itself.
   d.info.mem->max_memory_to_use = static_cast<long>(TBitmap::kMaxPixelBytes);
-  jpeg_mem_src(&d.info, data, static_cast<unsigned long>(size));
+  if (file != nullptr) {
+    UseFileSource(d.info, d.source, *file);
+  } else {
+    jpeg_mem_src(&d.info, bytes.data(), static_cast<unsigned long>(bytes.size()));
+  }
   jpeg_read_header(&d.info, TRUE);
   return true;
+}
+
+// Reads the header and refuses a picture beyond the pixel limit before anything is
+// allocated for its pixels.
+void ReadHeader(Decompressor& d, const std::vector<uint8_t>& bytes, const RegularFile* file) {
+  if (!StepReadHeader(d, bytes, file)) d.Raise();
+  CheckPixelLimit(d.info.image_width, d.info.image_height);
 }
 
 bool StepCalcOutput(Decompressor& d) {
@@ -205,7 +305,14 @@ bool StepEncode(Compressor& c, const EncodeJob& job) {
 }  // namespace
 
 void TJPEGImage::LoadFromFile(const std::string& path) {
-  TakeData(ReadFileBytes(path));
+  auto file = std::make_shared<const RegularFile>(path);
+  Decompressor d;
+  ReadHeader(d, {}, file.get());
+  file_ = std::move(file);
+  data_.clear();
+  bitmap_.reset();
+  width_ = static_cast<int32_t>(d.info.image_width);
+  height_ = static_cast<int32_t>(d.info.image_height);
 }
 
 void TJPEGImage::LoadFromBytes(std::span<const uint8_t> data) {
@@ -214,20 +321,21 @@ void TJPEGImage::LoadFromBytes(std::span<const uint8_t> data) {
 
 void TJPEGImage::TakeData(std::vector<uint8_t>&& data) {
   Decompressor d;
-  if (!StepReadHeader(d, data.data(), data.size())) d.Raise();
+  ReadHeader(d, data, nullptr);
   data_ = std::move(data);
+  file_.reset();
   bitmap_.reset();
   width_ = static_cast<int32_t>(d.info.image_width);
   height_ = static_cast<int32_t>(d.info.image_height);
 }
 
 void TJPEGImage::AssignTo(TBitmap& bitmap) const {
-  if (data_.empty() && bitmap_) {
+  if (bitmap_) {
     bitmap = *bitmap_;
     return;
   }
   Decompressor d;
-  if (!StepReadHeader(d, data_.data(), data_.size())) d.Raise();
+  ReadHeader(d, data_, file_.get());
   // Full scale, accurate integer DCT, block smoothing and fancy upsampling: libjpeg's
   // defaults, named here because the output depends on them.
   d.info.scale_num = 1;
@@ -299,9 +407,11 @@ void TJPEGImage::Assign(TBitmap&& bitmap) {
   bitmap_ = std::move(bitmap);
   data_.clear();
   data_.shrink_to_fit();
+  file_.reset();
 }
 
 std::vector<uint8_t> TJPEGImage::SaveToBytes() const {
+  if (!bitmap_ && file_) return file_->ReadRange(0, file_->Size());
   if (!bitmap_ && !data_.empty()) return data_;
   return EncodeJpegBytes(bitmap_ ? *bitmap_ : TBitmap(), CompressionQuality);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -9,6 +10,8 @@
 #include "imaging/bitmap.h"
 
 namespace kelmora {
+
+class RegularFile;
 
 // A JPEG picture: compressed data to decode, or a bitmap to encode. One object serves a
 // whole image export: it decodes the source, then takes the bitmap to write, which
@@ -24,7 +27,9 @@ class TJPEGImage {
   int CompressionQuality = 90;
 
   // Takes compressed data and reads its header (Width, Height); raises EJPEG when the data
-  // is not a JPEG and EFileError when the file cannot be read.
+  // is not a JPEG, EImageTooLarge when the header declares more pixels than any decoder
+  // accepts, and EFileError when the file cannot be read or is no regular file. A file is
+  // kept open and read a piece at a time while it is decoded, never whole.
   void LoadFromFile(const std::string& path);
   void LoadFromBytes(std::span<const uint8_t> data);
 
@@ -51,6 +56,7 @@ class TJPEGImage {
   void TakeData(std::vector<uint8_t>&& data);
 
   std::vector<uint8_t> data_;
+  std::shared_ptr<const RegularFile> file_;
   std::optional<TBitmap> bitmap_;
   int32_t width_ = 0;
   int32_t height_ = 0;

@@ -56,20 +56,27 @@ uint64_t ElementSize(uint16_t type) {
 
 }  // namespace
 
-TTIFFDirectory::TTIFFDirectory(std::span<const uint8_t> data) : reader_(data) {
-  if (!reader_.Contains(0, 8)) ThrowTruncated();
+TTIFFDirectory::TTIFFDirectory(const ByteSource& source) : source_(source) {
+  const uint64_t size = source.Size();
+  if (size < 8) ThrowTruncated();
+  const std::vector<uint8_t> header_bytes = source.ReadRange(0, 8);
+  ByteReader header(header_bytes);
   // Only "MM" selects big-endian; any other marker is read as little-endian.
-  if (data[0] == 'M' && data[1] == 'M') reader_.SetOrder(ByteOrder::kBig);
-  if (reader_.U16(2) != kTIFFVersion) throw EGraphicFormat("TIFF: Unsupported version");
-  const uint64_t directory = reader_.U32(4);
-  if (!reader_.Contains(directory, 2)) ThrowTruncated();
-  const uint64_t count = reader_.U16(directory);
-  if (!reader_.Contains(directory + 2, count * kEntrySize)) ThrowTruncated();
+  if (header_bytes[0] == 'M' && header_bytes[1] == 'M') order_ = ByteOrder::kBig;
+  header.SetOrder(order_);
+  if (header.U16(2) != kTIFFVersion) throw EGraphicFormat("TIFF: Unsupported version");
+  const uint64_t directory = header.U32(4);
+  if (directory > size || size - directory < 2) ThrowTruncated();
+  const std::vector<uint8_t> count_bytes = source.ReadRange(directory, 2);
+  const uint64_t count = ByteReader(count_bytes, order_).U16(0);
+  if (size - directory - 2 < count * kEntrySize) ThrowTruncated();
+  directory_bytes_ = source.ReadRange(directory + 2, count * kEntrySize);
+  const ByteReader reader = DirectoryReader();
   entries_.reserve(static_cast<size_t>(count));
   for (uint64_t i = 0; i < count; ++i) {
-    const uint64_t position = directory + 2 + i * kEntrySize;
-    entries_.push_back({reader_.U16(position), reader_.U16(position + 2), reader_.U32(position + 4),
-                        position + 8});
+    const uint64_t position = i * kEntrySize;
+    entries_.push_back(
+        {reader.U16(position), reader.U16(position + 2), reader.U32(position + 4), position + 8});
   }
 }
 
@@ -83,51 +90,59 @@ const TTIFFEntry* TTIFFDirectory::Find(uint16_t tag) const {
 uint32_t TTIFFDirectory::TagValue(uint16_t tag) const {
   const TTIFFEntry* entry = Find(tag);
   if (entry == nullptr || entry->count == 0) return 0;
+  const ByteReader reader = DirectoryReader();
   if (entry->count == 1) {
     switch (entry->type) {
       case kTypeByte:
       case kTypeAscii:
       case kTypeSByte:
-        return reader_.U8(entry->value_position);
+        return reader.U8(entry->value_position);
       case kTypeShort:
       case kTypeSShort:
-        return reader_.U16(entry->value_position);
+        return reader.U16(entry->value_position);
       default:
         break;
     }
   }
-  return reader_.U32(entry->value_position);
+  return reader.U32(entry->value_position);
 }
 
-uint64_t TTIFFDirectory::ElementsPosition(const TTIFFEntry& entry, uint64_t element_size) const {
+std::vector<uint8_t> TTIFFDirectory::ElementBytes(const TTIFFEntry& entry,
+                                                  uint64_t element_size) const {
   const uint64_t bytes = uint64_t{entry.count} * element_size;
-  const uint64_t position = bytes <= 4 ? entry.value_position : reader_.U32(entry.value_position);
-  if (!reader_.Contains(position, bytes)) ThrowTruncated();
-  return position;
+  const ByteReader reader = DirectoryReader();
+  if (bytes <= 4) {
+    const auto inline_bytes = reader.Bytes(entry.value_position, bytes);
+    return std::vector<uint8_t>(inline_bytes.begin(), inline_bytes.end());
+  }
+  const uint64_t position = reader.U32(entry.value_position);
+  // Checking against the file first also bounds the allocation by the file's size.
+  if (position > source_.Size() || bytes > source_.Size() - position) ThrowTruncated();
+  return source_.ReadRange(position, bytes);
 }
 
 bool TTIFFDirectory::ReadTagArray(uint16_t tag, std::vector<uint32_t>& array) const {
   const TTIFFEntry* entry = Find(tag);
   if (entry == nullptr) return false;
   const uint64_t size = ElementSize(entry->type);
-  // Checking the data first also bounds the allocation by the file's size.
-  const uint64_t position = ElementsPosition(*entry, size);
+  const std::vector<uint8_t> bytes = ElementBytes(*entry, size);
+  const ByteReader reader(bytes, order_);
   array.assign(entry->count, 0);
   for (uint32_t i = 0; i < entry->count; ++i) {
-    const uint64_t at = position + uint64_t{i} * size;
+    const uint64_t at = uint64_t{i} * size;
     switch (entry->type) {
       case kTypeByte:
       case kTypeAscii:
       case kTypeSByte:
-        array[i] = reader_.U8(at);
+        array[i] = reader.U8(at);
         break;
       case kTypeShort:
       case kTypeSShort:
-        array[i] = reader_.U16(at);
+        array[i] = reader.U16(at);
         break;
       case kTypeLong:
       case kTypeSLong:
-        array[i] = reader_.U32(at);
+        array[i] = reader.U32(at);
         break;
       default:
         break;
@@ -145,17 +160,18 @@ bool TTIFFDirectory::ReadRationalArray(uint16_t tag, std::vector<double>& array)
     array.assign(integers.begin(), integers.end());
     return true;
   }
-  const uint64_t position = ElementsPosition(*entry, 8);
+  const std::vector<uint8_t> bytes = ElementBytes(*entry, 8);
+  const ByteReader reader(bytes, order_);
   array.assign(entry->count, 0.0);
   for (uint32_t i = 0; i < entry->count; ++i) {
-    const uint64_t at = position + uint64_t{i} * 8;
+    const uint64_t at = uint64_t{i} * 8;
     double numerator, denominator;
     if (entry->type == kTypeRational) {
-      numerator = reader_.U32(at);
-      denominator = reader_.U32(at + 4);
+      numerator = reader.U32(at);
+      denominator = reader.U32(at + 4);
     } else {
-      numerator = reader_.S32(at);
-      denominator = reader_.S32(at + 4);
+      numerator = reader.S32(at);
+      denominator = reader.S32(at + 4);
     }
     array[i] = denominator != 0 ? numerator / denominator : 0.0;
   }

@@ -5,11 +5,13 @@
 #include <vector>
 
 #include "common/byte_reader.h"
+#include "common/byte_source.h"
 
 namespace kelmora {
 
-// One 12-byte entry of an image file directory. The value field stays in the file: its
-// position is kept so that every read of it goes through the bounds-checked reader.
+// One 12-byte entry of an image file directory. The value field stays in the directory's
+// bytes: its position there is kept so that every read of it goes through the
+// bounds-checked reader.
 struct TTIFFEntry {
   uint16_t tag = 0;
   uint16_t type = 0;
@@ -19,14 +21,15 @@ struct TTIFFEntry {
 
 // The header and the first image file directory of a TIFF stream, with the value access
 // the reader needs. Only the first directory is read; the link to a next one is ignored.
+// The directory is held in memory; arrays stored elsewhere are read from the source when
+// asked for, so the source must outlive the directory.
 class TTIFFDirectory {
  public:
   // Raises EGraphicFormat("TIFF: ...") for a wrong version or a header or directory that
   // lies outside the data.
-  explicit TTIFFDirectory(std::span<const uint8_t> data);
+  explicit TTIFFDirectory(const ByteSource& source);
 
-  const ByteReader& Reader() const { return reader_; }
-  bool BigEndian() const { return reader_.Order() == ByteOrder::kBig; }
+  bool BigEndian() const { return order_ == ByteOrder::kBig; }
   const std::vector<TTIFFEntry>& Entries() const { return entries_; }
 
   // The first entry with the tag, or nullptr.
@@ -48,10 +51,14 @@ class TTIFFDirectory {
   bool ReadRationalArray(uint16_t tag, std::vector<double>& array) const;
 
  private:
-  // Checks the element data of an entry against the file and returns where it starts.
-  uint64_t ElementsPosition(const TTIFFEntry& entry, uint64_t element_size) const;
+  // The element data of an entry, from the value field or from the source; raises
+  // EGraphicFormat when it lies outside the file.
+  std::vector<uint8_t> ElementBytes(const TTIFFEntry& entry, uint64_t element_size) const;
+  ByteReader DirectoryReader() const { return ByteReader(directory_bytes_, order_); }
 
-  ByteReader reader_;
+  const ByteSource& source_;
+  ByteOrder order_ = ByteOrder::kLittle;
+  std::vector<uint8_t> directory_bytes_;
   std::vector<TTIFFEntry> entries_;
 };
 

@@ -7,11 +7,13 @@
 #include <vector>
 
 #include "common/byte_reader.h"
+#include "common/byte_source.h"
 #include "common/errors.h"
+#include "imaging/pixel_limit.h"
 #include "imaging/tiff_colour.h"
 #include "imaging/tiff_directory.h"
 #include "imaging/tiff_strip_decoder.h"
-#include "platform/file_system.h"
+#include "platform/regular_file.h"
 
 namespace kelmora {
 namespace {
@@ -68,7 +70,7 @@ enum class Layout { kRaw, kGrey, kRGB, kCMYK, kCIELab, kYCbCr };
 
 class TTIFFDecoder {
  public:
-  explicit TTIFFDecoder(std::span<const uint8_t> data) : data_(data), directory_(data) {}
+  explicit TTIFFDecoder(const ByteSource& source) : source_(source), directory_(source) {}
   TBitmap Decode();
 
  private:
@@ -76,14 +78,14 @@ class TTIFFDecoder {
   void ChooseLayout();
   void ReadYCbCrFields();
   std::vector<PaletteEntry> BuildPalette() const;
-  std::span<const uint8_t> StripData(size_t strip, uint64_t needed);
+  std::unique_ptr<TStripDecoder> StripDecoder(size_t strip, uint64_t needed);
   void DecodeStrips(TBitmap& bitmap);
   void UndoPrediction(uint8_t* row) const;
   void ConvertRow(const uint8_t* row, uint8_t* out);
   void ConvertYCbCrBlocks(const uint8_t* unit, uint32_t first_row, uint32_t rows,
                           TBitmap& bitmap) const;
 
-  std::span<const uint8_t> data_;
+  const ByteSource& source_;
   TTIFFDirectory directory_;
 
   uint32_t width_ = 0;
@@ -107,7 +109,37 @@ class TTIFFDecoder {
   std::optional<TYCbCrConverter> ycbcr_;
 
   std::vector<uint8_t> narrowed_;
-  std::vector<uint8_t> reversed_;
+  std::vector<uint8_t> compressed_;
+};
+
+// Compressed data never takes more than this many bytes per decoded byte (LZW's 12-bit
+// codes take 1.5, PackBits 129/128), plus this much slack: a byte count beyond that is a
+// damaged or hostile file, and reading it would only cost memory.
+constexpr uint64_t kMaxCompressedPerDecoded = 2;
+constexpr uint64_t kCompressedSlack = uint64_t{1} << 16;
+
+uint8_t ReverseBits(uint8_t byte);
+
+// Uncompressed strip data read from the source a piece at a time, as the rows need it.
+class TSourceStripDecoder : public TStripDecoder {
+ public:
+  TSourceStripDecoder(const ByteSource& source, uint64_t offset, uint64_t length, bool reversed)
+      : source_(source), offset_(offset), left_(length), reversed_(reversed) {}
+
+  size_t Read(std::span<uint8_t> out) override {
+    const auto want = static_cast<size_t>(std::min<uint64_t>(out.size(), left_));
+    const size_t got = source_.ReadAt(offset_, out.first(want));
+    if (reversed_) std::transform(out.begin(), out.begin() + got, out.begin(), ReverseBits);
+    offset_ += got;
+    left_ = got < want ? 0 : left_ - got;
+    return got;
+  }
+
+ private:
+  const ByteSource& source_;
+  uint64_t offset_;
+  uint64_t left_;
+  bool reversed_;
 };
 
 uint8_t ReverseBits(uint8_t byte) {
@@ -136,6 +168,8 @@ TBitmap TTIFFDecoder::Decode() {
   if (width_ == 0 || height_ == 0 || width_ > kMaxDimension || height_ > kMaxDimension) {
     Fail(kIllegalDimensions);
   }
+  // Before anything is allocated for the picture.
+  CheckPixelLimit(width_, height_);
   ReadStripTables();
   ChooseLayout();
   if (samples_ > 1 && d.TagValue(kTagPlanarConfiguration) == kPlanarSeparate) {
@@ -144,7 +178,6 @@ TBitmap TTIFFDecoder::Decode() {
   if (!d.Has(kTagStripOffsets) && (d.Has(kTagTileWidth) || d.Has(kTagTileOffsets))) {
     Fail("TIFF: Unsupported tiled image");
   }
-  if (uint64_t{width_} * height_ > TTIFFFile::kMaxPixels) Fail("TIFF: Image too large");
   if (!IsSupportedTIFFCompression(compression_)) Fail("TIFF: Unsupported compression scheme");
 
   TBitmap bitmap;
@@ -258,20 +291,27 @@ std::vector<PaletteEntry> TTIFFDecoder::BuildPalette() const {
   return palette;
 }
 
-std::span<const uint8_t> TTIFFDecoder::StripData(size_t strip, uint64_t needed) {
-  if (strip >= strip_offsets_.size() || strip_offsets_[strip] >= data_.size()) return {};
-  std::span<const uint8_t> data = data_.subspan(strip_offsets_[strip]);
+std::unique_ptr<TStripDecoder> TTIFFDecoder::StripDecoder(size_t strip, uint64_t needed) {
+  const uint64_t size = source_.Size();
+  if (strip >= strip_offsets_.size() || strip_offsets_[strip] >= size) {
+    return MakeStripDecoder(compression_, {});
+  }
+  const uint64_t offset = strip_offsets_[strip];
   // Uncompressed strips are read for as many rows as they hold, whatever their byte count
   // says; compressed ones end at their byte count or, lacking one, at the end of the file.
   if (compression_ == kTIFFCompressionNone) {
-    data = data.first(static_cast<size_t>(std::min<uint64_t>(data.size(), needed)));
-  } else if (strip < strip_byte_counts_.size()) {
-    data = data.first(std::min<size_t>(data.size(), strip_byte_counts_[strip]));
+    return std::make_unique<TSourceStripDecoder>(source_, offset, std::min(size - offset, needed),
+                                                 reversed_bits_);
   }
-  if (!reversed_bits_) return data;
-  reversed_.resize(data.size());
-  std::transform(data.begin(), data.end(), reversed_.begin(), ReverseBits);
-  return reversed_;
+  uint64_t length = size - offset;
+  if (strip < strip_byte_counts_.size())
+    length = std::min<uint64_t>(length, strip_byte_counts_[strip]);
+  length = std::min(length, needed * kMaxCompressedPerDecoded + kCompressedSlack);
+  compressed_ = source_.ReadRange(offset, length);
+  if (reversed_bits_) {
+    std::transform(compressed_.begin(), compressed_.end(), compressed_.begin(), ReverseBits);
+  }
+  return MakeStripDecoder(compression_, compressed_);
 }
 
 void TTIFFDecoder::DecodeStrips(TBitmap& bitmap) {
@@ -299,8 +339,7 @@ void TTIFFDecoder::DecodeStrips(TBitmap& bitmap) {
     const auto rows_here = static_cast<uint32_t>(std::min<uint64_t>(rows_in_strip, height_ - row));
     if (rows_here == 0) continue;
     const uint64_t units = (rows_here + unit_rows - 1) / unit_rows;
-    std::unique_ptr<TStripDecoder> decoder =
-        MakeStripDecoder(compression_, StripData(strip, units * unit_bytes));
+    std::unique_ptr<TStripDecoder> decoder = StripDecoder(strip, units * unit_bytes);
     for (uint32_t done = 0; done < rows_here; done += unit_rows) {
       const size_t got = decoder->Read(unit);
       if (got == 0) break;
@@ -408,20 +447,24 @@ void TTIFFDecoder::ConvertYCbCrBlocks(const uint8_t* unit, uint32_t first_row, u
 
 }  // namespace
 
-void TTIFFFile::LoadFromBytes(std::span<const uint8_t> data) {
+void TTIFFFile::LoadFromSource(const ByteSource& source) {
   bitmap_ = TBitmap();
   TBitmap decoded;
   try {
-    decoded = TTIFFDecoder(data).Decode();
+    decoded = TTIFFDecoder(source).Decode();
   } catch (const EOutOfBounds&) {
     throw EGraphicFormat("TIFF: Unexpected end of file");
   }
   bitmap_ = std::move(decoded);
 }
 
+void TTIFFFile::LoadFromBytes(std::span<const uint8_t> data) {
+  LoadFromSource(MemoryByteSource(data));
+}
+
 void TTIFFFile::LoadFromFile(const std::string& path) {
   bitmap_ = TBitmap();
-  LoadFromBytes(ReadFileBytes(path));
+  LoadFromSource(RegularFile(path));
 }
 
 }  // namespace kelmora

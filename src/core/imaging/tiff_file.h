@@ -4,6 +4,7 @@
 #include <span>
 #include <string>
 
+#include "common/byte_source.h"
 #include "imaging/bitmap.h"
 
 namespace kelmora {
@@ -15,14 +16,13 @@ namespace kelmora {
 // give palette bitmaps, all others 24-bit ones.
 class TTIFFFile {
  public:
-  // Largest picture accepted (16384 x 16384): far beyond camera and scanner pictures, and
-  // it keeps a damaged or hostile header from claiming gigabytes.
-  static constexpr uint64_t kMaxPixels = uint64_t{1} << 28;
-
-  // Raises EFileError when the file cannot be read, EGraphicFormat("TIFF: ...") when it
-  // cannot be decoded; Bitmap() is then empty.
+  // Raises EFileError when the file cannot be read or is no regular file,
+  // EGraphicFormat("TIFF: ...") when it cannot be decoded, EImageTooLarge when it is beyond
+  // the pixel limit of every decoder; Bitmap() is then empty. The file is read piece by
+  // piece (its directory, then one strip at a time), never whole.
   void LoadFromFile(const std::string& path);
   void LoadFromBytes(std::span<const uint8_t> data);
+  void LoadFromSource(const ByteSource& source);
 
   const TBitmap& Bitmap() const { return bitmap_; }
   TBitmap& Bitmap() { return bitmap_; }

@@ -41,6 +41,10 @@ std::string GetLangText(std::string_view default_text, std::string_view key) {
 
 std::string GetLangText(MessageKey key) {
   const MessageText& message = MessageOf(key);
+  if (key >= kFirstAddedMessage) {
+    const std::shared_ptr<const LanguageFile> language = CurrentLanguage();
+    if (language && !language->Read("Misc", message.key)) return std::string(message.default_text);
+  }
   return GetLangText(message.default_text, message.key);
 }
 

@@ -21,7 +21,8 @@ void SetCurrentLanguage(std::shared_ptr<const LanguageFile> language);
 // the key, with every "*|*" turned into CR LF.
 std::string GetLangText(std::string_view default_text, std::string_view key);
 
-// The same lookup for a message of the table, with its built-in default.
+// The same lookup for a message of the table, with its built-in default; a key the program
+// added (kFirstAddedMessage on) that the language file lacks gives its default.
 std::string GetLangText(MessageKey key);
 
 // Looks the message up and fills its "%s" and "%d" in order from args. A translation

@@ -59,7 +59,20 @@ enum class MessageKey {
   SameFolderNotice,
   OutputNamesShared,
   OutputNameShortened,
+  ImageTooLarge,
+  NotEnoughMemory,
+  NotEnoughMemoryForImage,
+  SettingsFileUnreadable,
+  SettingsFileNotFound,
+  TemplatesEmpty,
+  FolderReadError,
+  PruneError,
 };
+
+// Keys from this one on are the program's own additions, which language files made for
+// the original set of keys lack: a language file without one of them gives its default
+// text, where a missing original key gives the empty text.
+inline constexpr MessageKey kFirstAddedMessage = MessageKey::SettingsFileMissing;
 
 struct MessageText {
   MessageKey id;
@@ -126,6 +139,19 @@ inline constexpr MessageText kMessages[] = {
   // A picture (the second %s) whose output names equal those of an earlier one (the first).
   {MessageKey::OutputNamesShared,         "OutputNamesShared",         "\"%s\" and \"%s\" would have the same output files; the second is written as \"%s\""},
   {MessageKey::OutputNameShortened,       "OutputNameShortened",       "The output names of \"%s\" are too long for the file system; it is written as \"%s\""},
+  // A picture whose header declares more pixels than any decoder accepts.
+  {MessageKey::ImageTooLarge,             "ImageTooLarge",             "Image too large: %d x %d pixels (at most %d pixels can be read)"},
+  // Memory ran out where no picture size is known.
+  {MessageKey::NotEnoughMemory,           "NotEnoughMemory",           "Not enough memory"},
+  {MessageKey::NotEnoughMemoryForImage,   "NotEnoughMemoryForImage",   "Not enough memory for an image of %d x %d pixels"},
+  // A batch run's settings file that exists but cannot be read; the second %s is the reason.
+  {MessageKey::SettingsFileUnreadable,    "SettingsFileUnreadable",    "Settings file \"%s\" cannot be read: %s"},
+  {MessageKey::SettingsFileNotFound,      "SettingsFileNotFound",      "Settings file \"%s\" not found; using the defaults"},
+  {MessageKey::TemplatesEmpty,            "TemplatesEmpty",            "Both page templates are empty: the pages will be empty"},
+  // A folder that cannot be listed; the second %s is the system's reason.
+  {MessageKey::FolderReadError,           "FolderReadError",           "Cannot read folder \"%s\": %s"},
+  // A file of an earlier run that --prune could not delete.
+  {MessageKey::PruneError,                "PruneError",                "Could not delete \"%s\", which this gallery no longer uses"},
 };
 // clang-format on
 
@@ -137,7 +163,7 @@ constexpr bool MessagesFollowKeyOrder() {
   return true;
 }
 static_assert(MessagesFollowKeyOrder(), "kMessages must list every MessageKey in order");
-static_assert(std::size(kMessages) == static_cast<size_t>(MessageKey::OutputNameShortened) + 1,
+static_assert(std::size(kMessages) == static_cast<size_t>(MessageKey::PruneError) + 1,
               "every MessageKey needs its row in kMessages");
 
 constexpr const MessageText& MessageOf(MessageKey key) {

@@ -3,32 +3,55 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <string_view>
 
 #include "metadata/img_data.h"
 
 namespace kelmora {
 namespace {
 
-// Listings hold Windows line breaks; the report is read on a terminal.
-std::string WithUnixLineBreaks(const std::string& text) {
+// Listings hold Windows line breaks between their lines; the report is read on a terminal,
+// where the report's lines end with "\n" only and every other control character of a
+// value is shown escaped, never sent raw.
+std::string EscapedLines(std::string_view text) {
   std::string result;
   result.reserve(text.size());
   for (size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
-    result += text[i];
+    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
+      result += '\n';
+      ++i;
+      continue;
+    }
+    result += EscapeControlCharacters(text.substr(i, 1));
   }
   return result;
 }
 
 // A listing whose every line begins with a line break, as a section of the report.
 void AppendListing(std::string& out, const char* title, const std::string& listing) {
-  std::string lines = WithUnixLineBreaks(listing);
+  std::string lines = EscapedLines(listing);
   if (!lines.empty() && lines.front() == '\n') lines.erase(0, 1);
   if (lines.empty()) return;
   out.append(title).append(":\n").append(lines).append("\n");
 }
 
 }  // namespace
+
+std::string EscapeControlCharacters(std::string_view text) {
+  std::string result;
+  result.reserve(text.size());
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x20 || byte == 0x7F) {
+      char escaped[8];
+      std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
+      result += escaped;
+    } else {
+      result += c;
+    }
+  }
+  return result;
+}
 
 std::string FormatDayNumberText(double dayNumber) {
   // Before the epoch the fraction counts away from zero, as in the day-number convention.
@@ -61,9 +84,9 @@ std::string ExifReportText(const std::string& path) {
   TimgData meta(kDetailAll);
   const bool result = meta.ReadImageFile(path);
   std::string out;
-  out.append("File: ").append(path).append("\n");
+  out.append("File: ").append(EscapeControlCharacters(path)).append("\n");
   out.append("Result: ").append(result ? "true" : "false").append("\n");
-  out.append("Status: ").append(meta.StatusText).append("\n");
+  out.append("Status: ").append(EscapeControlCharacters(meta.StatusText)).append("\n");
 
   // The date the catalogue would sort by: only a successful read with EXIF data has one.
   const double captured =
@@ -72,7 +95,7 @@ std::string ExifReportText(const std::string& path) {
       .append(captured == 0 ? "none" : FormatDayNumberText(captured))
       .append("\n");
   out.append("Comment: ")
-      .append(meta.CommentPresent() ? WithUnixLineBreaks(meta.CommentText()) : "none")
+      .append(meta.CommentPresent() ? EscapeControlCharacters(meta.CommentText()) : "none")
       .append("\n");
 
   if (meta.ExifInfo) {
@@ -86,7 +109,10 @@ std::string ExifReportText(const std::string& path) {
     AppendListing(out, "Maker note entries", info.MakerNoteText);
     std::string tags;
     for (const TTagEntry& tag : info.TagList) {
-      tags.append("\n").append(tag.Name).append(" = ").append(tag.Data);
+      tags.append("\r\n")
+          .append(EscapeControlCharacters(tag.Name))
+          .append(" = ")
+          .append(EscapeControlCharacters(tag.Data));
     }
     AppendListing(out, "Tags", tags);
   }
@@ -95,7 +121,10 @@ std::string ExifReportText(const std::string& path) {
     std::string records;
     for (int32_t i = 0; i < meta.IptcInfo->IptcCount(); ++i) {
       const TTagEntry& record = meta.IptcInfo->IptcRecord(i);
-      records.append("\n").append(record.Name).append(" = ").append(record.Data);
+      records.append("\r\n")
+          .append(EscapeControlCharacters(record.Name))
+          .append(" = ")
+          .append(EscapeControlCharacters(record.Data));
     }
     AppendListing(out, "IPTC", records);
   }

@@ -39,6 +39,15 @@ bool ConditionHolds(TMakerCondition condition, const TImageInfo& info, bool read
               readingTiff);
     case TMakerCondition::kNoteStartsWithNikon:
       return info.MakerNoteRaw.starts_with("Nikon");
+    case TMakerCondition::kMinoltaMake: {
+      // Other makes beginning "KONIC" (Konica's own cameras) lay out their notes otherwise.
+      const std::string_view make = info.CameraMake;
+      const auto begins = [&](std::string_view prefix) {
+        return make.size() >= prefix.size() &&
+               EqualIgnoringCase(make.substr(0, prefix.size()), prefix);
+      };
+      return begins("MINOLTA") || begins("KONICA MINOLTA");
+    }
   }
   return false;
 }

@@ -194,8 +194,8 @@ constexpr std::array<TMakerLayout, 11> MakerDispatch{{
     {"CANON", TMakerCondition::kAlways,              CanonTable,   1, true,   0, 0, false},
     {"SEIKO", TMakerCondition::kAlways,              SeikoTable,   9, true,   0, 0, false},
     {"SANYO", TMakerCondition::kAlways,              SanyoTable,   9, true,   0, 0, false},
-    {"MINOL", TMakerCondition::kAlways,              MinolTable,   1, true,   0, 0, false},
-    {"KONIC", TMakerCondition::kAlways,              MinolTable,   1, true,   0, 0, false},
+    {"MINOL", TMakerCondition::kMinoltaMake,         MinolTable,   1, true,   0, 0, false},
+    {"KONIC", TMakerCondition::kMinoltaMake,         MinolTable,   1, true,   0, 0, false},
 }};
 // clang-format on
 

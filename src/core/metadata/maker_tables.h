@@ -26,6 +26,7 @@ enum class TMakerCondition {
   kAlways,
   kNikonNewFormat,       // Exif version above 0210, or a D-series raw file without one
   kNoteStartsWithNikon,  // the note begins with "Nikon"
+  kMinoltaMake,          // the make begins with "MINOLTA" or "KONICA MINOLTA"
 };
 
 // How a maker's note is laid out.

@@ -1,5 +1,6 @@
 #include "platform/file_system.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -8,48 +9,18 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <memory>
 
 #include "common/errors.h"
 #include "platform/atomic_file.h"
+#include "platform/regular_file.h"
 
 namespace kelmora {
-namespace {
-
-struct FileCloser {
-  void operator()(std::FILE* file) const {
-    if (file) std::fclose(file);
-  }
-};
-using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
-
-FilePtr OpenOrThrow(const std::string& path, const char* mode, const char* action) {
-  FilePtr file(std::fopen(path.c_str(), mode));
-  if (!file) ThrowFileError(action, path, errno);
-  return file;
-}
-
-}  // namespace
 
 std::vector<uint8_t> ReadFileHead(const std::string& path, size_t max_bytes) {
-  FilePtr file = OpenOrThrow(path, "rb", "Cannot open file");
-  std::vector<uint8_t> bytes;
-  // One read into a buffer of the file's size; a file that grows meanwhile is read on.
-  struct stat info {};
-  if (::fstat(::fileno(file.get()), &info) == 0 && info.st_size > 0) {
-    bytes.resize(std::min(static_cast<size_t>(info.st_size), max_bytes));
-    bytes.resize(std::fread(bytes.data(), 1, bytes.size(), file.get()));
-  }
-  uint8_t buffer[65536];
-  while (bytes.size() < max_bytes) {
-    const size_t want = std::min(sizeof buffer, max_bytes - bytes.size());
-    const size_t got = std::fread(buffer, 1, want, file.get());
-    bytes.insert(bytes.end(), buffer, buffer + got);
-    if (got < want) break;
-  }
-  if (std::ferror(file.get())) ThrowFileError("Cannot read file", path, errno);
-  return bytes;
+  return RegularFile(path).ReadHead(max_bytes);
 }
 
 std::vector<uint8_t> ReadFileBytes(const std::string& path) {
@@ -89,11 +60,23 @@ bool IsExistingFile(const std::string& path) {
   return !path.empty() && std::filesystem::is_regular_file(path, error);
 }
 
-bool CreateFolderWithParents(const std::string& path) {
-  if (path.empty()) return false;
+bool CreateFolderWithParents(const std::string& path, std::string* reason) {
+  if (path.empty()) {
+    if (reason) *reason = std::strerror(ENOENT);
+    return false;
+  }
   std::error_code error;
   std::filesystem::create_directories(path, error);
-  return IsExistingFolder(path);
+  if (IsExistingFolder(path)) return true;
+  if (reason) *reason = error ? error.message() : std::strerror(ENOTDIR);
+  return false;
+}
+
+std::string FolderReadProblem(const std::string& path) {
+  DIR* folder = ::opendir(path.c_str());
+  if (folder == nullptr) return std::strerror(errno);
+  ::closedir(folder);
+  return "";
 }
 
 void OpenDocument(const std::string& path) {

@@ -6,7 +6,8 @@
 
 namespace kelmora {
 
-// Reads a whole file; raises EFileError naming the path when it cannot be opened or read.
+// Reads a whole file; raises EFileError naming the path when it cannot be opened or read,
+// or when it is no regular file (a FIFO or a device is never waited on).
 std::vector<uint8_t> ReadFileBytes(const std::string& path);
 std::string ReadFileText(const std::string& path);
 
@@ -28,8 +29,12 @@ bool WriteFileAtomically(const std::string& path, const std::string& content);
 bool IsExistingFolder(const std::string& path);
 bool IsExistingFile(const std::string& path);
 
-// Creates a folder with all missing parents; true when it exists afterwards.
-bool CreateFolderWithParents(const std::string& path);
+// Creates a folder with all missing parents; true when it exists afterwards. On failure
+// reason (when given) receives the system's explanation.
+bool CreateFolderWithParents(const std::string& path, std::string* reason = nullptr);
+
+// Empty when the folder can be listed; otherwise the system's reason why not.
+std::string FolderReadProblem(const std::string& path);
 
 // Hands a document to the desktop's default application (xdg-open), detached; failures are
 // not reported.

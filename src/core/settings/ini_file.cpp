@@ -23,7 +23,10 @@ std::optional<std::string_view> KeyOfLine(std::string_view line) {
 }
 
 std::string ValueOfLine(std::string_view line) {
-  std::string_view value = ini_text::TrimBlanks(line.substr(line.find('=') + 1));
+  std::string_view raw = line.substr(line.find('=') + 1);
+  // Values are C strings to the programs that write these files: a NUL byte ends one.
+  raw = raw.substr(0, raw.find('\0'));
+  std::string_view value = ini_text::TrimBlanks(raw);
   if (value.size() >= 2 && value.front() == value.back() &&
       (value.front() == '"' || value.front() == '\'')) {
     value = value.substr(1, value.size() - 2);

@@ -27,7 +27,7 @@ std::optional<int32_t> ParseIniInteger(std::string_view text);
 // holding "=" whose trimmed text before the "=" is not empty is a key; lines starting with
 // ";" are comments; lines before the first section belong to no section. Section and key
 // names compare without regard to letter case, and where a section or a key occurs twice
-// the first one counts. A value is the text after the first "=", trimmed, with one
+// the first one counts. A value is the text after the first "=" up to a NUL byte, trimmed, with one
 // enclosing pair of double or single quotes removed, cut at kMaxIniValueLength.
 class IniFile {
  public:

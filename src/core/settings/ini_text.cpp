@@ -3,7 +3,7 @@
 #include <filesystem>
 
 #include "common/errors.h"
-#include "platform/file_system.h"
+#include "platform/regular_file.h"
 
 namespace kelmora::ini_text {
 namespace {
@@ -60,10 +60,12 @@ bool EqualsNoCase(std::string_view a, std::string_view b) {
 }
 
 std::optional<std::string> ReadFile(const std::string& path) {
-  if (!IsExistingFile(path)) return std::nullopt;
-  const std::vector<uint8_t> bytes = ReadFileHead(path, kMaxFileBytes + 1);
+  const std::optional<RegularFile> file = RegularFile::OpenIfExists(path);
+  if (!file) return std::nullopt;
+  const std::vector<uint8_t> bytes = file->ReadHead(kMaxFileBytes + 1);
   if (bytes.size() > kMaxFileBytes) {
-    throw EFileError("Cannot read file", path, "file too large");
+    throw EFileError("Cannot read file", path,
+                     "larger than " + std::to_string(kMaxFileBytes) + " bytes");
   }
   return std::string(bytes.begin(), bytes.end());
 }

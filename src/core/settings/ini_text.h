@@ -31,9 +31,9 @@ std::string_view TrimBlanks(std::string_view text);
 std::string ToLowerAscii(std::string_view text);
 bool EqualsNoCase(std::string_view a, std::string_view b);
 
-// Reads a whole profile file. No regular file at path gives nullopt (a missing file and a
-// folder are both "no file"); a file that exists but cannot be read, or is larger than
-// kMaxFileBytes, raises EFileError.
+// Reads a whole profile file. Nothing at path gives nullopt; something there that is no
+// regular file (a folder, a FIFO, a device), a file that cannot be read, or one larger
+// than kMaxFileBytes raises EFileError with the reason.
 std::optional<std::string> ReadFile(const std::string& path);
 
 }  // namespace kelmora::ini_text

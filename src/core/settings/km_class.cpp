@@ -1,11 +1,13 @@
 #include "settings/km_class.h"
 
+#include <optional>
 #include <string>
 #include <type_traits>
 
 #include "common/errors.h"
 #include "platform/file_system.h"
 #include "settings/ini_file.h"
+#include "settings/ini_text.h"
 #include "settings/settings_keys.h"
 
 namespace kelmora {
@@ -82,14 +84,28 @@ void KM_Class::SaveToIni(IniFile& ini) const {
 }
 
 bool KM_Class::LoadFromFile(const std::string& file_name) {
+  LoadFromFileChecked(file_name);
+  return true;
+}
+
+SettingsFileStatus KM_Class::LoadFromFileChecked(const std::string& file_name) {
+  SettingsFileStatus status;
   IniFile ini;
   try {
-    ini = IniFile::Load(file_name);
-  } catch (const EKelmora&) {
-    // An unreadable file loads like a missing one: loading never fails.
+    std::optional<std::string> text = ini_text::ReadFile(file_name);
+    if (text) {
+      ini = IniFile::Parse(*text);
+    } else {
+      status.state = SettingsFileState::kMissing;
+    }
+  } catch (const EFileError& error) {
+    // An unreadable file loads like a missing one: loading itself never fails.
+    status = {SettingsFileState::kUnreadable, error.Reason()};
+  } catch (const EKelmora& error) {
+    status = {SettingsFileState::kUnreadable, error.what()};
   }
   LoadFromIni(ini);
-  return true;
+  return status;
 }
 
 bool KM_Class::SaveToFile(const std::string& file_name) const {

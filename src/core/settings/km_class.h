@@ -14,6 +14,17 @@ class IniFile;
 
 // Every option of one gallery. A new record is all zero; the defaults come only from
 // loading a settings file. Field names are the settings-file keys.
+enum class SettingsFileState {
+  kLoaded,
+  kMissing,     // nothing of that name: every field took its default
+  kUnreadable,  // there, but not readable: every field took its default
+};
+
+struct SettingsFileStatus {
+  SettingsFileState state = SettingsFileState::kLoaded;
+  std::string reason;  // kUnreadable: why, as the system or the reader says it
+};
+
 class KM_Class {
  public:
   std::string InputPath;
@@ -50,6 +61,12 @@ class KM_Class {
   // Reads a settings file into the record. Never fails: a missing file or key gives the
   // key's default; locked paths keep their values.
   bool LoadFromFile(const std::string& file_name);
+
+  // The same, telling whether the file was there and could be read. A file that exists
+  // but cannot be read (over the size limit, an I/O error, not a regular file) loads like
+  // a missing one, but its reason is reported so that a run can refuse to go on with
+  // defaults the user never chose.
+  SettingsFileStatus LoadFromFileChecked(const std::string& file_name);
 
   // Writes the record into a settings file, keeping the file's other sections and keys.
   // The new content replaces the old file in one step; false (old file untouched) when it

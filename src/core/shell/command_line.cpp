@@ -38,14 +38,15 @@ CommandLine ParseCommandLine(const std::vector<std::string>& params) {
   return command_line;
 }
 
-void PrepareBatchSettings(const CommandLine& command_line, KM_Class& settings) {
+SettingsFileStatus PrepareBatchSettings(const CommandLine& command_line, KM_Class& settings) {
   // Both folders come from the named file, whatever a window's lock boxes said before.
   settings.LockInputPath = false;
   settings.LockOutputPath = false;
-  settings.LoadFromFile(command_line.SettingsFile);
+  SettingsFileStatus status = settings.LoadFromFileChecked(command_line.SettingsFile);
   if (command_line.InputPath) settings.InputPath = *command_line.InputPath;
   if (command_line.OutputPath) settings.OutputPath = *command_line.OutputPath;
   ApplyWindowLimits(settings);
+  return status;
 }
 
 }  // namespace kelmora

@@ -38,7 +38,9 @@ CommandLine ParseCommandLine(const std::vector<std::string>& params);
 // Prepares the record of a batch run: loads the named settings file key by key (a key it
 // lacks takes its default, not the value of default.km2; a missing file loads as an empty
 // one), puts the input and output folders of the command line in, and applies the window
-// limits, so the record is exactly what a run through the window would get.
-void PrepareBatchSettings(const CommandLine& command_line, KM_Class& settings);
+// limits, so the record is exactly what a run through the window would get. Returns how
+// reading the file went: a batch run must not go on when the file exists but cannot be
+// read, since the defaults it would use are not what the user asked for.
+SettingsFileStatus PrepareBatchSettings(const CommandLine& command_line, KM_Class& settings);
 
 }  // namespace kelmora

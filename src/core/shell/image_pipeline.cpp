@@ -62,7 +62,8 @@ void ImagePipeline::Work() {
     int item = 0;
     {
       std::unique_lock lock(mutex_);
-      changed_.wait(lock, [&] { return stop_ || next_claim_ < std::min(items_, taken_ + window_); });
+      changed_.wait(lock,
+                    [&] { return stop_ || next_claim_ < std::min(items_, taken_ + window_); });
       if (stop_) return;
       item = next_claim_++;
     }
@@ -75,8 +76,8 @@ void ImagePipeline::Work() {
     const uint64_t bytes = cost ? *cost : budget_;
     {
       std::unique_lock lock(mutex_);
-      changed_.wait(lock,
-                    [&] { return stop_ || in_flight_ == 0 || in_flight_bytes_ + bytes <= budget_; });
+      changed_.wait(
+          lock, [&] { return stop_ || in_flight_ == 0 || in_flight_bytes_ + bytes <= budget_; });
       if (stop_) return;
       ++in_flight_;
       in_flight_bytes_ += bytes;

@@ -7,7 +7,9 @@
 #include "localisation/lang_text.h"
 #include "localisation/language_file.h"
 #include "platform/file_system.h"
+#include "platform/folder_listing.h"
 #include "settings/ini_file.h"
+#include "settings/ini_text.h"
 
 namespace kelmora {
 namespace {
@@ -51,8 +53,17 @@ bool SaveLanguageChoice(const std::string& program_folder, const std::string& la
   return WriteFileAtomically(path, ini.Serialise());
 }
 
+std::string FindLanguageFileName(const std::string& program_folder, const std::string& name) {
+  if (name.empty() || IsExistingFile(InProgramFolder(program_folder, name))) return name;
+  for (const FolderFile& file : ListFolderFiles(program_folder, true)) {
+    if (ini_text::EqualsNoCase(file.Name, name)) return file.Name;
+  }
+  return name;
+}
+
 bool LoadLanguage(const std::string& program_folder, const std::string& language_file) {
-  std::shared_ptr<const LanguageFile> language = OpenLanguageFile(program_folder, language_file);
+  std::shared_ptr<const LanguageFile> language =
+      OpenLanguageFile(program_folder, FindLanguageFileName(program_folder, language_file));
   const bool loaded = language != nullptr;
   SetCurrentLanguage(std::move(language));
   return loaded;

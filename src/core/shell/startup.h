@@ -26,6 +26,11 @@ std::string ReadLanguageChoice(const std::string& program_folder);
 // lines. False when km.ini cannot be read or written.
 bool SaveLanguageChoice(const std::string& program_folder, const std::string& language_file);
 
+// The name of the language file to open for the name km.ini gives: the name itself when a
+// file of exactly that name is in the program folder, else the first file whose name
+// differs from it only in letter case, else the name unchanged.
+std::string FindLanguageFileName(const std::string& program_folder, const std::string& name);
+
 // Makes the language file of the program folder the current language, or none when there
 // is no such file (every text then is its built-in default). True when a file was opened;
 // a file that exists but cannot be read raises EFileError.

@@ -85,7 +85,7 @@ void DecodeSourceInto(const KM_ListElement& entry, TBitmap& bitmap) {
     default: {
       TJPEGImage jpeg;
       jpeg.LoadFromFile(entry.FullPath);
-      jpeg.AssignTo(bitmap);
+      jpeg.DecodeInto(bitmap);
       break;
     }
   }

@@ -5,6 +5,7 @@
 #include <csetjmp>
 #include <cstddef>
 #include <cstdio>
+#include <cstring>
 #include <exception>
 #include <memory>
 #include <new>
@@ -334,6 +335,20 @@ void TJPEGImage::AssignTo(TBitmap& bitmap) const {
     bitmap = *bitmap_;
     return;
   }
+  TBitmap result;
+  Decode(result);
+  bitmap = std::move(result);
+}
+
+void TJPEGImage::DecodeInto(TBitmap& bitmap) const {
+  if (bitmap_) {
+    bitmap = *bitmap_;
+    return;
+  }
+  Decode(bitmap);
+}
+
+void TJPEGImage::Decode(TBitmap& result) const {
   Decompressor d;
   ReadHeader(d, data_, file_.get());
   // Full scale, accurate integer DCT, block smoothing and fancy upsampling: libjpeg's
@@ -356,10 +371,9 @@ void TJPEGImage::AssignTo(TBitmap& bitmap) const {
   }
   if (!StepCalcOutput(d)) d.Raise();
 
-  TBitmap result;
-  result.SetPixelFormat(grey ? PixelFormat::k8Bit : PixelFormat::k24Bit);
-  result.SetSize(static_cast<int32_t>(d.info.output_width),
-                 static_cast<int32_t>(d.info.output_height));
+  result.Reshape(static_cast<int32_t>(d.info.output_width),
+                 static_cast<int32_t>(d.info.output_height),
+                 grey ? PixelFormat::k8Bit : PixelFormat::k24Bit);
   const JDIMENSION width = d.info.output_width;
   const JDIMENSION height = d.info.output_height;
   if (!StepStart(d)) d.Raise();
@@ -384,6 +398,19 @@ void TJPEGImage::AssignTo(TBitmap& bitmap) const {
     for (JDIMENSION y = 0; y < height; ++y) rows[y] = result.ScanLine(static_cast<int32_t>(y));
     if (!StepReadRows(d, rows.data(), height)) d.Raise();
   }
+  // The memory may hold an earlier picture: every byte libjpeg did not write is cleared, so
+  // the bitmap is the same whatever it held before (rows of a file that ends early, and the
+  // padding at the end of each row).
+  const JDIMENSION rows_read = std::min(d.info.output_scanline, height);
+  const size_t row_bytes = static_cast<size_t>(width) * (grey ? 1 : 3);
+  for (JDIMENSION y = 0; y < height; ++y) {
+    uint8_t* row = result.ScanLine(static_cast<int32_t>(y));
+    if (y >= rows_read) {
+      std::memset(row, 0, result.BytesPerRow());
+    } else if (result.BytesPerRow() > row_bytes) {
+      std::memset(row + row_bytes, 0, result.BytesPerRow() - row_bytes);
+    }
+  }
   if (grey) {
     std::vector<PaletteEntry> palette(static_cast<size_t>(d.info.actual_number_of_colors));
     for (size_t i = 0; i < palette.size(); ++i) {
@@ -394,7 +421,6 @@ void TJPEGImage::AssignTo(TBitmap& bitmap) const {
   }
   // Reading stops after the last row: what follows it cannot change the picture, and
   // libjpeg's complaints about it would only throw a complete picture away.
-  bitmap = std::move(result);
 }
 
 void TJPEGImage::Assign(const TBitmap& bitmap) {

@@ -38,6 +38,11 @@ class TJPEGImage {
   // palette bitmap of at most 236 grey levels. An object holding a bitmap hands over a
   // copy of it.
   void AssignTo(TBitmap& bitmap) const;
+  // The same, decoding into the bitmap's own memory when it is large enough (TBitmap::
+  // Reshape) instead of fresh memory: for a decoder that fills one bitmap picture after
+  // picture. The result is the same as AssignTo's; after an error the bitmap holds no
+  // useful picture.
+  void DecodeInto(TBitmap& bitmap) const;
 
   // Takes a bitmap to encode and discards any compressed data.
   void Assign(const TBitmap& bitmap);
@@ -54,6 +59,7 @@ class TJPEGImage {
 
  private:
   void TakeData(std::vector<uint8_t>&& data);
+  void Decode(TBitmap& result) const;
 
   std::vector<uint8_t> data_;
   std::shared_ptr<const RegularFile> file_;

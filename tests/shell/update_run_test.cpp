@@ -195,6 +195,9 @@ TEST_F(UpdateRunTest, ErrorsAndCancelEndTheRunAtTheSamePictureForEveryThreadCoun
 }
 
 TEST_F(UpdateRunTest, SequenceOfUpdatesEndsAsAFreshRunAndTouchesOnlyWhatChanged) {
+  fs::create_directory(dir_.Path() / "extra");
+  test::WriteText(dir_.Path() / "extra" / "style.css", "body { color: black }");
+  settings_.AdditionalPath = (dir_.Path() / "extra").string();
   EXPECT_EQ(Run(Out(), {}), RunOutcome::kCompleted);
   Snapshot before = Take(Out());
   EXPECT_EQ(Differences(before, Fresh()), Strings{});
@@ -214,6 +217,9 @@ TEST_F(UpdateRunTest, SequenceOfUpdatesEndsAsAFreshRunAndTouchesOnlyWhatChanged)
   };
   const std::vector<Step> steps = {
       {"nothing changed", [] {}, {}},
+      {"an additional element changed",
+       [&] { test::WriteText(dir_.Path() / "extra" / "style.css", "body { color: grey }"); },
+       {"style.css"}},
       {"one photo added",
        [&] { WritePhoto(In() / "photo6.jpg", 6); },
        {".kelmora-record", "image1.htm", "image2.htm", "image3.htm", "image4.htm", "image5.htm",

@@ -263,8 +263,9 @@ RunOutcome CreateGallery(const KM_Class& settings, KM_List& list, RunHost& host,
     }
     // The outcome of the copy is not checked: a file that cannot be copied must not keep
     // the gallery from being made.
+    // An update leaves the copies that are still the same alone.
     ShellCopyFiles(PathWithDelimiter(settings.AdditionalPath) + "*.*",
-                   PathWithDelimiter(settings.OutputPath), false);
+                   PathWithDelimiter(settings.OutputPath), false, options.only_redo_changed);
   }
   try {
     list.CreateWebPages(options.only_redo_changed ? PageWriting::kKeepUnchanged

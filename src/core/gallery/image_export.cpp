@@ -6,6 +6,7 @@
 #include "common/errors.h"
 #include "common/rounding.h"
 #include "gallery/file_names.h"
+#include "gallery/prepared_export.h"
 #include "imaging/declared_size.h"
 #include "imaging/filters.h"
 #include "imaging/jpeg_image.h"
@@ -16,9 +17,6 @@
 
 namespace kelmora {
 namespace {
-
-// Every caller of the resampler uses the same window, whatever the filter's own support.
-constexpr float kSupport = 3.0f;
 
 // The header of every format lies within the start of the file, unless a JPEG carries more
 // metadata than this before its frame header; its size is then unknown.
@@ -43,21 +41,6 @@ int32_t FollowingSide(long double value) {
 
 int32_t AtLeastOne(int32_t side) {
   return std::max<int32_t>(1, side);
-}
-
-template <typename Bitmap>
-void EncodeJpeg(Bitmap&& bitmap, int quality, const std::string& path) {
-  TJPEGImage jpeg;
-  jpeg.CompressionQuality = quality;
-  jpeg.Assign(std::forward<Bitmap>(bitmap));
-  jpeg.SaveToFile(path);
-}
-
-void ResampleAndEncode(TBitmap& source, ImageSize size, FilterFunction filter, int quality,
-                       const std::string& path) {
-  TBitmap target;
-  ResampleBitmap(source, target, size.width, size.height, filter, kSupport);
-  EncodeJpeg(std::move(target), quality, path);
 }
 
 }  // namespace
@@ -123,43 +106,19 @@ std::optional<uint64_t> DeclaredSourceBytes(const KM_ListElement& entry) {
   return std::nullopt;
 }
 
+// One implementation of the outputs for a run and for a single picture: worked out in
+// memory, then written in order.
 void WriteExportedImages(const KM_Class& settings, KM_ListElement& entry, TBitmap& source) {
-  const std::string folder = PathWithDelimiter(settings.OutputPath);
-  const bool is_jpeg = entry.ImageKind == kImageKindJpeg;
-  const int32_t width = source.Width();
-  const int32_t height = source.Height();
-  entry.Width = width;
-  entry.Height = height;
-  if (width < 1 || height < 1) throw EKelmora("The picture has no pixels");
-
-  if (settings.CopyOrgSizedImages) {
-    if (is_jpeg) {
-      // A copy that fails is an export error like any other: the pages link to it.
-      CopyFileReplacing(entry.FullPath, folder + entry.BigName);
-    } else {
-      EncodeJpeg(source, settings.QualityImages, folder + entry.BigName);
-    }
-  }
-
-  ResampleAndEncode(source, ThumbnailSize(width, height, settings.MaxSizeThumbnails),
-                    Lanczos3Filter, settings.QualityThumbnails, folder + entry.ThumbName);
-
-  const std::string normal_path = folder + entry.NormalName;
-  if (width > settings.MaxWidthImage || height > settings.MaxHeightImage) {
-    ResampleAndEncode(
-        source, ResizedImageSize(width, height, settings.MaxWidthImage, settings.MaxHeightImage),
-        FilterByIndex(settings.FilterIndex), settings.QualityImages, normal_path);
-  } else if (is_jpeg) {
-    // A JPEG that already fits is published as it is.
-    CopyFileReplacing(entry.FullPath, normal_path);
-  } else {
-    EncodeJpeg(source, settings.QualityImages, normal_path);
-  }
+  ExportWorkspace workspace;
+  std::swap(workspace.source, source);
+  PreparedExport prepared = PrepareDecodedExport(settings, entry, OutputSelection{}, workspace);
+  std::swap(workspace.source, source);
+  CommitExport(settings, entry, prepared);
 }
 
 void ExportImage(const KM_Class& settings, KM_ListElement& entry) {
-  TBitmap source = DecodeSourceImage(entry);
-  WriteExportedImages(settings, entry, source);
+  ExportWorkspace workspace;
+  CommitExport(settings, entry, PrepareExport(settings, entry, OutputSelection{}, workspace));
 }
 
 }  // namespace kelmora

@@ -24,9 +24,9 @@ std::vector<uint8_t> ScaleAndEncode(ExportWorkspace& workspace, ImageSize size,
   return EncodeJpegBytes(workspace.scaled, quality);
 }
 
+// The outputs from the source decoded into the workspace.
 void PrepareFiles(const KM_Class& settings, const KM_ListElement& entry, OutputSelection selection,
                   ExportWorkspace& workspace, PreparedExport& prepared) {
-  DecodeSourceInto(entry, workspace.source);
   const TBitmap& source = workspace.source;
   prepared.decoded = true;
   prepared.width = source.Width();
@@ -96,12 +96,25 @@ PreparedExport PrepareExport(const KM_Class& settings, const KM_ListElement& ent
   PreparedExport prepared;
   if (!selection.Any()) return prepared;
   try {
+    DecodeSourceInto(entry, workspace.source);
     PrepareFiles(settings, entry, selection, workspace, prepared);
   } catch (...) {
     prepared.error = std::current_exception();
   }
   if (workspace.source.Capacity() > ExportWorkspace::kKeptBytes) workspace.source.Release();
   if (workspace.scaled.Capacity() > ExportWorkspace::kKeptBytes) workspace.scaled.Release();
+  return prepared;
+}
+
+PreparedExport PrepareDecodedExport(const KM_Class& settings, const KM_ListElement& entry,
+                                    OutputSelection selection, ExportWorkspace& workspace) {
+  PreparedExport prepared;
+  if (!selection.Any()) return prepared;
+  try {
+    PrepareFiles(settings, entry, selection, workspace, prepared);
+  } catch (...) {
+    prepared.error = std::current_exception();
+  }
   return prepared;
 }
 

@@ -62,6 +62,10 @@ void DecodeSourceInto(const KM_ListElement& entry, TBitmap& bitmap);
 PreparedExport PrepareExport(const KM_Class& settings, const KM_ListElement& entry,
                              OutputSelection selection, ExportWorkspace& workspace);
 
+// The same for a source already decoded into workspace.source.
+PreparedExport PrepareDecodedExport(const KM_Class& settings, const KM_ListElement& entry,
+                                    OutputSelection selection, ExportWorkspace& workspace);
+
 // Writes a prepared export into OutputPath in its order, each file whole or not at all, sets
 // the entry's Width and Height when the source was decoded, and raises the error that ended
 // the export after the files written before it. A file that cannot be written or copied

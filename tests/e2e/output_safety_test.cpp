@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <map>
+#include <ostream>
 #include <regex>
 #include <string>
 #include <vector>
@@ -66,6 +67,10 @@ struct HostileCase {
   std::string message;
 };
 
+void PrintTo(const HostileCase& c, std::ostream* out) {
+  *out << c.name;
+}
+
 class HostileSettingsTest : public OutputSafetyTest,
                             public testing::WithParamInterface<HostileCase> {};
 
@@ -91,7 +96,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, HostileSettingsTest, testing::Values(
                 "Thumbnail pages and image pages need different names"},
     HostileCase{"EmptyPageNames", {"ThumbPagesName=", "ImagePagesName="},
                 "Thumbnail pages and image pages need different names"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& item) { return std::string(item.param.name); });
 // clang-format on
 
 TEST_F(OutputSafetyTest, OutputThatWouldReplaceAnInputEndsTheRun) {
@@ -117,6 +122,10 @@ struct CollisionCase {
   std::vector<std::string> resized;  // the resized images' names, in the same order
 };
 
+void PrintTo(const CollisionCase& c, std::ostream* out) {
+  *out << c.name;
+}
+
 class CollisionTest : public OutputSafetyTest, public testing::WithParamInterface<CollisionCase> {};
 
 TEST_P(CollisionTest, LaterPictureGetsANumberedSuffix) {
@@ -141,7 +150,7 @@ TEST_P(CollisionTest, LaterPictureGetsANumberedSuffix) {
 INSTANTIATE_TEST_SUITE_P(Cases, CollisionTest, testing::Values(
     CollisionCase{"SameBaseName", {"pic.jpeg", "pic.jpg"}, "0", {"n_pic.jpg", "n_pic-2.jpg"}},
     CollisionCase{"ConvertedNames", {"A B.jpg", "a_b.jpg"}, "1", {"n_a_b.jpg", "n_a_b-2.jpg"}}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& item) { return std::string(item.param.name); });
 // clang-format on
 
 TEST_F(OutputSafetyTest, GalleryWithoutCollisionsSaysNothing) {
@@ -195,6 +204,10 @@ struct FailedWriteCase {
   const char* blocked;  // an output with a folder in its way
 };
 
+void PrintTo(const FailedWriteCase& c, std::ostream* out) {
+  *out << c.name;
+}
+
 class FailedWriteTest : public OutputSafetyTest,
                         public testing::WithParamInterface<FailedWriteCase> {};
 
@@ -215,7 +228,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, FailedWriteTest, testing::Values(
     FailedWriteCase{"FullSizeCopy", {"CopyOrgSizedImages=1"}, "b_img01.jpg"},
     FailedWriteCase{"EncodedImage", {}, "n_img01.jpg"},
     FailedWriteCase{"Page", {}, "image2.htm"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& item) { return std::string(item.param.name); });
 // clang-format on
 
 // A full disk in the middle of a run leaves every file of the gallery made before either

@@ -350,6 +350,10 @@ struct FailedCopyCase {
   const char* blocked;  // the output with a folder in its way
 };
 
+void PrintTo(const FailedCopyCase& c, std::ostream* out) {
+  *out << c.name;
+}
+
 class FailedCopyTest : public ImageExportTest,
                        public testing::WithParamInterface<FailedCopyCase> {};
 
@@ -368,7 +372,7 @@ TEST_P(FailedCopyTest, RaisesNamingTheCopy) {
   EXPECT_TRUE(fs::is_directory(Out(c.blocked)));
   // Nothing else is left half-made in the folder.
   for (const std::string& name : OutputFiles()) {
-    if (name != c.blocked) EXPECT_EQ(name.rfind(".km-", 0), std::string::npos) << name;
+    EXPECT_EQ(name.rfind(".km-", 0), std::string::npos) << name;
   }
 }
 
@@ -376,7 +380,7 @@ TEST_P(FailedCopyTest, RaisesNamingTheCopy) {
 INSTANTIATE_TEST_SUITE_P(Cases, FailedCopyTest, testing::Values(
     FailedCopyCase{"FullSizeCopy",     1200, 900, true,  "b_pic.jpg"},
     FailedCopyCase{"SmallJpegCopy",     640, 480, false, "n_pic.jpg"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& item) { return std::string(item.param.name); });
 // clang-format on
 
 TEST_F(ImageExportTest, ExistingOutputsAreReplaced) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -30,6 +31,10 @@ struct NamesCase {
   Strings bases;                  // the bases afterwards
   Strings changes;                // "file: shared with -> new resized image's name"
 };
+
+void PrintTo(const NamesCase& c, std::ostream* out) {
+  *out << c.name;
+}
 
 class OutputNamesTest : public testing::TestWithParam<NamesCase> {};
 
@@ -87,7 +92,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, OutputNamesTest, testing::Values(
               {kLongFitted, kLongSecond},
               {kLong + ".jpg: " + " -> n_" + kLongFitted + ".jpg",
                kLong + ".tif: " + kLong + ".jpg -> n_" + kLongSecond + ".jpg"}}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& item) { return std::string(item.param.name); });
 // clang-format on
 
 TEST(FittedBaseName, LongestNameThatFitsStaysAndCutsKeepCharactersWhole) {

@@ -7,6 +7,7 @@
 
 #include <csignal>
 #include <filesystem>
+#include <ostream>
 #include <string>
 
 #include "common/errors.h"
@@ -38,6 +39,10 @@ struct StandingCase {
   const char* out_text;  // what reading "out" gives afterwards
   const char* victim_text;
 };
+
+void PrintTo(const StandingCase& c, std::ostream* out) {
+  *out << c.name;
+}
 
 class ReplaceFileContentTest : public testing::TestWithParam<StandingCase> {};
 
@@ -85,7 +90,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, ReplaceFileContentTest, testing::Values(
     StandingCase{"FolderInTheWay",        kReplace, false, true,  0,     false, "",    "victim"},
     StandingCase{"WriteProtectedFile",    kReplace, false, false, 0444,  false, "old", "victim"},
     StandingCase{"WriteProtectedSettings",kTarget,  false, false, 0444,  false, "old", "victim"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& item) { return std::string(item.param.name); });
 // clang-format on
 
 TEST(ReplaceFileContent, ReplacedFileKeepsOwnerAndGroup) {

@@ -7,6 +7,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <ostream>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -436,6 +437,27 @@ TEST_F(CreationRunTest, OutputThatWouldReplaceAnInputEndsTheRunBeforeWriting) {
   }
 }
 
+TEST_F(CreationRunTest, AdditionalElementsNeverReplaceAnInput) {
+  WriteSmallJpeg(In() / "a.jpg", 10);
+  const std::vector<uint8_t> picture = test::ReadBytes(In() / "a.jpg");
+  const fs::path extra = dir_.Path() / "extra";
+  fs::create_directory(extra);
+  test::WriteText(extra / "a.jpg", "not the picture");
+  settings_.OutputPath = settings_.InputPath;
+  settings_.AdditionalPath = extra.string();
+  EXPECT_EQ(Run(), RunOutcome::kFailed);
+  const Strings errors = host_.Only("error");
+  ASSERT_EQ(errors.size(), 1u);
+  EXPECT_NE(errors[0].find("\"" + In().string() + "/a.jpg\" of \"" + extra.string() + "/a.jpg\""),
+            std::string::npos)
+      << errors[0];
+  EXPECT_EQ(test::ReadBytes(In() / "a.jpg"), picture);
+  EXPECT_FALSE(fs::exists(In() / "page1.htm"));
+  // Pages only copies nothing, so nothing is in the way.
+  EXPECT_EQ(Run(CreationMode::kPagesOnly), RunOutcome::kCompleted);
+  EXPECT_EQ(test::ReadBytes(In() / "a.jpg"), picture);
+}
+
 // Page names and the extension come from a settings file, which may come from anyone: what
 // would write outside the output folder, or write two files under one name, ends the run
 // before anything is written.
@@ -443,6 +465,10 @@ struct PageNamesCase {
   const char* name;
   std::string thumb_pages, image_pages, extension, error;
 };
+
+void PrintTo(const PageNamesCase& c, std::ostream* out) {
+  *out << c.name;
+}
 
 class PageNamesTest : public CreationRunTest, public testing::WithParamInterface<PageNamesCase> {};
 
@@ -478,7 +504,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, PageNamesTest, testing::Values(
                   "Two files of this gallery would be written as \"n_img01.jpg\": choose other page names or another extension"},
     PageNamesCase{"PagesDifferOnlyByDigits", "image1", "image", ".htm",
                   "Two files of this gallery would be written as \"image11.htm\": choose other page names or another extension"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& item) { return std::string(item.param.name); });
 // clang-format on
 
 TEST_F(CreationRunTest, PicturesWithTheSameOutputNamesGetANumberedSuffix) {

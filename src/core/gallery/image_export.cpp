@@ -13,14 +13,10 @@
 #include "imaging/resample.h"
 #include "imaging/tiff_file.h"
 #include "platform/atomic_file.h"
-#include "platform/file_system.h"
+#include "platform/regular_file.h"
 
 namespace kelmora {
 namespace {
-
-// The header of every format lies within the start of the file, unless a JPEG carries more
-// metadata than this before its frame header; its size is then unknown.
-constexpr size_t kHeaderProbeBytes = size_t{256} << 10;
 
 ImageFormat FormatOf(const KM_ListElement& entry) {
   switch (entry.ImageKind) {
@@ -97,9 +93,15 @@ TBitmap DecodeSourceImage(const KM_ListElement& entry) {
 
 std::optional<uint64_t> DeclaredSourceBytes(const KM_ListElement& entry) {
   try {
-    const std::vector<uint8_t> head = ReadFileHead(entry.FullPath, kHeaderProbeBytes);
-    const std::optional<DeclaredSize> size = ReadDeclaredSize(head, FormatOf(entry));
-    if (size) return WorkingBitmapBytes(*size);
+    const RegularFile file(entry.FullPath);
+    const ReadFilePiece read = [&file](uint64_t offset, size_t length) {
+      std::vector<uint8_t> piece(length);
+      piece.resize(file.ReadAt(offset, piece));
+      return piece;
+    };
+    if (const std::optional<DeclaredSize> size = ReadDeclaredSize(read, FormatOf(entry))) {
+      return WorkingBitmapBytes(*size);
+    }
   } catch (const EKelmora&) {
     // The decoder meets the same problem and reports it.
   }

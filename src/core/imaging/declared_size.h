@@ -1,8 +1,11 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
+#include <vector>
 
 namespace kelmora {
 
@@ -14,11 +17,17 @@ struct DeclaredSize {
   bool operator==(const DeclaredSize&) const = default;
 };
 
-// The pixel size that the header at the start of an image file declares, without decoding
-// anything: the JPEG frame header, the BMP information header or the first TIFF directory.
-// `head` may be only the beginning of the file; nullopt when the size is not found in it
-// or the header is malformed.
-std::optional<DeclaredSize> ReadDeclaredSize(std::span<const uint8_t> head, ImageFormat format);
+// Reads up to `length` bytes at `offset` of a file (fewer at its end).
+using ReadFilePiece = std::function<std::vector<uint8_t>(uint64_t offset, size_t length)>;
+
+// The pixel size that an image file's header declares, without decoding anything: the JPEG
+// frame header or the BMP information header near the start of the file, or the first TIFF
+// directory wherever it lies. Only a few small pieces of the file are read. nullopt when the
+// header is malformed or, for a JPEG, its frame header lies beyond the first 256 KiB.
+std::optional<DeclaredSize> ReadDeclaredSize(const ReadFilePiece& read, ImageFormat format);
+
+// The same for a file held in memory.
+std::optional<DeclaredSize> ReadDeclaredSize(std::span<const uint8_t> file, ImageFormat format);
 
 // Bytes of a 24-bit working bitmap of that size (rows padded to 4 bytes).
 uint64_t WorkingBitmapBytes(DeclaredSize size);

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "common/errors.h"
+#include "platform/regular_file.h"
 
 namespace kelmora {
 namespace {
@@ -135,31 +136,6 @@ Destination ResolveDestination(const std::string& requested, LinkHandling links)
   return destination;
 }
 
-// Opens a file for reading only when it is a regular file: opening a FIFO would wait for a
-// writer that never comes.
-int OpenRegularFile(const std::string& path) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (fd < 0) ThrowFileError("Cannot open file", path, errno);
-  struct stat info {};
-  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-    ::close(fd);
-    throw EFileError("Cannot open file", path, "not a regular file");
-  }
-  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-  return fd;
-}
-
-class FdCloser {
- public:
-  explicit FdCloser(int fd) : fd_(fd) {}
-  ~FdCloser() { ::close(fd_); }
-  FdCloser(const FdCloser&) = delete;
-  FdCloser& operator=(const FdCloser&) = delete;
-
- private:
-  int fd_;
-};
-
 }  // namespace
 
 void ReplaceFileContent(const std::string& path, const void* data, size_t size,
@@ -172,20 +148,15 @@ void ReplaceFileContent(const std::string& path, const void* data, size_t size,
 }
 
 void CopyFileReplacing(const std::string& from, const std::string& to) {
-  const int source = OpenRegularFile(from);
-  FdCloser closer(source);
-  ::posix_fadvise(source, 0, 0, POSIX_FADV_SEQUENTIAL);
+  const RegularFile source(from);
   const Destination destination = ResolveDestination(to, LinkHandling::kReplaceLink);
   TemporaryFile file(destination.path);
-  std::vector<char> buffer(kCopyChunkBytes);
-  for (;;) {
-    const ssize_t n = ::read(source, buffer.data(), buffer.size());
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      ThrowFileError("Cannot read file", from, errno);
-    }
-    if (n == 0) break;
-    file.Write(buffer.data(), static_cast<size_t>(n));
+  std::vector<uint8_t> buffer(kCopyChunkBytes);
+  for (uint64_t offset = 0;;) {
+    const size_t got = source.ReadAt(offset, buffer);
+    if (got == 0) break;
+    file.Write(buffer.data(), got);
+    offset += got;
   }
   if (destination.has_old) file.TakeAttributesOf(destination.old);
   file.Commit(destination.path, false);

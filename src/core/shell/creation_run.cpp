@@ -240,7 +240,10 @@ RunOutcome CreateGallery(const KM_Class& settings, KM_List& list, RunHost& host,
   MakeOutputNamesDistinct(list, host);
   if (!CheckOutputsDistinct(settings, list, host)) return RunOutcome::kFailed;
   const int last = LastPositionToExport(options.Mode, count, settings);
-  if (!CheckSourcesKept(settings, list, last, host)) return RunOutcome::kFailed;
+  const bool copies_additional = options.Mode != CreationMode::kPagesOnly;
+  if (!CheckSourcesKept(settings, list, last, copies_additional, host)) {
+    return RunOutcome::kFailed;
+  }
   if (!IsExistingFolder(settings.OutputPath)) {
     // An empty path names no folder: there is nothing to ask about, only to report.
     if (!settings.OutputPath.empty() && !options.BatchMode &&
@@ -256,7 +259,7 @@ RunOutcome CreateGallery(const KM_Class& settings, KM_List& list, RunHost& host,
       return RunOutcome::kFailed;
     }
   }
-  if (options.Mode != CreationMode::kPagesOnly && !settings.AdditionalPath.empty()) {
+  if (copies_additional && !settings.AdditionalPath.empty()) {
     if (!IsExistingFolder(settings.AdditionalPath)) {
       host.ShowError(GetLangText(MessageKey::CopyAdditionalError, {settings.AdditionalPath}));
       return RunOutcome::kFailed;

@@ -19,6 +19,7 @@
 #include "gallery/template_helpers.h"
 #include "localisation/lang_text.h"
 #include "platform/file_system.h"
+#include "platform/folder_listing.h"
 
 namespace kelmora {
 namespace {
@@ -122,7 +123,8 @@ bool CheckOutputsDistinct(const KM_Class& settings, const KM_List& list, RunHost
 // With the input folder as output folder, no output may take the place of an input
 // picture: outputs are checked by the file they would replace, so names that differ only
 // in letter case on a file system that ignores case are caught as well.
-bool CheckSourcesKept(const KM_Class& settings, const KM_List& list, int last, RunHost& host) {
+bool CheckSourcesKept(const KM_Class& settings, const KM_List& list, int last,
+                      bool copies_additional, RunHost& host) {
   if (!IsExistingFolder(settings.OutputPath)) return true;
   std::error_code error;
   if (!std::filesystem::equivalent(settings.InputPath, settings.OutputPath, error)) return true;
@@ -132,7 +134,15 @@ bool CheckSourcesKept(const KM_Class& settings, const KM_List& list, int last, R
     if (const auto id = IdentityOf(list.Entry(i).FullPath)) sources.insert(*id);
   }
   const std::string folder = PathWithDelimiter(settings.OutputPath);
-  for (const PlannedOutput& output : PlannedOutputs(settings, list, last)) {
+  std::vector<PlannedOutput> outputs = PlannedOutputs(settings, list, last);
+  // The files of the additional-elements folder are copied over files of the same names.
+  if (copies_additional && !settings.AdditionalPath.empty()) {
+    const std::string additional = PathWithDelimiter(settings.AdditionalPath);
+    for (const FolderFile& file : ListFolderFiles(additional, true)) {
+      outputs.push_back({file.Name, additional + file.Name});
+    }
+  }
+  for (const PlannedOutput& output : outputs) {
     const auto id = IdentityOf(folder + output.name);
     if (id && sources.count(*id)) {
       host.ShowError(

@@ -21,8 +21,10 @@ void MakeOutputNamesDistinct(KM_List& list, RunHost& host);
 bool CheckOutputsDistinct(const KM_Class& settings, const KM_List& list, RunHost& host);
 
 // When the output folder is the input folder: says once that earlier outputs are inputs of
-// this run, and fails when a file the run writes (pages, and the pictures of positions 0 to
-// last) would replace an input picture.
-bool CheckSourcesKept(const KM_Class& settings, const KM_List& list, int last, RunHost& host);
+// this run, and fails when a file the run writes (pages, the pictures of positions 0 to
+// last, and with copies_additional the files of AdditionalPath) would replace an input
+// picture.
+bool CheckSourcesKept(const KM_Class& settings, const KM_List& list, int last,
+                      bool copies_additional, RunHost& host);
 
 }  // namespace kelmora

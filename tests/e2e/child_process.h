@@ -19,9 +19,9 @@ struct ChildResult {
   int exit_code = -1;  // -1 when the child ended by a signal
   int signal = 0;
   bool timed_out = false;
+  long max_rss_kb = 0;  // the child's peak resident memory
   std::string out;
   std::string err;
-  long max_rss_kib = 0;  // the child's peak resident memory
 };
 
 struct ChildOptions {
@@ -30,6 +30,12 @@ struct ChildOptions {
   // Called whenever more standard output has arrived, with all of it so far; returning
   // true sends SIGINT to the child once.
   std::function<bool(const std::string& out)> interrupt_when;
+  // After that, called whenever more error output has arrived; returning true sends a
+  // second SIGINT once.
+  std::function<bool(const std::string& err)> interrupt_again_when;
+  // The same; returning true closes the reading end of the child's standard output, as a
+  // reader like `head` does when it has seen enough.
+  std::function<bool(const std::string& out)> close_output_when;
 };
 
 // Runs a program with arguments (args[0] is the program's path) in a process group of its
@@ -64,6 +70,7 @@ inline ChildResult RunChild(const std::vector<std::string>& args,
 
   ChildResult result;
   bool interrupted = false;
+  bool interrupted_again = false;
   bool ended = false;
   int status = 0;
   const auto deadline = std::chrono::steady_clock::now() + options.timeout;
@@ -72,10 +79,10 @@ inline ChildResult RunChild(const std::vector<std::string>& args,
   int open_streams = 2;
   for (;;) {
     const auto now = std::chrono::steady_clock::now();
-    struct rusage usage {};
+    rusage usage{};
     if (!ended && wait4(pid, &status, WNOHANG, &usage) == pid) {
+      result.max_rss_kb = usage.ru_maxrss;
       ended = true;
-      result.max_rss_kib = usage.ru_maxrss;
       linger_end = now + std::chrono::seconds(1);
     }
     // Helpers of the child may keep the pipes open after it ended; they get a moment.
@@ -101,6 +108,17 @@ inline ChildResult RunChild(const std::vector<std::string>& args,
       if (i == 0 && !interrupted && options.interrupt_when && options.interrupt_when(result.out)) {
         interrupted = true;
         kill(pid, SIGINT);
+      }
+      if (i == 1 && interrupted && !interrupted_again && options.interrupt_again_when &&
+          options.interrupt_again_when(result.err)) {
+        interrupted_again = true;
+        kill(pid, SIGINT);
+      }
+      if (i == 0 && fds[0].fd >= 0 && options.close_output_when &&
+          options.close_output_when(result.out)) {
+        close(fds[0].fd);
+        fds[0].fd = -1;
+        --open_streams;
       }
     }
   }

@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <csignal>
 #include <filesystem>
 #include <regex>
 #include <set>
@@ -190,6 +194,9 @@ TEST_F(CliTest, FailedChecksExitWithOneAndSayWhy) {
       {missing, Out().string(), "Incorrect path for input: \"" + missing + "\""},
       {(dir_.Path() / "empty").string(), Out().string(), "No Images could be found"},
       {In().string(), file, "Failed to create output folder: \"" + file + "\""},
+      // The system's reason follows.
+      {In().string(), file + "/sub",
+       "Failed to create output folder: \"" + file + "/sub\": Not a directory"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.message);
@@ -204,8 +211,8 @@ TEST_F(CliTest, FailedChecksExitWithOneAndSayWhy) {
 
 TEST_F(CliTest, HelpRequestsPrintTheThreeLines) {
   const std::string help =
-      "1st param is full path of \".km2\" file to use\r\n"
-      "2nd param is path for input files\r\n"
+      "1st param is full path of \".km2\" file to use\n"
+      "2nd param is path for input files\n"
       "3rd param is path for output files\n";
   ChildOptions in_temp_folder;
   in_temp_folder.working_folder = dir_.Path().string();
@@ -277,6 +284,214 @@ TEST_F(CliTest, InterruptStopsBeforeTheNextImageAndKeepsTheWorkDone) {
     EXPECT_EQ(fs::exists(Out() / ("t_" + base + ".jpg")), expected) << base;
     EXPECT_EQ(fs::exists(Out() / ("n_" + base + ".jpg")), expected) << base;
   }
+}
+
+// --- Files that cannot be read, hostile headers, signals and closed pipes -----------------
+
+// A path to something that exists but cannot be read: reading /proc/self/mem at offset 0
+// fails with an I/O error, whoever runs the test.
+fs::path UnreadableLink(const fs::path& folder, const std::string& name) {
+  const fs::path link = folder / name;
+  fs::create_symlink("/proc/self/mem", link);
+  return link;
+}
+
+TEST_F(CliTest, SettingsFileThatCannotBeReadEndsTheRunBeforeAnythingIsWritten) {
+  WriteNoisyJpeg(In() / "img01.jpg", 64, 48, 1);
+  const fs::path folder = dir_.Path() / "folder.km2";
+  fs::create_directory(folder);
+  const fs::path fifo = dir_.Path() / "fifo.km2";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  const fs::path huge = dir_.Path() / "huge.km2";
+  test::WriteText(huge, SettingsText({}));
+  fs::resize_file(huge, (size_t{8} << 20) + 1);  // one byte over the limit, mostly a hole
+  struct Case {
+    fs::path path;
+    std::string reason;
+  };
+  const Case cases[] = {
+      {folder, "not a regular file"},
+      {fifo, "not a regular file"},
+      {huge, "larger than 8388608 bytes"},
+      {UnreadableLink(dir_.Path(), "io.km2"), "Input/output error"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.path.string());
+    const ChildResult result = Run({c.path.string(), In().string(), Out().string()});
+    EXPECT_FALSE(result.timed_out);
+    EXPECT_EQ(result.exit_code, 1);
+    EXPECT_NE(
+        result.err.find("Settings file \"" + c.path.string() + "\" cannot be read: " + c.reason),
+        std::string::npos)
+        << result.err;
+    EXPECT_FALSE(fs::exists(Out()));
+  }
+}
+
+TEST_F(CliTest, MissingSettingsFileAndEmptyTemplatesAreWarnedAbout) {
+  WriteNoisyJpeg(In() / "img01.jpg", 64, 48, 1);
+  const std::string missing = (dir_.Path() / "missing.km2").string();
+  const fs::path no_templates = dir_.Path() / "plain.km2";
+  test::WriteText(no_templates, "[MoreLayout]\r\nTitle=Plain\r\n");
+  struct Case {
+    std::string settings;
+    std::vector<std::string> warnings;
+  };
+  const std::string empty = "Both page templates are empty: the pages will be empty";
+  const Case cases[] = {
+      {missing, {"Settings file \"" + missing + "\" not found; using the defaults", empty}},
+      {no_templates.string(), {empty}},
+      {Settings({}), {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.settings);
+    fs::remove_all(Out());
+    const ChildResult result = Run({c.settings, In().string(), Out().string()});
+    EXPECT_EQ(result.exit_code, 0) << result.err;
+    std::string expected;
+    for (const std::string& warning : c.warnings) expected += "kelmora-cli: " + warning + "\n";
+    EXPECT_EQ(result.err, expected);
+    EXPECT_TRUE(fs::exists(Out() / "t_img01.jpg"));
+  }
+}
+
+TEST_F(CliTest, ExifReportOfFilesThatCannotBeReadGivesTheReason) {
+  const std::string photo = (test::SamplesDir() / "jpg/Canon_40D.jpg").string();
+  const fs::path fifo = In() / "fifo.jpg";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  fs::create_directory(In() / "folder.jpg");
+  struct Case {
+    fs::path path;
+    std::string reason;
+  };
+  const Case cases[] = {
+      {In() / "nothing.jpg", "No such file or directory"},
+      {fifo, "not a regular file"},
+      {In() / "folder.jpg", "not a regular file"},
+      {UnreadableLink(In(), "io.jpg"), "Input/output error"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.path.string());
+    const ChildResult result = Run({"--exif", c.path.string(), photo});
+    EXPECT_FALSE(result.timed_out);
+    EXPECT_EQ(result.exit_code, 1);
+    EXPECT_NE(result.err.find("\"" + c.path.string() + "\": " + c.reason), std::string::npos)
+        << result.err;
+    // The other files are still reported.
+    EXPECT_NE(result.out.find("Capture date: 2008-07-31 10:38:11\n"), std::string::npos);
+  }
+}
+
+TEST_F(CliTest, ExifReportGoesOnAfterAValueWithNulBytes) {
+  using Bytes = std::string;
+  const auto segment = [](uint8_t marker, const Bytes& payload) {
+    const size_t size = payload.size() + 2;
+    return Bytes{'\xFF', char(marker), char(size >> 8), char(size)} + payload;
+  };
+  // IFD0 with a UNICODE UserComment (type UNDEFINED, 14 bytes at offset 26), then IPTC.
+  Bytes tiff("II\x2A\0\x08\0\0\0\x01\0", 10);
+  tiff += Bytes("\x86\x92\x07\0\x0E\0\0\0\x1A\0\0\0", 12) + Bytes(4, '\0');
+  tiff += Bytes("UNICODE\0H\0i\0!\0", 14);
+  const Bytes iptc =
+      Bytes("Photoshop 3.0\08BIM\x04\x04\0\0\0\0\0\x09", 26) + Bytes("\x1C\x02\x5A\0\x04Oslo", 9);
+  const fs::path photo = In() / "unicode.jpg";
+  test::WriteText(photo, Bytes("\xFF\xD8", 2) + segment(0xE1, Bytes("Exif\0\0", 6) + tiff) +
+                             segment(0xED, iptc) + segment(0xDA, Bytes(6, '\0')));
+  const ChildResult result = Run({"--exif", photo.string()});
+  EXPECT_EQ(result.exit_code, 0) << result.err;
+  EXPECT_NE(result.out.find("UserComment = H\\x00i\\x00!\n"), std::string::npos) << result.out;
+  EXPECT_TRUE(result.out.ends_with("IPTC:\nCity = Oslo\n")) << result.out;
+  EXPECT_EQ(result.out.find('\0'), std::string::npos);
+}
+
+// A JPEG of a few hundred bytes whose frame header declares width x height.
+std::string JpegDeclaring(uint16_t width, uint16_t height) {
+  TBitmap bitmap;
+  bitmap.SetPixelFormat(PixelFormat::k24Bit);
+  bitmap.SetSize(8, 8);
+  TJPEGImage jpeg;
+  jpeg.Assign(bitmap);
+  std::vector<uint8_t> bytes = jpeg.SaveToBytes();
+  for (size_t i = 2; i + 9 < bytes.size(); ++i) {
+    if (bytes[i] == 0xFF && bytes[i + 1] == 0xC0) {
+      bytes[i + 5] = static_cast<uint8_t>(height >> 8);
+      bytes[i + 6] = static_cast<uint8_t>(height);
+      bytes[i + 7] = static_cast<uint8_t>(width >> 8);
+      bytes[i + 8] = static_cast<uint8_t>(width);
+      break;
+    }
+  }
+  return std::string(bytes.begin(), bytes.end());
+}
+
+TEST_F(CliTest, PictureDeclaringMorePixelsThanTheLimitFailsAtOnceNamingTheFile) {
+  const fs::path bomb = In() / "bomb.jpg";
+  test::WriteText(bomb, JpegDeclaring(37800, 37800));
+  ASSERT_LT(fs::file_size(bomb), 1000u);
+  const ChildResult result = Run({Settings({}), In().string(), Out().string()});
+  EXPECT_EQ(result.exit_code, 1);
+  EXPECT_NE(
+      result.err.find(bomb.string() + ": Image too large: 37800 x 37800 pixels (at most 268435456 "
+                                      "pixels can be read)"),
+      std::string::npos)
+      << result.err;
+  EXPECT_LT(result.max_rss_kb, 1L << 20);  // nothing near the 4.3 GB the header asks for
+  EXPECT_FALSE(fs::exists(Out() / "t_bomb.jpg"));
+}
+
+TEST_F(CliTest, LargeFilesAreReadPieceByPieceNotWhole) {
+  // Pictures followed by 3 GiB of hole: read whole, each would take 3 GiB of memory.
+  constexpr uintmax_t kFileSize = uintmax_t{3} << 30;
+  const char* const sources[] = {"jpg/exif-org/fujifilm-dx10.jpg", "tiff/DudleyLeavittUtah.tiff"};
+  for (const char* source : sources) {
+    const fs::path copy = In() / fs::path(source).filename();
+    fs::copy_file(test::SamplesDir() / source, copy);
+    fs::resize_file(copy, kFileSize);
+  }
+  const fs::path bmp = In() / "plain.bmp";
+  fs::copy_file(test::DataDir() / "bmp" / "rgb24_v3.bmp", bmp);
+  fs::resize_file(bmp, kFileSize);
+  const ChildResult result = Run({Settings({}), In().string(), Out().string()});
+  ASSERT_EQ(result.exit_code, 0) << result.err;
+  EXPECT_EQ(CountFiles(Out(), "t_"), 3);
+  EXPECT_LT(result.max_rss_kb, 1L << 20) << "peak memory in KiB";
+}
+
+TEST_F(CliTest, SecondInterruptEndsTheProgramAtOnce) {
+  // Pictures large enough that the second interrupt comes while one is still exported.
+  AddNoisyImages(4, 3000, 2000);
+  ChildOptions options;
+  options.interrupt_when = [](const std::string& out) {
+    return out.find("Image 2 of") != std::string::npos;
+  };
+  // Once the first one has been taken as a cancel request.
+  options.interrupt_again_when = [](const std::string& err) {
+    return err.find("Cancelling") != std::string::npos;
+  };
+  // A first interrupt that lands between the label and the cancel check ends the run
+  // before a second one can be sent; such a run proves nothing either way and is repeated.
+  ChildResult result;
+  for (int attempt = 0; attempt < 5; ++attempt) {
+    fs::remove_all(Out());
+    result = Run({Settings({}), In().string(), Out().string()}, options);
+    if (result.signal != 0 || result.out.find("Image 3 of") != std::string::npos) break;
+  }
+  EXPECT_EQ(result.signal, SIGINT) << "exit " << result.exit_code << "\n" << result.err;
+  EXPECT_EQ(result.err.find("cancelled"), std::string::npos) << result.err;
+}
+
+TEST_F(CliTest, ClosedOutputPipeLetsTheRunFinish) {
+  constexpr int kCount = 6;
+  AddNoisyImages(kCount, 320, 240);
+  ChildOptions options;
+  options.close_output_when = [](const std::string& out) {
+    return out.find("Image 1 of") != std::string::npos;
+  };
+  const ChildResult result = Run({Settings({}), In().string(), Out().string()}, options);
+  EXPECT_EQ(result.signal, 0);
+  EXPECT_EQ(result.exit_code, 0) << result.err;
+  EXPECT_EQ(CountFiles(Out(), "t_"), kCount);
+  EXPECT_EQ(CountFiles(Out(), "n_"), kCount);
 }
 
 }  // namespace

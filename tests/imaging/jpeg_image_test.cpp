@@ -312,6 +312,7 @@ struct BadData {
   std::string name;
   std::vector<uint8_t> bytes;
   int code;
+  std::string explanation;  // libjpeg's own words for the code
 };
 
 void PrintTo(const BadData& c, std::ostream* out) {
@@ -325,10 +326,13 @@ std::vector<BadData> BadDataCases() {
   while (twelve_bit[pos + 1] != 0xC0) pos += 2 + (twelve_bit[pos + 2] << 8 | twelve_bit[pos + 3]);
   twelve_bit[pos + 4] = 12;
   return {
-      {"empty", {}, JERR_INPUT_EMPTY},
-      {"not_jpeg", {'G', 'I', 'F', '8', '9', 'a', 1, 2}, JERR_NO_SOI},
-      {"no_image", {0xFF, 0xD8, 0xFF, 0xD9}, JERR_NO_IMAGE},
-      {"twelve_bit", twelve_bit, JERR_BAD_PRECISION},
+      {"empty", {}, JERR_INPUT_EMPTY, "Empty input file"},
+      {"not_jpeg",
+       {'G', 'I', 'F', '8', '9', 'a', 1, 2},
+       JERR_NO_SOI,
+       "Not a JPEG file: starts with 0x47 0x49"},
+      {"no_image", {0xFF, 0xD8, 0xFF, 0xD9}, JERR_NO_IMAGE, "JPEG datastream contains no image"},
+      {"twelve_bit", twelve_bit, JERR_BAD_PRECISION, "Unsupported JPEG data precision 12"},
   };
 }
 
@@ -342,7 +346,8 @@ TEST_P(BadDataTest, RaisesEjpegWithLibjpegsCodeAndKeepsTheObject) {
     FAIL() << "no error";
   } catch (const EJPEG& error) {
     EXPECT_EQ(error.Code(), GetParam().code);
-    EXPECT_EQ(std::string(error.what()), "JPEG-Fehler #" + std::to_string(GetParam().code));
+    EXPECT_EQ(std::string(error.what()),
+              "JPEG-Fehler #" + std::to_string(GetParam().code) + ": " + GetParam().explanation);
   }
   EXPECT_EQ(jpeg.Width(), 7);
   TBitmap back;
@@ -398,20 +403,26 @@ TEST(JpegImageTest, ProgressiveFileWithEndlessScansIsRefused) {
 }
 
 TEST(JpegImageTest, EncodeErrorsRaiseEjpeg) {
-  const auto code_for = [](TBitmap bitmap) {
+  using Error = std::pair<int, std::string>;
+  const auto error_for = [](TBitmap bitmap) {
     TJPEGImage jpeg;
     jpeg.Assign(std::move(bitmap));
     try {
       jpeg.SaveToBytes();
     } catch (const EJPEG& error) {
-      return error.Code();
+      return Error(error.Code(), error.what());
     }
-    return 0;
+    return Error(0, "");
   };
-  EXPECT_EQ(code_for(TBitmap()), JERR_EMPTY_IMAGE);
+  const auto expected = [](int code, const std::string& explanation) {
+    return Error(code, "JPEG-Fehler #" + std::to_string(code) + ": " + explanation);
+  };
+  EXPECT_EQ(error_for(TBitmap()),
+            expected(JERR_EMPTY_IMAGE, "Empty JPEG image (DNL not supported)"));
   TBitmap wide;
   wide.SetSize(70000, 1);
-  EXPECT_EQ(code_for(std::move(wide)), JERR_IMAGE_TOO_BIG);
+  EXPECT_EQ(error_for(std::move(wide)),
+            expected(JERR_IMAGE_TOO_BIG, "Maximum supported image dimension is 65500 pixels"));
 }
 
 TEST(JpegImageTest, DamagedDataDecodesAsLibjpegRecoversIt) {

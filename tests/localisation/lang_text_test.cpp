@@ -29,6 +29,21 @@ TEST_F(LangText, AKeyMissingFromTheLanguageGivesTheEmptyText) {
   EXPECT_EQ(GetLangText(MessageKey::TextImageXofY), "");
 }
 
+TEST_F(LangText, KeysTheProgramAddedFallBackToTheirDefault) {
+  // A language file made for the original keys lacks the added ones: they keep their
+  // built-in text instead of going blank; a translation of them is used when present.
+  Use("[Misc]\nTextImageXofY=Bild %d von %d\nNotEnoughMemory=Zu wenig Speicher\n");
+  EXPECT_EQ(GetLangText(MessageKey::ThumbnailGridError, {0, 4}),
+            "Thumbnail pages need at least 1 row and 1 column (rows: 0, columns: 4)");
+  EXPECT_EQ(GetLangText(MessageKey::SettingsFileMissing, {""}),
+            "Missing settings file: \"\" is not the full path of a \".km2\" file");
+  EXPECT_EQ(GetLangText(MessageKey::ImageTooLarge, {1, 2, 3}),
+            "Image too large: 1 x 2 pixels (at most 3 pixels can be read)");
+  EXPECT_EQ(GetLangText(MessageKey::NotEnoughMemory), "Zu wenig Speicher");
+  EXPECT_EQ(GetLangText(MessageKey::TextImageXofY, {1, 2}), "Bild 1 von 2");
+  EXPECT_EQ(GetLangText(MessageKey::InputFolderError), "");
+}
+
 TEST_F(LangText, LineBreakMarkers) {
   const std::pair<const char*, const char*> cases[] = {
       {"one*|*two*|*three", "one\r\ntwo\r\nthree"},

@@ -80,6 +80,37 @@ TEST(ExifReport, FailedReadsSayWhy) {
   }
 }
 
+// Little-endian EXIF whose IFD0 holds a Make with a terminal escape sequence (shown with a
+// dot, as every ASCII value shows control characters) and a UNICODE
+// UserComment, whose NUL bytes once ended the report, then an Artist after it.
+Bytes ControlCharactersApp1() {
+  Bytes tiff("II\x2A\0\x08\0\0\0\x03\0", 10);
+  tiff += Bytes("\x0F\x01\x02\0\x08\0\0\0\x32\0\0\0", 12);  // Make at 50
+  tiff += Bytes("\x3B\x01\x02\0\x04\0\0\0Ann\0", 12);       // Artist, inline
+  tiff += Bytes("\x86\x92\x07\0\x0E\0\0\0\x3A\0\0\0", 12);  // UserComment at 58
+  tiff += Bytes(4, '\0');                                   // no next IFD
+  tiff += Bytes("Ca\x1B[2Jm\0", 8);
+  tiff += Bytes("UNICODE\0H\0i\0!\0", 14);
+  return Segment(0xE1, Bytes("Exif\0\0", 6) + tiff);
+}
+
+TEST(ExifReport, ShowsEveryValueInFullWithControlCharactersEscaped) {
+  test::TempDir dir;
+  const std::string path =
+      WriteFile(dir, "ctl\x07.jpg",
+                Bytes("\xFF\xD8", 2) + ControlCharactersApp1() +
+                    Segment(0xFE, Bytes("two\r\nlines\0", 11)) + Segment(0xDA, Bytes(6, '\0')));
+  const std::string report = ExifReportText(path);
+  for (const char* expected : {"ctl\\x07.jpg\n", "Comment: two\\x0D\\x0Alines", "Make = Ca.[2Jm\n",
+                               "Artist = Ann\n", "UserComment = H\\x00i\\x00!\n"}) {
+    EXPECT_NE(report.find(expected), std::string::npos) << expected << "\n" << report;
+  }
+  for (const char c : report) {
+    const auto byte = static_cast<unsigned char>(c);
+    EXPECT_TRUE(byte >= 0x20 || c == '\n') << "raw control character " << int{byte};
+  }
+}
+
 TEST(ExifReport, MakerNoteOfACameraSample) {
   const std::string report =
       ExifReportText((test::SamplesDir() / "jpg" / "Canon_DIGITAL_IXUS_400.jpg").string());

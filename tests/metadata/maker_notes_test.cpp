@@ -143,6 +143,14 @@ std::vector<DispatchCase> DispatchCases() {
        BuildNote("", {{0x0000, 7, 4, "MLT0"}}, kExifAdjust, true), true, "\r\nModelID = \"MLT0\""},
       {"KONICA MINOLTA", "DiMAGE Z3", "0220", false, true,
        BuildNote("", {{0x0000, 7, 4, "MLT0"}}, kExifAdjust, true), true, "\r\nModelID = \"MLT0\""},
+      // Konica's own cameras and other makes that only begin like the Minolta ones keep
+      // their notes undecoded.
+      {"KONICA", "Konica Digital Revio KD-400Z", "0220", false, false,
+       BuildNote("", {{0x0000, 7, 4, "MLT0"}}, kExifAdjust, false), false, ""},
+      {"Konica Corporation", "KD-510Z", "0220", false, false,
+       BuildNote("", {{0x0000, 7, 4, "MLT0"}}, kExifAdjust, false), false, ""},
+      {"MINOLX", "fake", "0220", false, false,
+       BuildNote("", {{0x0000, 7, 4, "MLT0"}}, kExifAdjust, false), false, ""},
       {"PENTAX Corporation", "PENTAX K10D", "0221", false, false,
        BuildNote("", {{0x0001, 3, 1, Short(1, false)}}, kExifAdjust, false), false, ""},
       {"Nikkon", "fake", "0220", false, false,

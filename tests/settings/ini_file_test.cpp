@@ -22,7 +22,7 @@ TEST(IniFile, ReadsLfCrLfAndCrOnlyFilesAlike) {
 }
 
 struct ValueCase {
-  const char* line;
+  std::string line;
   const char* expected;
 };
 
@@ -41,6 +41,10 @@ TEST(IniFile, ValueRules) {
       {"Key=", ""},
       {"KEY=upper", "upper"},
       {"key=lower", "lower"},
+      // A value is a C string to the programs that write these files: NUL ends it.
+      {std::string("Key=abc\0def", 11), "abc"},
+      {std::string("Key=\0rest", 9), ""},
+      {std::string("Key= 'ab\0c' ", 12), "'ab"},
   };
   for (const auto& c : cases) {
     const IniFile ini = IniFile::Parse(std::string("[S]\r\n") + c.line + "\r\n");
@@ -212,7 +216,8 @@ TEST(IniFile, BadInputLoadsWithoutHarm) {
 TEST(IniFile, LoadTreatsMissingFilesAsEmptyAndReadsTheRest) {
   test::TempDir dir;
   EXPECT_EQ(IniFile::Load(dir / "missing.ini").Serialise(), "");
-  EXPECT_EQ(IniFile::Load(dir.Path().string()).Serialise(), "");  // a folder is no file
+  // Something else of that name is not taken for a missing file.
+  EXPECT_THROW(IniFile::Load(dir.Path().string()), EFileError);
   // A byte-order mark put in by another editor does not hide the first section, and the
   // file is written back without it.
   test::WriteText(dir / "a.ini", "\xEF\xBB\xBF[S]\nKey=1\n");

@@ -49,6 +49,34 @@ TEST(KM_Class, MissingFileGivesTheDefaultsAndEmptyTemplates) {
   EXPECT_EQ(settings, Defaults());
 }
 
+TEST(KM_Class, CheckedLoadingTellsMissingFromUnreadableFiles) {
+  test::TempDir dir;
+  test::WriteText(dir / "good.km2", "[MoreLayout]\r\nTitle=Mine\r\n");
+  std::filesystem::create_directory(dir.Path() / "folder.km2");
+  test::WriteText(dir / "huge.km2", "[MoreLayout]\r\nTitle=Mine\r\n");
+  std::filesystem::resize_file(dir.Path() / "huge.km2", (size_t{8} << 20) + 1);
+  struct Case {
+    std::string path;
+    SettingsFileState state;
+    std::string reason;
+  };
+  const Case cases[] = {
+      {dir / "good.km2", SettingsFileState::kLoaded, ""},
+      {dir / "missing.km2", SettingsFileState::kMissing, ""},
+      {dir / "folder.km2", SettingsFileState::kUnreadable, "not a regular file"},
+      {dir / "huge.km2", SettingsFileState::kUnreadable, "larger than 8388608 bytes"},
+  };
+  for (const Case& c : cases) {
+    KM_Class settings;
+    settings.Title = "old";
+    const SettingsFileStatus status = settings.LoadFromFileChecked(c.path);
+    EXPECT_EQ(status.state, c.state) << c.path;
+    EXPECT_EQ(status.reason, c.reason) << c.path;
+    // Whatever went wrong, the record holds the defaults, as loading never fails.
+    EXPECT_EQ(settings.Title, c.state == SettingsFileState::kLoaded ? "Mine" : "") << c.path;
+  }
+}
+
 TEST(KM_Class, LoadsAFileWithEveryField) {
   const KM_Class s = LoadText(
       "[Files]\r\nInputPath=/photos/in\r\nOutputPath=/photos/out\r\nAdditionalPath=/extra\r\n"

@@ -70,6 +70,30 @@ TEST_F(StartUpTest, LoadsTheChosenLanguageAndTheDefaultSettings) {
   EXPECT_EQ(settings.HTMLImages, std::vector<std::string>{"x"});
 }
 
+TEST_F(StartUpTest, LanguageFileIsMatchedExactlyFirstThenInAnyLetterCase) {
+  test::WriteText(dir_ / "Deutsch.ln", "[Misc]\r\nTextColor=Textfarbe\r\n");
+  test::WriteText(dir_ / "deutsch.ln", "[Misc]\r\nTextColor=textfarbe\r\n");
+  test::WriteText(dir_ / "English.ln", "[Misc]\r\nTextColor=Text colour\r\n");
+  struct Case {
+    const char* named;
+    const char* opened;
+    const char* text;
+  };
+  const Case cases[] = {
+      {"Deutsch.ln", "Deutsch.ln", "Textfarbe"},
+      {"deutsch.ln", "deutsch.ln", "textfarbe"},
+      {"ENGLISH.LN", "English.ln", "Text colour"},
+      {"Francais.ln", "Francais.ln", "Text color"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(FindLanguageFileName(Folder(), c.named), c.opened) << c.named;
+    test::WriteText(dir_ / "km.ini", std::string("[Settings]\r\nLanguage=") + c.named + "\r\n");
+    KM_Class settings;
+    StartUp(settings, Folder());
+    EXPECT_EQ(GetLangText(MessageKey::TextColor), c.text) << c.named;
+  }
+}
+
 TEST_F(StartUpTest, ALanguageThatIsNotThereLeavesTheBuiltInTexts) {
   test::WriteText(dir_ / "de.ln", "[Misc]\r\nTextColor=Textfarbe\r\n");
   ASSERT_TRUE(LoadLanguage(Folder(), "de.ln"));

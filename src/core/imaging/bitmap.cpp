@@ -10,7 +10,6 @@
 #include "common/errors.h"
 #include "imaging/bmp_loader.h"
 #include "imaging/pixel_limit.h"
-#include "platform/file_system.h"
 
 // Builds with AddressSanitizer keep every picture on the heap, where accesses are checked.
 #if defined(__SANITIZE_ADDRESS__)

@@ -5,6 +5,7 @@
 #include <bit>
 #include <cstring>
 #include <limits>
+#include <new>
 #include <string>
 
 #include "common/byte_reader.h"
@@ -367,17 +368,22 @@ TBitmap Decode(const ByteSource& source) {
     if (needed > data_size) Fail("the file is truncated");
   }
 
-  TBitmap bitmap;
-  bitmap.SetPixelFormat(FormatFor(header.bits));
-  bitmap.SetSize(header.width, header.height);
-  bitmap.SetPalette(std::move(palette));
-  if (run_length) {
-    RunLengthData data(source, header.data_offset, data_size);
-    ReadRunLength(data, header, bitmap);
-  } else {
-    ReadUncompressed(source, header, bitmap);
+  try {
+    TBitmap bitmap;
+    bitmap.SetPixelFormat(FormatFor(header.bits));
+    bitmap.SetSize(header.width, header.height);
+    bitmap.SetPalette(std::move(palette));
+    if (run_length) {
+      RunLengthData data(source, header.data_offset, data_size);
+      ReadRunLength(data, header, bitmap);
+    } else {
+      ReadUncompressed(source, header, bitmap);
+    }
+    return bitmap;
+  } catch (const std::bad_alloc&) {
+    throw EOutOfMemory(NotEnoughMemoryText(static_cast<uint64_t>(header.width),
+                                           static_cast<uint64_t>(header.height)));
   }
-  return bitmap;
 }
 
 void PutU16(std::vector<uint8_t>& out, uint64_t at, uint32_t value) {

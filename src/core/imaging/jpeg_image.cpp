@@ -77,6 +77,9 @@ boolean FillInputBuffer(j_decompress_ptr info) {
     got = source->file->ReadAt(source->position, source->buffer);
   } catch (...) {
     source->read_error = std::current_exception();
+  }
+  // Outside the handler: error_exit jumps and never returns.
+  if (source->read_error) {
     info->err->msg_code = JERR_FILE_READ;
     info->err->error_exit(reinterpret_cast<j_common_ptr>(info));
   }
@@ -331,21 +334,31 @@ void TJPEGImage::TakeData(std::vector<uint8_t>&& data) {
 }
 
 void TJPEGImage::AssignTo(TBitmap& bitmap) const {
-  if (bitmap_) {
-    bitmap = *bitmap_;
-    return;
+  try {
+    if (bitmap_) {
+      bitmap = *bitmap_;
+      return;
+    }
+    TBitmap result;
+    Decode(result);
+    bitmap = std::move(result);
+  } catch (const std::bad_alloc&) {
+    throw EOutOfMemory(
+        NotEnoughMemoryText(static_cast<uint64_t>(width_), static_cast<uint64_t>(height_)));
   }
-  TBitmap result;
-  Decode(result);
-  bitmap = std::move(result);
 }
 
 void TJPEGImage::DecodeInto(TBitmap& bitmap) const {
-  if (bitmap_) {
-    bitmap = *bitmap_;
-    return;
+  try {
+    if (bitmap_) {
+      bitmap = *bitmap_;
+      return;
+    }
+    Decode(bitmap);
+  } catch (const std::bad_alloc&) {
+    throw EOutOfMemory(
+        NotEnoughMemoryText(static_cast<uint64_t>(width_), static_cast<uint64_t>(height_)));
   }
-  Decode(bitmap);
 }
 
 void TJPEGImage::Decode(TBitmap& result) const {
@@ -473,7 +486,11 @@ std::vector<uint8_t> EncodeJpegBytes(const TBitmap& source, int quality) {
                       colour_space,
                       std::clamp(quality, 1, 100),
                       rows.data()};
-  if (!StepEncode(c, job)) throw EJPEG(c.error.pub.msg_code);
+  if (!StepEncode(c, job)) {
+    char explanation[JMSG_LENGTH_MAX] = {};
+    c.error.pub.format_message(reinterpret_cast<j_common_ptr>(&c.info), explanation);
+    throw EJPEG(c.error.pub.msg_code, explanation);
+  }
   return out;
 }
 

@@ -36,7 +36,7 @@ class TJPEGImage {
   // Decodes at full scale with the accurate integer DCT and block smoothing: a colour
   // file (CMYK and YCCK included) gives a 24-bit bitmap, a greyscale file an 8-bit
   // palette bitmap of at most 236 grey levels. An object holding a bitmap hands over a
-  // copy of it.
+  // copy of it. Memory running out raises EOutOfMemory with the picture's size.
   void AssignTo(TBitmap& bitmap) const;
   // The same, decoding into the bitmap's own memory when it is large enough (TBitmap::
   // Reshape) instead of fresh memory: for a decoder that fills one bitmap picture after

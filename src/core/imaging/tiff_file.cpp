@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <new>
 #include <optional>
 #include <vector>
 
@@ -180,12 +181,16 @@ TBitmap TTIFFDecoder::Decode() {
   }
   if (!IsSupportedTIFFCompression(compression_)) Fail("TIFF: Unsupported compression scheme");
 
-  TBitmap bitmap;
-  bitmap.SetPixelFormat(format_);
-  bitmap.SetSize(static_cast<int32_t>(width_), static_cast<int32_t>(height_));
-  if (layout_ == Layout::kRaw || layout_ == Layout::kGrey) bitmap.SetPalette(BuildPalette());
-  DecodeStrips(bitmap);
-  return bitmap;
+  try {
+    TBitmap bitmap;
+    bitmap.SetPixelFormat(format_);
+    bitmap.SetSize(static_cast<int32_t>(width_), static_cast<int32_t>(height_));
+    if (layout_ == Layout::kRaw || layout_ == Layout::kGrey) bitmap.SetPalette(BuildPalette());
+    DecodeStrips(bitmap);
+    return bitmap;
+  } catch (const std::bad_alloc&) {
+    throw EOutOfMemory(NotEnoughMemoryText(width_, height_));
+  }
 }
 
 void TTIFFDecoder::ReadStripTables() {

@@ -43,7 +43,8 @@ std::shared_ptr<const LanguageFile> OpenLanguageFile(const std::string& folder,
   std::string path = folder;
   if (!path.empty() && path.back() != '/') path.push_back('/');
   path += file_name;
-  const std::optional<std::string> text = ini_text::ReadFile(path);
+  const std::optional<std::string> text =
+      ini_text::ReadFile(path, ini_text::OtherFileKinds::kAreAbsent);
   if (!text) return nullptr;
   return std::make_shared<const LanguageFile>(LanguageFile::Parse(*text));
 }

@@ -59,7 +59,14 @@ bool EqualsNoCase(std::string_view a, std::string_view b) {
   return true;
 }
 
-std::optional<std::string> ReadFile(const std::string& path) {
+std::optional<std::string> ReadFile(const std::string& path, OtherFileKinds other_kinds) {
+  if (other_kinds == OtherFileKinds::kAreAbsent) {
+    std::error_code error;
+    const auto status = std::filesystem::status(path, error);
+    if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
+      return std::nullopt;
+    }
+  }
   const std::optional<RegularFile> file = RegularFile::OpenIfExists(path);
   if (!file) return std::nullopt;
   const std::vector<uint8_t> bytes = file->ReadHead(kMaxFileBytes + 1);

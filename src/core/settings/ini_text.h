@@ -31,9 +31,16 @@ std::string_view TrimBlanks(std::string_view text);
 std::string ToLowerAscii(std::string_view text);
 bool EqualsNoCase(std::string_view a, std::string_view b);
 
+// What reading a profile makes of a path that names something other than a regular file.
+enum class OtherFileKinds {
+  kAreErrors,  // a settings file named by the user must be one
+  kAreAbsent,  // a file looked for by name (a language) simply is not there
+};
+
 // Reads a whole profile file. Nothing at path gives nullopt; something there that is no
-// regular file (a folder, a FIFO, a device), a file that cannot be read, or one larger
-// than kMaxFileBytes raises EFileError with the reason.
-std::optional<std::string> ReadFile(const std::string& path);
+// regular file (a folder, a FIFO, a device; see OtherFileKinds), a file that cannot be
+// read, or one larger than kMaxFileBytes raises EFileError with the reason.
+std::optional<std::string> ReadFile(const std::string& path,
+                                    OtherFileKinds other_kinds = OtherFileKinds::kAreErrors);
 
 }  // namespace kelmora::ini_text

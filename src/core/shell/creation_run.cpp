@@ -94,10 +94,16 @@ class DeferredErrorsHost : public RunHost {
   std::vector<Error> errors_;
 };
 
-std::string ErrorText(const std::exception_ptr& error) {
+// The text of an error; memory running out while an image is exported names the image's
+// size where it is known.
+std::string ErrorText(const std::exception_ptr& error, const KM_ListElement* entry = nullptr) {
   try {
     std::rethrow_exception(error);
   } catch (const std::bad_alloc&) {
+    if (entry != nullptr && entry->Width > 0 && entry->Height > 0) {
+      return GetLangText(MessageKey::NotEnoughMemoryForImage,
+                         {int64_t{entry->Width}, int64_t{entry->Height}});
+    }
     return GetLangText(MessageKey::NotEnoughMemory);
   } catch (const std::exception& e) {
     return e.what();
@@ -172,7 +178,7 @@ RunOutcome ExportImages(const KM_Class& settings, KM_List& list, RunHost& host, 
     try {
       CommitExport(settings, entry, prepared);
     } catch (...) {
-      host.ShowException(entry.FullPath + ": " + ErrorText(std::current_exception()));
+      host.ShowException(entry.FullPath + ": " + ErrorText(std::current_exception(), &entry));
       return RunOutcome::kFailed;
     }
     keeper.Exported(i);
@@ -290,26 +296,25 @@ std::string FirstPagePath(const KM_Class& settings) {
 RunOutcome ButtonDoCreateClick(const KM_Class& settings, KM_List& list, RunHost& host,
                                const CreationRunOptions& options) {
   DeferredErrorsHost deferred(host);
+  std::optional<BusyScope> busy(std::in_place, deferred);
   RunOutcome outcome = RunOutcome::kFailed;
   // Cancel to "create the output folder?" ends the run before it began: there is no page
   // to show.
   bool declined = false;
-  {
-    BusyScope busy(deferred);
-    try {
-      outcome = CreateGallery(settings, list, deferred, options, declined);
-    } catch (...) {
-      // Whatever escapes the steps (a folder that cannot be listed, memory running out)
-      // ends the run with its message, like an error of the page or image phase.
-      deferred.ShowException(ErrorText(std::current_exception()));
-      outcome = RunOutcome::kFailed;
-    }
+  try {
+    outcome = CreateGallery(settings, list, deferred, options, declined);
+  } catch (...) {
+    // Whatever escapes the steps (a folder that cannot be listed, memory running out)
+    // ends the run with its message, like an error of the page or image phase.
+    deferred.ShowException(ErrorText(std::current_exception()));
+    outcome = RunOutcome::kFailed;
   }
-  deferred.ShowDeferred();
   if (outcome != RunOutcome::kFailed && !declined && !options.BatchMode &&
       settings.AutoBrowserStart) {
-    ButtonBrowserDisplayClick(settings, host);
+    ButtonBrowserDisplayClick(settings, deferred);
   }
+  busy.reset();
+  deferred.ShowDeferred();
   return outcome;
 }
 

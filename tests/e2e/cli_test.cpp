@@ -27,6 +27,7 @@ using test::ChildResult;
 using test::CliTest;
 using test::CountFiles;
 using test::JpegFileSize;
+using test::SettingsText;
 using test::Size;
 using test::SourceSize;
 using test::TempDir;

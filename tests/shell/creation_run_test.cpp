@@ -436,7 +436,7 @@ TEST_F(CreationRunTest, OutputThatWouldReplaceAnInputEndsTheRunBeforeWriting) {
                                     output.string() +
                                     "\"): pictures that earlier runs wrote "
                                     "there are input pictures of this run too";
-    EXPECT_EQ(host_.events, (Strings{"busy", same_folder, error, "idle"}));
+    EXPECT_EQ(host_.events, (Strings{"busy", "idle", same_folder, error}));
     std::map<std::string, std::vector<uint8_t>> after;
     for (const auto& item : fs::directory_iterator(In())) {
       after[item.path().filename().string()] = test::ReadBytes(item.path());
@@ -487,7 +487,7 @@ TEST_P(PageNamesTest, EndTheRunBeforeAnythingIsWritten) {
   settings_.ImagePagesName = c.image_pages;
   settings_.WebSiteExtension = c.extension;
   EXPECT_EQ(Run(), RunOutcome::kFailed);
-  EXPECT_EQ(host_.events, (Strings{"busy", "error: " + c.error, "idle"}));
+  EXPECT_EQ(host_.events, (Strings{"busy", "idle", "error: " + c.error}));
   EXPECT_FALSE(fs::exists(Out()));
   EXPECT_EQ(std::distance(fs::directory_iterator(dir_.Path()), {}), 1);
 }

@@ -52,15 +52,18 @@ class ProgressScope {
   RunHost& host_;
 };
 
-// Passes everything on to the run's host except its error messages, which wait until the
-// run has hidden its progress display and left its busy state: a message box must not
+// Passes everything on to the run's host except its messages (errors and warnings), which wait
+// until the run has hidden its progress display and left its busy state: a message box must not
 // appear over a display that still counts, or under a busy cursor.
 class DeferredErrorsHost : public RunHost {
  public:
   explicit DeferredErrorsHost(RunHost& host) : host_(host) {}
 
-  void ShowError(const std::string& text) override { errors_.push_back({text, false}); }
-  void ShowException(const std::string& text) override { errors_.push_back({text, true}); }
+  void ShowError(const std::string& text) override { errors_.push_back({text, Kind::kError}); }
+  void ShowException(const std::string& text) override {
+    errors_.push_back({text, Kind::kException});
+  }
+  void ShowWarning(const std::string& text) override { errors_.push_back({text, Kind::kWarning}); }
   bool Ask(const std::string& text, Question kind) override { return host_.Ask(text, kind); }
   void ShowProgress(int maximum) override { host_.ShowProgress(maximum); }
   void UpdateProgress(int position, const std::string& label) override {
@@ -76,19 +79,26 @@ class DeferredErrorsHost : public RunHost {
   // Shows the messages held back, in the order they came.
   void ShowDeferred() {
     for (const Error& error : errors_) {
-      if (error.exception) {
-        host_.ShowException(error.text);
-      } else {
-        host_.ShowError(error.text);
+      switch (error.kind) {
+        case Kind::kError:
+          host_.ShowError(error.text);
+          break;
+        case Kind::kException:
+          host_.ShowException(error.text);
+          break;
+        case Kind::kWarning:
+          host_.ShowWarning(error.text);
+          break;
       }
     }
     errors_.clear();
   }
 
  private:
+  enum class Kind { kError, kException, kWarning };
   struct Error {
     std::string text;
-    bool exception;
+    Kind kind;
   };
   RunHost& host_;
   std::vector<Error> errors_;

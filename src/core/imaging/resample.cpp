@@ -1,6 +1,7 @@
 #include "imaging/resample.h"
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <cmath>
 #include <cstddef>
@@ -264,28 +265,41 @@ class TableCache {
   };
 
   std::shared_ptr<const ContributorTable> Find(const Key& key) {
-    for (size_t i = 0; i < entries_.size(); ++i) {
-      if (entries_[i].first == key) {
-        // The most recent first, so the oldest goes when the cache is full.
-        std::rotate(entries_.begin(), entries_.begin() + static_cast<ptrdiff_t>(i),
-                    entries_.begin() + static_cast<ptrdiff_t>(i) + 1);
-        return entries_.front().second;
+    for (Entry& entry : entries_) {
+      if (entry.table && entry.key == key) {
+        entry.used = ++clock_;
+        return entry.table;
       }
     }
     return nullptr;
   }
 
+  // Takes the place of an empty entry, or else of the one used longest ago.
   void Store(const Key& key, std::shared_ptr<const ContributorTable> table) {
     const size_t bytes = table->index.size() * (sizeof(int32_t) + sizeof(float));
     if (bytes > kMaxCachedTableBytes) return;
-    entries_.insert(entries_.begin(), {key, std::move(table)});
-    if (entries_.size() > kEntries) entries_.pop_back();
+    Entry* place = &entries_[0];
+    for (Entry& entry : entries_) {
+      if (!entry.table) {
+        place = &entry;
+        break;
+      }
+      if (entry.used < place->used) place = &entry;
+    }
+    place->key = key;
+    place->table = std::move(table);
+    place->used = ++clock_;
   }
 
  private:
-  static constexpr size_t kEntries = 4;
   static constexpr size_t kMaxCachedTableBytes = size_t{8} << 20;
-  std::vector<std::pair<Key, std::shared_ptr<const ContributorTable>>> entries_;
+  struct Entry {
+    Key key{};
+    std::shared_ptr<const ContributorTable> table;
+    uint64_t used = 0;
+  };
+  std::array<Entry, 4> entries_{};
+  uint64_t clock_ = 0;
 };
 
 TableCache& ThreadTableCache() {

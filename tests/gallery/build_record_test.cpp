@@ -105,7 +105,7 @@ TEST(OutputRecipe, ChangesWithWhatShapesEachOutput) {
       {"page colours", [](KM_Class& s, auto&, auto&) { s.BackgroundColor = 1; }, false, false,
        false},
       {"grid", [](KM_Class& s, auto&, auto&) { s.ColsCount = 9; }, false, false, false},
-      {"source path", [](auto&, KM_ListElement& e, auto&) { e.FullPath += "x"; }, true, true, true},
+      {"source path", [](auto&, auto&, SourceStamp& t) { t.path += "x"; }, true, true, true},
       {"source size", [](auto&, auto&, SourceStamp& t) { ++t.size; }, true, true, true},
       {"source time", [](auto&, auto&, SourceStamp& t) { ++t.modified_ns; }, true, true, true},
       {"source kind", [](auto&, KM_ListElement& e, auto&) { e.ImageKind = kImageKindBmp; }, true,
@@ -114,7 +114,7 @@ TEST(OutputRecipe, ChangesWithWhatShapesEachOutput) {
   const KM_Class base_settings = test::DefaultGallerySettings();
   KM_ListElement base_entry = test::MakeEntry("a.jpg");
   base_entry.FullPath = "/photos/a.jpg";
-  const SourceStamp base_stamp{1234, 5678};
+  const SourceStamp base_stamp{"/photos/a.jpg", 1234, 5678};
   for (const Change& change : changes) {
     SCOPED_TRACE(change.what);
     KM_Class settings = base_settings;

@@ -266,6 +266,23 @@ TEST_F(UpdateRunTest, RemovedPhotoKeepsItsOutputsUntilPruned) {
   EXPECT_EQ(Differences(pruned, fresh), Strings{});
 }
 
+// The input folder named another way (through a link, with "." in the path) holds the same
+// files: nothing is made again.
+TEST_F(UpdateRunTest, InputFolderNamedAnotherWayIsNoChange) {
+  EXPECT_EQ(Run(Out(), {}), RunOutcome::kCompleted);
+  fs::create_directory_symlink(In(), dir_.Path() / "link");
+  for (const fs::path& other : {dir_.Path() / "link", dir_.Path() / "." / "in"}) {
+    SCOPED_TRACE(other.string());
+    const auto an_hour_ago = fs::file_time_type::clock::now() - std::chrono::hours(1);
+    for (const auto& item : fs::directory_iterator(Out())) {
+      fs::last_write_time(item.path(), an_hour_ago);
+    }
+    const Snapshot before = Take(Out());
+    settings_.InputPath = other.string();
+    EXPECT_EQ(Rewritten(before, Update()), Strings{});
+  }
+}
+
 // A picture whose source keeps its size and time is not read again: even a damaged one.
 TEST_F(UpdateRunTest, UpToDatePictureIsNotDecodedAgain) {
   EXPECT_EQ(Run(Out(), {}), RunOutcome::kCompleted);

@@ -4,6 +4,8 @@
 
 #include <charconv>
 #include <cstdio>
+#include <filesystem>
+#include <system_error>
 
 #include "common/errors.h"
 #include "gallery/file_names.h"
@@ -87,6 +89,9 @@ std::optional<SourceStamp> ReadSourceStamp(const std::string& path) {
   struct stat status {};
   if (::stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) return std::nullopt;
   SourceStamp stamp;
+  std::error_code error;
+  stamp.path = std::filesystem::weakly_canonical(path, error).string();
+  if (error) return std::nullopt;
   stamp.size = static_cast<uint64_t>(status.st_size);
   stamp.modified_ns = static_cast<int64_t>(status.st_mtim.tv_sec) * 1000000000 +
                       static_cast<int64_t>(status.st_mtim.tv_nsec);
@@ -97,7 +102,7 @@ Recipe OutputRecipe(const KM_Class& settings, const KM_ListElement& entry, const
                     OutputRole role) {
   Fingerprint print;
   print.Add(kExportVersion)
-      .Add(entry.FullPath)
+      .Add(stamp.path)
       .Add(static_cast<int64_t>(stamp.size))
       .Add(stamp.modified_ns)
       .Add(entry.ImageKind);

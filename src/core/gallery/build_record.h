@@ -26,11 +26,12 @@ using Recipe = uint64_t;
 
 // A source file's identity as far as an update cares.
 struct SourceStamp {
+  std::string path;  // absolute, without links, "." or "..": the same however it is named
   uint64_t size = 0;
   int64_t modified_ns = 0;  // last-write time in nanoseconds since the epoch
 };
 
-// The stamp of a file; nullopt when it cannot be read.
+// The stamp of a file; nullopt when it is not a regular file that can be looked at.
 std::optional<SourceStamp> ReadSourceStamp(const std::string& path);
 
 enum class OutputRole { kBig, kThumb, kNormal };

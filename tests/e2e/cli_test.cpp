@@ -307,7 +307,7 @@ TEST_F(CliTest, SettingsFileThatCannotBeReadEndsTheRunBeforeAnythingIsWritten) {
   const fs::path fifo = dir_.Path() / "fifo.km2";
   ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
   const fs::path huge = dir_.Path() / "huge.km2";
-  test::WriteText(huge, SettingsText({}));
+  test::WriteText(huge, test::SettingsText({}));
   fs::resize_file(huge, (size_t{8} << 20) + 1);  // one byte over the limit, mostly a hole
   struct Case {
     fs::path path;

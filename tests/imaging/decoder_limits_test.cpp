@@ -8,13 +8,16 @@
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include <jpeglib.h>
 
+#include "common/byte_source.h"
 #include "common/errors.h"
 #include "imaging/bitmap.h"
+#include "imaging/declared_size.h"
 #include "imaging/jpeg_image.h"
 #include "imaging/pixel_limit.h"
 #include "imaging/tiff_file.h"
@@ -201,6 +204,42 @@ TEST(RegularFilesOnly, DecodersRefuseFifosAndFoldersWithoutWaiting) {
       }
     }
   }
+}
+
+TEST(DeclaredSize, IsReadFromTheHeaderAloneWhateverItDeclares) {
+  const Bytes tiff = test::ReadBytes(test::SamplesDir() / "tiff" / "DudleyLeavittUtah.tiff");
+  const Bytes jpeg = EncodeJpeg(3);
+  TTIFFFile decoded;
+  decoded.LoadFromBytes(tiff);
+  const DeclaredSize tiff_size{static_cast<uint64_t>(decoded.Bitmap().Width()),
+                               static_cast<uint64_t>(decoded.Bitmap().Height())};
+  struct Case {
+    const char* name;
+    Bytes bytes;
+    std::optional<DeclaredSize> expected;
+  };
+  const Case cases[] = {
+      {"jpeg", jpeg, DeclaredSize{16, 16}},
+      {"jpeg beyond the limit", JpegDeclaring(3, 37800, 30000), DeclaredSize{37800, 30000}},
+      {"grey jpeg", JpegDeclaring(1, 640, 480), DeclaredSize{640, 480}},
+      {"top-down bmp", BmpDeclaring(20000, -10000, 24, 0, 0), DeclaredSize{20000, 10000}},
+      {"tiff", tiff, tiff_size},
+      {"jpeg without a frame", {0xFF, 0xD8, 0xFF, 0xD9}, std::nullopt},
+      {"cut jpeg", Bytes(jpeg.begin(), jpeg.begin() + 20), std::nullopt},
+      {"cut tiff", Bytes(tiff.begin(), tiff.begin() + 12), std::nullopt},
+      {"other", {'G', 'I', 'F', '8', '9', 'a'}, std::nullopt},
+      {"empty", {}, std::nullopt},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(ReadDeclaredSize(MemoryByteSource(c.bytes)), c.expected) << c.name;
+  }
+  test::TempDir dir;
+  const std::string fifo = dir / "x.jpg";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  EXPECT_EQ(ReadDeclaredSize(fifo), std::nullopt);
+  EXPECT_EQ(ReadDeclaredSize(dir / "missing.jpg"), std::nullopt);
+  test::WriteBytes(dir.Path() / "y.jpg", EncodeJpeg(1));
+  EXPECT_EQ(ReadDeclaredSize(dir / "y.jpg"), (DeclaredSize{16, 16}));
 }
 
 TEST(RegularFilesOnly, AReadErrorInsideTheJpegDecoderIsAFileError) {

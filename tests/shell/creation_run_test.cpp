@@ -436,7 +436,7 @@ TEST_F(CreationRunTest, OutputThatWouldReplaceAnInputEndsTheRunBeforeWriting) {
                                     output.string() +
                                     "\"): pictures that earlier runs wrote "
                                     "there are input pictures of this run too";
-    EXPECT_EQ(host_.events, (Strings{"busy", "idle", same_folder, error}));
+    EXPECT_EQ(host_.events, (Strings{"busy", same_folder, "idle", error}));
     std::map<std::string, std::vector<uint8_t>> after;
     for (const auto& item : fs::directory_iterator(In())) {
       after[item.path().filename().string()] = test::ReadBytes(item.path());

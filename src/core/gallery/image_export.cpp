@@ -10,6 +10,7 @@
 #include "imaging/declared_size.h"
 #include "imaging/filters.h"
 #include "imaging/jpeg_image.h"
+#include "imaging/pixel_limit.h"
 #include "imaging/resample.h"
 #include "imaging/tiff_file.h"
 #include "platform/atomic_file.h"
@@ -17,17 +18,6 @@
 
 namespace kelmora {
 namespace {
-
-ImageFormat FormatOf(const KM_ListElement& entry) {
-  switch (entry.ImageKind) {
-    case kImageKindBmp:
-      return ImageFormat::kBmp;
-    case kImageKindTiff:
-      return ImageFormat::kTiff;
-    default:
-      return ImageFormat::kJpeg;
-  }
-}
 
 // The side that follows the aspect ratio, rounded half to even in extended precision. A
 // picture so thin that the side would vanish keeps one pixel.
@@ -92,20 +82,10 @@ TBitmap DecodeSourceImage(const KM_ListElement& entry) {
 }
 
 std::optional<uint64_t> DeclaredSourceBytes(const KM_ListElement& entry) {
-  try {
-    const RegularFile file(entry.FullPath);
-    const ReadFilePiece read = [&file](uint64_t offset, size_t length) {
-      std::vector<uint8_t> piece(length);
-      piece.resize(file.ReadAt(offset, piece));
-      return piece;
-    };
-    if (const std::optional<DeclaredSize> size = ReadDeclaredSize(read, FormatOf(entry))) {
-      return WorkingBitmapBytes(*size);
-    }
-  } catch (const EKelmora&) {
-    // The decoder meets the same problem and reports it.
+  if (const std::optional<DeclaredSize> size = ReadDeclaredSize(entry.FullPath)) {
+    return WorkingBitmapBytes(size->width, size->height);
   }
-  return std::nullopt;
+  return std::nullopt;  // the decoder meets the same problem and reports it
 }
 
 // One implementation of the outputs for a run and for a single picture: worked out in

@@ -1,113 +1,96 @@
 #include "imaging/declared_size.h"
 
-#include <algorithm>
-#include <cstdlib>
+#include <array>
+#include <vector>
 
 #include "common/byte_reader.h"
 #include "common/errors.h"
-#include "imaging/jpeg_image.h"
+#include "imaging/tiff_directory.h"
+#include "platform/regular_file.h"
 
 namespace kelmora {
 namespace {
 
-// JPEG metadata segments before the frame header rarely pass this; BMP headers are tiny.
-constexpr size_t kHeadBytes = size_t{256} << 10;
-constexpr uint16_t kTiffImageWidth = 256;
-constexpr uint16_t kTiffImageLength = 257;
-constexpr uint16_t kTiffShort = 3;
-constexpr uint16_t kTiffLong = 4;
-constexpr uint32_t kTiffEntryBytes = 12;
-// Far more than any real first directory holds.
-constexpr uint32_t kMaxTiffEntries = 4096;
-constexpr uint32_t kBmpCoreHeaderSize = 12;  // OS/2 1.x: 16-bit width and height
+constexpr uint16_t kTagImageWidth = 256;
+constexpr uint16_t kTagImageLength = 257;
+// Real files reach their frame header within a few dozen segments (a long ICC profile
+// takes some more); a walk longer than this is over a damaged or hostile file.
+constexpr int kMaxJpegSteps = 4096;
 
-std::optional<DeclaredSize> JpegSize(const ReadFilePiece& read) {
-  TJPEGImage jpeg;
-  jpeg.LoadFromBytes(read(0, kHeadBytes));  // reads the header only
-  return DeclaredSize{static_cast<uint32_t>(jpeg.Width()), static_cast<uint32_t>(jpeg.Height())};
+// Start-of-frame markers: every frame type except DHT (C4), JPG (C8) and DAC (CC).
+bool IsFrameMarker(uint8_t marker) {
+  return marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
 }
 
-std::optional<DeclaredSize> BmpSize(const ReadFilePiece& read) {
-  const std::vector<uint8_t> head = read(0, 26);
-  const ByteReader reader(head);
-  if (reader.U8(0) != 'B' || reader.U8(1) != 'M') return std::nullopt;
-  if (reader.U32(14) == kBmpCoreHeaderSize) return DeclaredSize{reader.U16(18), reader.U16(20)};
-  // A negative height means rows stored top-down; the size is its magnitude.
-  const int64_t width = reader.S32(18);
-  const int64_t height = reader.S32(22);
-  if (width < 0) return std::nullopt;
-  return DeclaredSize{static_cast<uint32_t>(width), static_cast<uint32_t>(std::llabs(height))};
-}
-
-// The first directory's ImageWidth and ImageLength, each a SHORT or LONG held in the entry.
-std::optional<DeclaredSize> TiffSize(const ReadFilePiece& read) {
-  const std::vector<uint8_t> header = read(0, 8);
-  ByteReader reader(header);
-  if (reader.U8(0) == 'M' && reader.U8(1) == 'M') {
-    reader.SetOrder(ByteOrder::kBig);
-  } else if (reader.U8(0) != 'I' || reader.U8(1) != 'I') {
-    return std::nullopt;
-  }
-  if (reader.U16(2) != 42) return std::nullopt;
-  const uint64_t directory = reader.U32(4);
-  const std::vector<uint8_t> count_bytes = read(directory, 2);
-  const uint32_t count = ByteReader(count_bytes, reader.Order()).U16(0);
-  if (count == 0 || count > kMaxTiffEntries) return std::nullopt;
-  const std::vector<uint8_t> entry_bytes = read(directory + 2, size_t{count} * kTiffEntryBytes);
-  const ByteReader entries(entry_bytes, reader.Order());
-  std::optional<uint32_t> width;
-  std::optional<uint32_t> height;
-  for (uint32_t i = 0; i < count; ++i) {
-    const uint64_t at = uint64_t{i} * kTiffEntryBytes;
-    const uint16_t tag = entries.U16(at);
-    if (tag != kTiffImageWidth && tag != kTiffImageLength) continue;
-    const uint16_t type = entries.U16(at + 2);
-    if (entries.U32(at + 4) != 1) return std::nullopt;
-    uint32_t value = 0;
-    if (type == kTiffShort) {
-      value = entries.U16(at + 8);
-    } else if (type == kTiffLong) {
-      value = entries.U32(at + 8);
-    } else {
-      return std::nullopt;
+// Walks the segments before the first scan to the frame header; each step reads only a
+// segment's marker and length.
+std::optional<DeclaredSize> JpegSize(const ByteSource& source) {
+  uint64_t position = 2;
+  std::array<uint8_t, 9> bytes{};
+  for (int step = 0;
+       step < kMaxJpegSteps && source.ReadAt(position, std::span<uint8_t>(bytes).first(4)) == 4;
+       ++step) {
+    if (bytes[0] != 0xFF) return std::nullopt;
+    const uint8_t marker = bytes[1];
+    if (marker == 0xFF) {  // fill byte before a marker
+      ++position;
+      continue;
     }
-    (tag == kTiffImageWidth ? width : height) = value;
-  }
-  if (!width || !height) return std::nullopt;
-  return DeclaredSize{*width, *height};
-}
-
-}  // namespace
-
-std::optional<DeclaredSize> ReadDeclaredSize(const ReadFilePiece& read, ImageFormat format) {
-  try {
-    switch (format) {
-      case ImageFormat::kJpeg:
-        return JpegSize(read);
-      case ImageFormat::kBmp:
-        return BmpSize(read);
-      case ImageFormat::kTiff:
-        return TiffSize(read);
+    if (marker == 0xDA || marker == 0xD9) return std::nullopt;  // scan or end before a frame
+    const uint64_t length = uint64_t{bytes[2]} << 8 | bytes[3];
+    if (IsFrameMarker(marker)) {
+      if (source.ReadAt(position, bytes) != bytes.size()) return std::nullopt;
+      // FF Cn, length (2), precision (1), height (2), width (2)
+      return DeclaredSize{uint64_t{bytes[7]} << 8 | bytes[8], uint64_t{bytes[5]} << 8 | bytes[6]};
     }
-  } catch (const EKelmora&) {
-    // A header that is cut short, malformed or out of reach: the size is not known.
+    if (length < 2) return std::nullopt;
+    position += 2 + length;
   }
   return std::nullopt;
 }
 
-std::optional<DeclaredSize> ReadDeclaredSize(std::span<const uint8_t> file, ImageFormat format) {
-  const ReadFilePiece read = [file](uint64_t offset, size_t length) {
-    if (offset >= file.size()) return std::vector<uint8_t>();
-    const size_t end = static_cast<size_t>(std::min<uint64_t>(file.size(), offset + length));
-    return std::vector<uint8_t>(file.begin() + static_cast<ptrdiff_t>(offset),
-                                file.begin() + static_cast<ptrdiff_t>(end));
-  };
-  return ReadDeclaredSize(read, format);
+std::optional<DeclaredSize> BmpSize(const ByteReader& head) {
+  const uint32_t header_size = head.U32(14);
+  if (header_size == 12) return DeclaredSize{head.U16(18), head.U16(20)};
+  const int64_t width = head.S32(18);
+  const int64_t height = head.S32(22);
+  if (width <= 0 || height == 0) return std::nullopt;
+  return DeclaredSize{static_cast<uint64_t>(width),
+                      static_cast<uint64_t>(height < 0 ? -height : height)};
 }
 
-uint64_t WorkingBitmapBytes(DeclaredSize size) {
-  const uint64_t row = (uint64_t{size.width} * 3 + 3) / 4 * 4;
-  return row * size.height;
+std::optional<DeclaredSize> TiffSize(const ByteSource& source) {
+  const TTIFFDirectory directory(source);
+  const uint64_t width = directory.TagValue(kTagImageWidth);
+  const uint64_t height = directory.TagValue(kTagImageLength);
+  if (width == 0 || height == 0) return std::nullopt;
+  return DeclaredSize{width, height};
+}
+
+}  // namespace
+
+std::optional<DeclaredSize> ReadDeclaredSize(const ByteSource& source) {
+  try {
+    std::array<uint8_t, 26> head_bytes{};
+    const size_t got = source.ReadAt(0, head_bytes);
+    const ByteReader head(std::span<const uint8_t>(head_bytes).first(got));
+    if (got >= 2 && head_bytes[0] == 0xFF && head_bytes[1] == 0xD8) return JpegSize(source);
+    if (got >= 2 && head_bytes[0] == 'B' && head_bytes[1] == 'M') return BmpSize(head);
+    const bool tiff = got >= 4 && ((head_bytes[0] == 'I' && head_bytes[1] == 'I') ||
+                                   (head_bytes[0] == 'M' && head_bytes[1] == 'M'));
+    if (tiff) return TiffSize(source);
+  } catch (const EKelmora&) {
+    // A header that ends early or cannot be read declares nothing.
+  }
+  return std::nullopt;
+}
+
+std::optional<DeclaredSize> ReadDeclaredSize(const std::string& path) {
+  try {
+    return ReadDeclaredSize(RegularFile(path));
+  } catch (const EKelmora&) {
+    return std::nullopt;
+  }
 }
 
 }  // namespace kelmora

@@ -1,35 +1,26 @@
 #pragma once
 
-#include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <optional>
-#include <span>
-#include <vector>
+#include <string>
+
+#include "common/byte_source.h"
 
 namespace kelmora {
 
-enum class ImageFormat { kJpeg, kBmp, kTiff };
-
 struct DeclaredSize {
-  uint32_t width = 0;
-  uint32_t height = 0;
+  uint64_t width = 0;
+  uint64_t height = 0;
   bool operator==(const DeclaredSize&) const = default;
 };
 
-// Reads up to `length` bytes at `offset` of a file (fewer at its end).
-using ReadFilePiece = std::function<std::vector<uint8_t>(uint64_t offset, size_t length)>;
-
-// The pixel size that an image file's header declares, without decoding anything: the JPEG
-// frame header or the BMP information header near the start of the file, or the first TIFF
-// directory wherever it lies. Only a few small pieces of the file are read. nullopt when the
-// header is malformed or, for a JPEG, its frame header lies beyond the first 256 KiB.
-std::optional<DeclaredSize> ReadDeclaredSize(const ReadFilePiece& read, ImageFormat format);
-
-// The same for a file held in memory.
-std::optional<DeclaredSize> ReadDeclaredSize(std::span<const uint8_t> file, ImageFormat format);
-
-// Bytes of a 24-bit working bitmap of that size (rows padded to 4 bytes).
-uint64_t WorkingBitmapBytes(DeclaredSize size);
+// The picture size a file's header declares, read without decoding anything: the frame
+// header of a JPEG, the info header of a BMP, the first directory of a TIFF, recognised by
+// their first bytes. Lets a caller weigh a picture (WorkingBitmapBytes) before it is
+// decoded. nullopt when the bytes are none of these or the header cannot be read; never
+// raises for what the file holds.
+std::optional<DeclaredSize> ReadDeclaredSize(const ByteSource& source);
+// The same for a file; also nullopt when it cannot be opened or is no regular file.
+std::optional<DeclaredSize> ReadDeclaredSize(const std::string& path);
 
 }  // namespace kelmora

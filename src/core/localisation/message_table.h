@@ -52,13 +52,6 @@ enum class MessageKey {
   TextImageXofY,
   SettingsFileMissing,
   ThumbnailGridError,
-  PageNameError,
-  PageNamesEqualError,
-  OutputNamesClashError,
-  OutputIsInputError,
-  SameFolderNotice,
-  OutputNamesShared,
-  OutputNameShortened,
   ImageTooLarge,
   NotEnoughMemory,
   NotEnoughMemoryForImage,
@@ -66,6 +59,13 @@ enum class MessageKey {
   SettingsFileNotFound,
   TemplatesEmpty,
   FolderReadError,
+  PageNameError,
+  PageNamesEqualError,
+  OutputNamesClashError,
+  OutputIsInputError,
+  SameFolderNotice,
+  OutputNamesShared,
+  OutputNameShortened,
   PruneError,
 };
 
@@ -127,6 +127,17 @@ inline constexpr MessageText kMessages[] = {
   {MessageKey::SettingsFileMissing,       "SettingsFileMissing",       "Missing settings file: \"%s\" is not the full path of a \".km2\" file"},
   // A run with fewer than one row or column of thumbnails per page, which no page can lay out.
   {MessageKey::ThumbnailGridError,        "ThumbnailGridError",        "Thumbnail pages need at least 1 row and 1 column (rows: %d, columns: %d)"},
+  // A picture whose header declares more pixels than any decoder accepts.
+  {MessageKey::ImageTooLarge,             "ImageTooLarge",             "Image too large: %d x %d pixels (at most %d pixels can be read)"},
+  // Memory ran out where no picture size is known.
+  {MessageKey::NotEnoughMemory,           "NotEnoughMemory",           "Not enough memory"},
+  {MessageKey::NotEnoughMemoryForImage,   "NotEnoughMemoryForImage",   "Not enough memory for an image of %d x %d pixels"},
+  // A batch run's settings file that exists but cannot be read; the second %s is the reason.
+  {MessageKey::SettingsFileUnreadable,    "SettingsFileUnreadable",    "Settings file \"%s\" cannot be read: %s"},
+  {MessageKey::SettingsFileNotFound,      "SettingsFileNotFound",      "Settings file \"%s\" not found; using the defaults"},
+  {MessageKey::TemplatesEmpty,            "TemplatesEmpty",            "Both page templates are empty: the pages will be empty"},
+  // A folder that cannot be listed; the second %s is the system's reason.
+  {MessageKey::FolderReadError,           "FolderReadError",           "Cannot read folder \"%s\": %s"},
   // A page name or the extension (%s the setting's name, then its value) that would lead out
   // of the output folder or make a name no file system should hold.
   {MessageKey::PageNameError,             "PageNameError",             "%s \"%s\" must not hold a folder separator, \"..\" or a control character"},
@@ -139,17 +150,6 @@ inline constexpr MessageText kMessages[] = {
   // A picture (the second %s) whose output names equal those of an earlier one (the first).
   {MessageKey::OutputNamesShared,         "OutputNamesShared",         "\"%s\" and \"%s\" would have the same output files; the second is written as \"%s\""},
   {MessageKey::OutputNameShortened,       "OutputNameShortened",       "The output names of \"%s\" are too long for the file system; it is written as \"%s\""},
-  // A picture whose header declares more pixels than any decoder accepts.
-  {MessageKey::ImageTooLarge,             "ImageTooLarge",             "Image too large: %d x %d pixels (at most %d pixels can be read)"},
-  // Memory ran out where no picture size is known.
-  {MessageKey::NotEnoughMemory,           "NotEnoughMemory",           "Not enough memory"},
-  {MessageKey::NotEnoughMemoryForImage,   "NotEnoughMemoryForImage",   "Not enough memory for an image of %d x %d pixels"},
-  // A batch run's settings file that exists but cannot be read; the second %s is the reason.
-  {MessageKey::SettingsFileUnreadable,    "SettingsFileUnreadable",    "Settings file \"%s\" cannot be read: %s"},
-  {MessageKey::SettingsFileNotFound,      "SettingsFileNotFound",      "Settings file \"%s\" not found; using the defaults"},
-  {MessageKey::TemplatesEmpty,            "TemplatesEmpty",            "Both page templates are empty: the pages will be empty"},
-  // A folder that cannot be listed; the second %s is the system's reason.
-  {MessageKey::FolderReadError,           "FolderReadError",           "Cannot read folder \"%s\": %s"},
   // A file of an earlier run that --prune could not delete.
   {MessageKey::PruneError,                "PruneError",                "Could not delete \"%s\", which this gallery no longer uses"},
 };

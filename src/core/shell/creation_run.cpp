@@ -17,7 +17,7 @@
 #include "gallery/image_export.h"
 #include "gallery/prepared_export.h"
 #include "gallery/template_helpers.h"
-#include "imaging/declared_size.h"
+#include "imaging/pixel_limit.h"
 #include "localisation/lang_text.h"
 #include "platform/file_system.h"
 #include "platform/shell_files.h"
@@ -59,11 +59,11 @@ class DeferredErrorsHost : public RunHost {
  public:
   explicit DeferredErrorsHost(RunHost& host) : host_(host) {}
 
-  void ShowError(const std::string& text) override { errors_.push_back({text, Kind::kError}); }
-  void ShowException(const std::string& text) override {
-    errors_.push_back({text, Kind::kException});
-  }
-  void ShowWarning(const std::string& text) override { errors_.push_back({text, Kind::kWarning}); }
+  void ShowError(const std::string& text) override { errors_.push_back({text, false}); }
+  void ShowException(const std::string& text) override { errors_.push_back({text, true}); }
+  // Warnings come before the image phase (name changes, a shared folder) and don't end
+  // the run, so they are shown at once.
+  void ShowWarning(const std::string& text) override { host_.ShowWarning(text); }
   bool Ask(const std::string& text, Question kind) override { return host_.Ask(text, kind); }
   void ShowProgress(int maximum) override { host_.ShowProgress(maximum); }
   void UpdateProgress(int position, const std::string& label) override {
@@ -79,26 +79,19 @@ class DeferredErrorsHost : public RunHost {
   // Shows the messages held back, in the order they came.
   void ShowDeferred() {
     for (const Error& error : errors_) {
-      switch (error.kind) {
-        case Kind::kError:
-          host_.ShowError(error.text);
-          break;
-        case Kind::kException:
-          host_.ShowException(error.text);
-          break;
-        case Kind::kWarning:
-          host_.ShowWarning(error.text);
-          break;
+      if (error.exception) {
+        host_.ShowException(error.text);
+      } else {
+        host_.ShowError(error.text);
       }
     }
     errors_.clear();
   }
 
  private:
-  enum class Kind { kError, kException, kWarning };
   struct Error {
     std::string text;
-    Kind kind;
+    bool exception;
   };
   RunHost& host_;
   std::vector<Error> errors_;

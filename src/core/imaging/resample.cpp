@@ -251,9 +251,9 @@ void FillTable(const PassPlan& plan, ContributorTable& table, int64_t i) {
   table.consecutive[static_cast<size_t>(i)] = consecutive ? 1 : 0;
 }
 
-// The contributor tables of the last few geometries, for each thread. A table depends only
-// on its pass's extents, filter and support, and a gallery's pictures mostly share their
-// sizes, so the weights (a sine per tap) are computed once per size instead of per picture.
+// The contributor tables of the last eight geometries, for each thread (landscape and upright
+// photos of one camera need six). A table depends only on its pass's extents, filter and
+// support, so the weights (a sine per tap) are computed once per size, not per picture.
 class TableCache {
  public:
   struct Key {
@@ -298,7 +298,7 @@ class TableCache {
     std::shared_ptr<const ContributorTable> table;
     uint64_t used = 0;
   };
-  std::array<Entry, 4> entries_{};
+  std::array<Entry, 8> entries_{};
   uint64_t clock_ = 0;
 };
 

@@ -2,6 +2,7 @@
 
 #include <regex>
 
+#include "common/day_number.h"
 #include "gallery/km_list.h"
 #include "gallery_fixture.h"
 
@@ -98,12 +99,12 @@ TEST_F(TemplateEngine, ThumbnailGridFollowsThePageAndTheCount) {
 }
 
 TEST_F(TemplateEngine, CellLinesAndSubtitles) {
-  list.AddEntry(test::MakeEntry("a.b.jpg", "nice"));
+  list.AddEntry(test::MakeEntry("a.b.jpg", "nice")).Details.capture_date =
+      EncodeDayNumber(2004, 5, 6, 7, 8, 59);
   settings.ColsCount = settings.RowsCount = 1;
   const std::pair<int, std::string> subtitles[] = {
-      {0, "    "},         {1, "    <br>a.b.jpg"}, {2, "    <br>a.b"},
-      {3, "    <br>nice"}, {4, "    <br>0"},       {5, "    "},
-      {-1, "    "},
+      {0, "    "},      {1, "    <br>a.b.jpg"},          {2, "    <br>a.b"}, {3, "    <br>nice"},
+      {4, "    <br>0"}, {5, "    <br>2004-05-06 07:08"}, {6, "    "},        {-1, "    "},
   };
   for (const auto& [index, subtitle] : subtitles) {
     settings.SubtitleIndex = index;

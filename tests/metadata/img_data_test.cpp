@@ -304,18 +304,67 @@ TEST_F(ContainerTest, NextReadStartsFromScratch) {
 
 // --- TIFF-type files ----------------------------------------------------------------------
 
-TEST_F(ContainerTest, TiffIsWalkedFromOffsetEight) {
-  Bytes tiff = TiffWithDateTime("2004:05:06 07:08:09");
-  tiff[4] = '\x40';  // the header names another first directory; it is not followed
-  for (const char* name : {"a.tif", "b.TIFF", "c.nef"}) {
-    ASSERT_TRUE(meta_.ReadImageFile(Write(name, tiff))) << name;
-    EXPECT_EQ(meta_.StatusText, "<none>");
-    EXPECT_TRUE(meta_.ExifPresent());
-    EXPECT_TRUE(meta_.ExifInfo->ReadingTiff);
-    EXPECT_FALSE(meta_.ReadingTiff);
-    EXPECT_EQ(meta_.ExifSegRef->Data.size(), TimgData::kTiffBufferSize);
-    EXPECT_DOUBLE_EQ(meta_.ExifInfo->CaptureDateTime(), EncodeDayNumber(2004, 5, 6, 7, 8, 9));
+// A little-endian TIFF whose only directory (one DateTime entry, the date right behind the
+// directory) lies at `offset`; the bytes between the header and the directory are zero.
+Bytes TiffWithDirectoryAt(uint32_t offset, const Bytes& date) {
+  auto le32 = [](uint32_t v) { return Bytes{char(v), char(v >> 8), char(v >> 16), char(v >> 24)}; };
+  Bytes tiff = Bytes("II\x2A\0", 4) + le32(offset);
+  tiff.resize(offset, '\0');
+  tiff += Bytes("\x01\0\x32\x01\x02\0\x14\0\0\0", 10) + le32(offset + 18) + Bytes(4, '\0');
+  return tiff + date + Bytes(1, '\0');
+}
+
+TEST_F(ContainerTest, TiffFirstDirectoryIsWhereTheHeaderSays) {
+  const double date = EncodeDayNumber(2004, 5, 6, 7, 8, 9);
+  struct Case {
+    uint32_t offset;
+    size_t buffer_size;
+  } cases[] = {
+      {8, TimgData::kTiffBufferSize},
+      {0x40, TimgData::kTiffBufferSize},
+      // Beyond the first 256000 bytes: the buffer grows to the end of the file.
+      {300000, 300000 - 8 + 18 + 20},
+  };
+  for (const Case& c : cases) {
+    for (const char* name : {"a.tif", "b.TIFF", "c.nef"}) {
+      ASSERT_TRUE(
+          meta_.ReadImageFile(Write(name, TiffWithDirectoryAt(c.offset, "2004:05:06 07:08:09"))))
+          << name << " " << c.offset;
+      EXPECT_EQ(meta_.StatusText, "<none>");
+      EXPECT_TRUE(meta_.ExifPresent());
+      EXPECT_TRUE(meta_.ExifInfo->ReadingTiff);
+      EXPECT_FALSE(meta_.ReadingTiff);
+      EXPECT_EQ(meta_.ExifSegRef->Data.size(), c.buffer_size) << c.offset;
+      EXPECT_DOUBLE_EQ(meta_.ExifInfo->CaptureDateTime(), date) << name << " " << c.offset;
+    }
   }
+  // A directory the header places beyond the end of the file is no metadata.
+  Bytes beyond = TiffWithDirectoryAt(8, "2004:05:06 07:08:09");
+  beyond[5] = '\x10';
+  EXPECT_FALSE(meta_.ReadImageFile(Write("d.tif", beyond)));
+  EXPECT_EQ(meta_.StatusText, "Not an EXIF file");
+}
+
+// The sample TIFFs keep their first directory at the end of the file. Their capture dates
+// are the ones exiftool reads, by the same preference: IFD0 DateTime, then DateTimeOriginal,
+// then DateTimeDigitized.
+TEST_F(ContainerTest, SampleTiffDatesMatchExiftool) {
+  int dated = 0;
+  for (const auto& file : std::filesystem::directory_iterator(test::SamplesDir() / "tiff")) {
+    if (file.path().extension() != ".tiff") continue;
+    std::string expected = test::ExiftoolOutput(
+        "-s3 -IFD0:ModifyDate -ExifIFD:DateTimeOriginal -ExifIFD:CreateDate", file.path());
+    expected = expected.substr(0, expected.find('\n'));
+    ASSERT_TRUE(meta_.ReadImageFile(file.path().string())) << file.path();
+    ASSERT_TRUE(meta_.ExifPresent());
+    EXPECT_DOUBLE_EQ(meta_.ExifInfo->CaptureDateTime(), TImageInfo::ExifTextToDateTime(expected))
+        << file.path() << " exiftool: " << expected;
+    EXPECT_EQ(std::to_string(meta_.ExifInfo->Width) + "\n",
+              test::ExiftoolOutput("-s3 -IFD0:ImageWidth", file.path()))
+        << file.path();
+    if (!expected.empty()) ++dated;
+  }
+  EXPECT_EQ(dated, 2);  // Crémieux11.tiff and DudleyLeavittUtah.tiff
 }
 
 TEST_F(ContainerTest, TiffByteOrderComesFromTheHeader) {

@@ -196,7 +196,7 @@ TEST(KM_Class, ANewFileHoldsTheKeysInOrderWithCrLf) {
             "[ThumbsNImages]\r\nQualityImages=90\r\nMaxWidthImage=0\r\nMaxHeightImage=0\r\n"
             "FilterIndex=0\r\nQualityThumbnails=0\r\nMaxSizeThumbnails=0\r\n"
             "SortingMethodIndex=0\r\nUseExif=1\r\nCreateOnlyWebpages=0\r\n"
-            "CopyOrgSizedImages=0\r\n"
+            "CopyOrgSizedImages=0\r\nAutoRotate=0\r\nStripLocation=0\r\n"
             "[MoreLayout]\r\nBackgroundColor=16777215\r\nTextColor=0\r\nLinkColor=0\r\n"
             "VisitedLinkColor=-1\r\nRowsCount=0\r\nColsCount=0\r\nTitle=Tübingen\r\n"
             "SubtitleIndex=0\r\n"

@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <cstdio>
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
@@ -51,6 +52,27 @@ TempDir::~TempDir() {
   std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
                                std::filesystem::perm_options::add, error);
   std::filesystem::remove_all(path_, error);
+}
+
+std::string ExiftoolOutput(const std::string& options, const std::filesystem::path& file) {
+  std::string quoted = "'";
+  for (char c : file.string()) {
+    if (c == '\'') {
+      quoted += "'\\''";
+    } else {
+      quoted += c;
+    }
+  }
+  quoted += "'";
+  const std::string command = "exiftool -q -q " + options + " " + quoted + " 2>/dev/null";
+  FILE* pipe = popen(command.c_str(), "r");
+  if (pipe == nullptr) throw std::runtime_error("cannot start exiftool");
+  std::string output;
+  char buffer[4096];
+  size_t got = 0;
+  while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) output.append(buffer, got);
+  if (pclose(pipe) == -1) throw std::runtime_error("exiftool did not finish");
+  return output;
 }
 
 }  // namespace kelmora::test

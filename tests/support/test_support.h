@@ -19,6 +19,10 @@ void WriteBytes(const std::filesystem::path& path, const std::vector<uint8_t>& b
 void WriteText(const std::filesystem::path& path, const std::string& text);
 std::string ReadText(const std::filesystem::path& path);
 
+// What exiftool prints for one file with the given options ("-s3 -GPSLatitude", ...); the
+// path is quoted for the shell. Raises when exiftool cannot be started.
+std::string ExiftoolOutput(const std::string& options, const std::filesystem::path& file);
+
 // A fresh folder under the system's temporary folder, removed with everything in it when
 // the object goes.
 class TempDir {

@@ -106,10 +106,13 @@ Recipe OutputRecipe(const KM_Class& settings, const KM_ListElement& entry, const
       .Add(static_cast<int64_t>(stamp.size))
       .Add(stamp.modified_ns)
       .Add(entry.ImageKind);
-  // Every setting that changes the bytes of that output, and no other.
+  // Every setting that changes the bytes of that output, and no other. Turning pictures
+  // upright changes every re-encoded output; leaving out the GPS position changes the
+  // copies, which only the full-size and the resized image can be.
+  print.Add(settings.AutoRotate ? 1 : 0);
   switch (role) {
     case OutputRole::kBig:
-      print.Add("big").Add(settings.QualityImages);
+      print.Add("big").Add(settings.QualityImages).Add(settings.StripLocation ? 1 : 0);
       break;
     case OutputRole::kThumb:
       print.Add("thumb").Add(settings.MaxSizeThumbnails).Add(settings.QualityThumbnails);
@@ -119,7 +122,8 @@ Recipe OutputRecipe(const KM_Class& settings, const KM_ListElement& entry, const
           .Add(settings.MaxWidthImage)
           .Add(settings.MaxHeightImage)
           .Add(settings.QualityImages)
-          .Add(settings.FilterIndex);
+          .Add(settings.FilterIndex)
+          .Add(settings.StripLocation ? 1 : 0);
       break;
   }
   return print.Value();

@@ -10,6 +10,7 @@
 #include "imaging/declared_size.h"
 #include "imaging/filters.h"
 #include "imaging/jpeg_image.h"
+#include "imaging/orientation.h"
 #include "imaging/pixel_limit.h"
 #include "imaging/resample.h"
 #include "imaging/tiff_file.h"

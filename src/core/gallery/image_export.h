@@ -35,9 +35,12 @@ std::optional<uint64_t> DeclaredSourceBytes(const KM_ListElement& entry);
 
 // Writes the entry's output files from its decoded source: the full-size copy (with
 // CopyOrgSizedImages), the thumbnail (always Lanczos3, always re-encoded) and the resized
-// image (the filter of FilterIndex, or a byte copy of a JPEG that already fits). Sets the
-// entry's Width and Height. `source` is converted to 24-bit on the way. Every file is
-// written whole or not at all; a copy or write that fails raises EFileError naming it.
+// image (the filter of FilterIndex, or a byte copy of a JPEG that already fits). With
+// AutoRotate the source is first turned upright by the entry's orientation, so sizes and
+// bounds are those of the upright picture (byte copies keep the file's own orientation tag);
+// with StripLocation the byte copies leave out the GPS position. Sets the entry's Width and
+// Height (upright). `source` is converted to 24-bit on the way. Every file is written whole
+// or not at all; a copy or write that fails raises EFileError naming it.
 void WriteExportedImages(const KM_Class& settings, KM_ListElement& entry, TBitmap& source);
 
 // Both steps for one entry.

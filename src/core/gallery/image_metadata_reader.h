@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "gallery/capture_details.h"
+
 namespace kelmora {
 
 // What the catalogue needs to know about one image file's metadata. The catalogue calls
@@ -17,6 +19,9 @@ class ImageMetadataReader {
   virtual double CaptureDateTime() const = 0;
   virtual bool CommentPresent() const = 0;
   virtual std::string CommentText() const = 0;
+  // Orientation, camera and exposure of a file with EXIF data (capture_date is left 0: the
+  // catalogue takes CaptureDateTime); a reader without them gives the defaults.
+  virtual CaptureDetails Details() const { return {}; }
 };
 
 // A reader that finds no metadata in any file: every image is then sorted by its file date

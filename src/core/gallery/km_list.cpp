@@ -112,8 +112,12 @@ int KM_List::ScanInputFolder() {
         // No fall-back to the file date: an EXIF block without a date sorts as day 0.
         const double capture_date = meta_reader_.CaptureDateTime();
         std::string comment = meta_reader_.CommentPresent() ? meta_reader_.CommentText() : "";
+        CaptureDetails details = meta_reader_.Details();
+        details.capture_date = capture_date;
+        details.orientation = UsableOrientation(details.orientation);
         entry.SortDate = capture_date;
         entry.ExifComment = std::move(comment);
+        entry.Details = std::move(details);
       }
     } catch (const EKelmora&) {
       // Unreadable metadata never stops a scan: the entry is changed only after every

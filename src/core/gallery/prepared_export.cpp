@@ -5,8 +5,10 @@
 #include "common/errors.h"
 #include "gallery/file_names.h"
 #include "gallery/image_export.h"
+#include "gallery/location_free_copy.h"
 #include "imaging/filters.h"
 #include "imaging/jpeg_image.h"
+#include "imaging/orientation.h"
 #include "imaging/tiff_file.h"
 #include "platform/atomic_file.h"
 #include "platform/file_system.h"
@@ -27,6 +29,9 @@ std::vector<uint8_t> ScaleAndEncode(ExportWorkspace& workspace, ImageSize size,
 // The outputs from the source decoded into the workspace.
 void PrepareFiles(const KM_Class& settings, const KM_ListElement& entry, OutputSelection selection,
                   ExportWorkspace& workspace, PreparedExport& prepared) {
+  // Sizes, bounds and every re-encoded output follow the upright picture; byte copies keep
+  // the file's own orientation tag, which browsers apply.
+  if (settings.AutoRotate) OrientUpright(workspace.source, entry.Details.orientation);
   const TBitmap& source = workspace.source;
   prepared.decoded = true;
   prepared.width = source.Width();
@@ -127,7 +132,13 @@ void CommitExport(const KM_Class& settings, KM_ListElement& entry, const Prepare
   for (const PreparedFile& file : prepared.files) {
     const std::string path = folder + file.name;
     if (file.copy_of_source) {
-      CopyFileReplacing(entry.FullPath, path);
+      // A JPEG published as it is: byte for byte, or without its GPS position when the
+      // settings ask for that.
+      if (settings.StripLocation) {
+        CopyWithoutLocation(entry.FullPath, path);
+      } else {
+        CopyFileReplacing(entry.FullPath, path);
+      }
     } else {
       WriteFileBytes(path, file.bytes.data(), file.bytes.size());
     }

@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "gallery/capture_details.h"
 #include "gallery/image_names.h"
 #include "gallery/km_list.h"
 #include "gallery/template_helpers.h"
@@ -39,6 +40,9 @@ enum ValueMacro {
   kExifComment,
   kThumbs,
   kTitle,
+  kCaptureDate,
+  kCamera,
+  kExposure,
   kValueMacroCount
 };
 // clang-format off
@@ -47,6 +51,7 @@ constexpr std::string_view kValueMacros[] = {
     "@bg_color@", "@text_color@", "@link_color@", "@vlink_color@",
     "@image_smaller@", "@image_big@", "@image_org@", "@image_org_ext@", "@exifcomment@",
     "@thumbs@", "@title@",
+    "@capture_date@", "@camera@", "@exposure@",
 };
 // clang-format on
 static_assert(std::size(kValueMacros) == kValueMacroCount);
@@ -82,6 +87,9 @@ std::string SubtitleLine(const KM_ListElement& entry, int64_t position, int32_t 
       break;
     case 4:  // the position, so the first image is 0
       line += "<br>" + std::to_string(position);
+      break;
+    case 5:
+      line += "<br>" + CaptureDateText(entry.Details.capture_date);
       break;
     default:  // no subtitle, also for indexes no setting defines
       break;
@@ -148,6 +156,9 @@ std::array<std::string, kValueMacroCount> ValueMacroValues(const KM_List& list, 
     values[kImageOrg] = HtmlEscape(WithoutLastExtension(entry.FileName));
     values[kImageOrgExt] = HtmlEscape(entry.FileName);
     values[kExifComment] = HtmlEscape(entry.ExifComment);
+    values[kCaptureDate] = CaptureDateText(entry.Details.capture_date);
+    values[kCamera] = HtmlEscape(CameraText(entry.Details.camera_make, entry.Details.camera_model));
+    values[kExposure] = HtmlEscape(ExposureText(entry.Details));
   }
   const int64_t per_page = int64_t{settings.ColsCount} * settings.RowsCount;
   values[kThumbs] =

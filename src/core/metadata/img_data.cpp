@@ -10,6 +10,7 @@
 
 #include "common/day_number.h"
 #include "common/errors.h"
+#include "metadata/tiff_header.h"
 #include "metadata/value_rendering.h"
 
 namespace kelmora {
@@ -259,15 +260,18 @@ bool TimgData::ReadTiffHeader(std::FILE* file) {
   if (std::fread(order, 1, 2, file) != 2) return false;
   const std::string_view header(order, 2);
   if (header != "II" && header != "MM") return false;
-  // The version and the first directory's offset are not used: the first directory is
-  // taken to follow the header directly.
+  // The buffer holds the file from offset 8 on, at least kTiffBufferSize bytes and as much
+  // more as the first directory needs when the header places it further on.
+  uint8_t version_and_offset[6] = {};
+  const bool has_offset = std::fread(version_and_offset, 1, sizeof version_and_offset, file) ==
+                          sizeof version_and_offset;
+  const TiffDirectoryWindow window =
+      FirstTiffDirectoryWindow(header == "MM", version_and_offset, has_offset, SourceSize);
+  if (!window.reachable) return false;
   SegmentRecord& slot = Segments[0];
-  slot.Data.assign(kTiffBufferSize, '\0');  // bytes beyond the end of a short file stay zero
-  slot.Size = static_cast<int32_t>(kTiffBufferSize);
-  char unused[6];
-  if (std::fread(unused, 1, sizeof unused, file) == sizeof unused) {
-    static_cast<void>(std::fread(slot.Data.data(), 1, kTiffBufferSize, file));
-  }
+  slot.Data.assign(window.buffer_size, '\0');  // bytes beyond the end of a short file stay zero
+  slot.Size = static_cast<int32_t>(std::min<size_t>(window.buffer_size, INT32_MAX));
+  if (has_offset) static_cast<void>(std::fread(slot.Data.data(), 1, window.buffer_size, file));
 
   SegmentCount = 1;
   ExifSegRef = &slot;
@@ -278,7 +282,8 @@ bool TimgData::ReadTiffHeader(std::FILE* file) {
   info.Buffer = slot.Data;
   info.BigEndian = header == "MM";
   // A position in the buffer is the file offset minus 7.
-  info.WalkDirectory(1, -7, static_cast<int64_t>(kTiffBufferSize), DirectoryKind::kMain);
+  info.WalkDirectory(window.position, -7, static_cast<int64_t>(window.buffer_size),
+                     DirectoryKind::kMain);
   AddDerivedFocalLength(info);
   return true;
 }

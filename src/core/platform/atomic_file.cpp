@@ -147,12 +147,14 @@ void ReplaceFileContent(const std::string& path, const void* data, size_t size,
   file.Commit(destination.path, options.sync);
 }
 
-void CopyFileReplacing(const std::string& from, const std::string& to) {
+void CopyFileReplacing(const std::string& from, const std::string& to,
+                       std::span<const uint8_t> new_head) {
   const RegularFile source(from);
   const Destination destination = ResolveDestination(to, LinkHandling::kReplaceLink);
   TemporaryFile file(destination.path);
+  if (!new_head.empty()) file.Write(new_head.data(), new_head.size());
   std::vector<uint8_t> buffer(kCopyChunkBytes);
-  for (uint64_t offset = 0;;) {
+  for (uint64_t offset = new_head.size();;) {
     const size_t got = source.ReadAt(offset, buffer);
     if (got == 0) break;
     file.Write(buffer.data(), got);

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <span>
 #include <string>
 
 namespace kelmora {
@@ -28,7 +30,10 @@ void ReplaceFileContent(const std::string& path, const void* data, size_t size,
 // Copies a file byte for byte under the same rules, reading and writing it piece by piece
 // so that a file of any size needs little memory. Only a regular file (or a link to one) is
 // read: anything else, a FIFO included, is refused without waiting on it. Raises EFileError
-// naming the file that could not be read or written.
-void CopyFileReplacing(const std::string& from, const std::string& to);
+// naming the file that could not be read or written. A non-empty new_head takes the place
+// of the source's first new_head.size() bytes (an edited copy of them, such as metadata
+// with something left out); the rest is copied as it is.
+void CopyFileReplacing(const std::string& from, const std::string& to,
+                       std::span<const uint8_t> new_head = {});
 
 }  // namespace kelmora

@@ -46,6 +46,10 @@ class KM_Class {
   bool UseExif = false;
   bool CreateOnlyWebpages = false;
   bool CopyOrgSizedImages = false;
+  // Turn pictures upright by their EXIF orientation before scaling them.
+  bool AutoRotate = false;
+  // Publish byte copies of JPEG files without their GPS position.
+  bool StripLocation = false;
   TColor BackgroundColor = 0;
   TColor TextColor = 0;
   TColor LinkColor = 0;

@@ -4,6 +4,7 @@
 
 #include "gallery/image_metadata_reader.h"
 #include "metadata/img_data.h"
+#include "shell/exif_capture_details.h"
 
 namespace kelmora {
 
@@ -20,6 +21,9 @@ class ExifMetadataReader final : public ImageMetadataReader {
   }
   bool CommentPresent() const override { return data_.CommentPresent(); }
   std::string CommentText() const override { return data_.CommentText(); }
+  CaptureDetails Details() const override {
+    return data_.ExifInfo ? CaptureDetailsOf(*data_.ExifInfo) : CaptureDetails();
+  }
 
  private:
   TimgData data_;

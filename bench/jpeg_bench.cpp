@@ -56,7 +56,7 @@ struct TwelveMegapixelFile {
 
   TwelveMegapixelFile() {
     TJPEGImage jpeg;
-    jpeg.CompressionQuality = 90;
+    jpeg.compression_quality = 90;
     jpeg.Assign(DetailedPicture(4000, 3000));
     bytes = jpeg.SaveToBytes();
     path = (std::filesystem::temp_directory_path() /
@@ -124,7 +124,7 @@ void BM_EncodeJpeg800x600(benchmark::State& state) {
   size_t size = 0;
   for (auto _ : state) {
     TJPEGImage jpeg;
-    jpeg.CompressionQuality = 90;
+    jpeg.compression_quality = 90;
     jpeg.Assign(picture);
     size = jpeg.SaveToBytes().size();
     benchmark::DoNotOptimize(size);

@@ -33,7 +33,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   info.CameraModel = (flags & 4) ? "NIKON D2X" : "E990";
   info.ExifVersion = (flags & 8) ? "0220" : (flags & 16) ? "" : "0210";
   info.BigEndian = flags & 1;
-  const bool readingTiff = flags & 2;
+  const bool reading_tiff = flags & 2;
   info.Buffer.assign(reinterpret_cast<const char*>(data) + kHeader, size - kHeader);
   meta.Buffer = info.Buffer;
 
@@ -42,10 +42,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   info.MakerNoteRaw = info.Buffer.substr(position);
   info.MakerNotePos = static_cast<int64_t>(position) + 1;
 
-  const bool bigEndian = info.BigEndian;
-  kelmora::TmsInfo decoder(readingTiff, info);
+  const bool big_endian = info.BigEndian;
+  kelmora::TmsInfo decoder(reading_tiff, info);
   decoder.DecodeMakerNote();
   // The walk borrows the buffer and byte order; both must come back whatever the note held.
-  if (info.Buffer != meta.Buffer || info.BigEndian != bigEndian) __builtin_trap();
+  if (info.Buffer != meta.Buffer || info.BigEndian != big_endian) __builtin_trap();
   return 0;
 }

@@ -131,7 +131,7 @@ TBitmap MakePicture(int32_t width, int32_t height) {
 
 void WriteJpeg(const std::string& path, const TBitmap& bitmap, int quality = 92) {
   TJPEGImage jpeg;
-  jpeg.CompressionQuality = quality;
+  jpeg.compression_quality = quality;
   jpeg.Assign(bitmap);
   jpeg.SaveToFile(path);
 }
@@ -149,14 +149,14 @@ std::vector<uint8_t> ScaledAndEncoded(TBitmap source, ImageSize size, FilterFunc
   TBitmap target;
   ResampleBitmap(source, target, size.width, size.height, filter, 3.0f);
   TJPEGImage jpeg;
-  jpeg.CompressionQuality = quality;
+  jpeg.compression_quality = quality;
   jpeg.Assign(target);
   return jpeg.SaveToBytes();
 }
 
 std::vector<uint8_t> Encoded(const TBitmap& bitmap, int quality) {
   TJPEGImage jpeg;
-  jpeg.CompressionQuality = quality;
+  jpeg.compression_quality = quality;
   jpeg.Assign(bitmap);
   return jpeg.SaveToBytes();
 }

@@ -110,15 +110,15 @@ TEST(ReplaceMacro, ReplacesEveryOccurrenceOnce) {
 }
 
 TEST(ColorToHtml, PlainAndSystemColours) {
-  const std::pair<TColor, std::string> cases[] = {
+  const std::pair<Color, std::string> cases[] = {
       {0xFFFFFF, "#FFFFFF"},
       {0, "#000000"},
       {0xFF0000, "#0000FF"},
       {0x800080, "#800080"},
-      {static_cast<TColor>(0x80000005), "#FFFFFF"},  // window
-      {static_cast<TColor>(0x8000000F), "#F0F0F0"},  // button face
-      {static_cast<TColor>(0x8000000D), "#0078D7"},  // highlight
-      {static_cast<TColor>(0x8000001F), "#000000"},  // no such system colour
+      {static_cast<Color>(0x80000005), "#FFFFFF"},  // window
+      {static_cast<Color>(0x8000000F), "#F0F0F0"},  // button face
+      {static_cast<Color>(0x8000000D), "#0078D7"},  // highlight
+      {static_cast<Color>(0x8000001F), "#000000"},  // no such system colour
   };
   for (const auto& [color, html] : cases) EXPECT_EQ(ColorToHtml(color), html) << color;
 }

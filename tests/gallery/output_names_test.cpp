@@ -50,7 +50,7 @@ TEST_P(OutputNamesTest, EveryPictureGetsNamesOfItsOwn) {
   }
   Strings changes;
   for (const OutputNameChange& change : AssignDistinctOutputNames(list)) {
-    changes.push_back(change.FileName + ": " + change.SharedWith + " -> " + change.NormalName);
+    changes.push_back(change.FileName + ": " + change.shared_with + " -> " + change.NormalName);
   }
   Strings bases;
   for (int i = 0; i < list.Count(); ++i) {

@@ -45,7 +45,7 @@ TBitmap UprightByOracle(TBitmap bitmap, int orientation) {
 
 Bytes Encoded(const TBitmap& bitmap, int quality) {
   TJPEGImage jpeg;
-  jpeg.CompressionQuality = quality;
+  jpeg.compression_quality = quality;
   jpeg.Assign(bitmap);
   return jpeg.SaveToBytes();
 }

@@ -211,7 +211,7 @@ class EncodeQualityTest : public testing::TestWithParam<int> {};
 TEST_P(EncodeQualityTest, MatchesLibjpegFedWithRgbRows) {
   const Picture picture = TestPicture(37, 23);
   TJPEGImage jpeg;
-  jpeg.CompressionQuality = GetParam();
+  jpeg.compression_quality = GetParam();
   jpeg.Assign(ToBitmap(picture));
   EXPECT_EQ(jpeg.SaveToBytes(), EncodeReference(picture, {.quality = GetParam()}));
   // 32-bit rows give the same file.
@@ -269,7 +269,7 @@ TEST(JpegImageTest, PaletteBitmapsEncodeAsColourPictures) {
       }
     }
     TJPEGImage jpeg;
-    jpeg.CompressionQuality = 95;
+    jpeg.compression_quality = 95;
     jpeg.Assign(bitmap);
     const Picture decoded = DecodeReference(jpeg.SaveToBytes());
     const uint8_t* left = decoded.pixels.data() + 3 * (8 * 32 + 4);

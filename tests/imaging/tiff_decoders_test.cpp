@@ -12,7 +12,7 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-Bytes ReadAll(TStripDecoder& decoder, size_t capacity) {
+Bytes ReadAll(StripDecoder& decoder, size_t capacity) {
   Bytes out(capacity);
   out.resize(decoder.Read(out));
   return out;
@@ -72,7 +72,7 @@ TEST(TIFFLZW, DecodesBothBitOrdersAndTheCodeBeingDefined) {
   };
   for (const Case& c : cases) {
     const Bytes packed = PackCodes(c.codes, c.lsb_first);
-    TTIFFLZWDecoder decoder(packed);
+    TiffLzwDecoder decoder(packed);
     const Bytes out = ReadAll(decoder, 100);
     EXPECT_EQ(std::string(out.begin(), out.end()), c.text) << testing::PrintToString(c.codes);
   }
@@ -82,7 +82,7 @@ TEST(TIFFLZW, DecodesBothBitOrdersAndTheCodeBeingDefined) {
 Bytes FirstStrip(const std::string& name) {
   const Bytes file = test::ReadBytes(test::DataDir() / "tiff-expected" / name);
   const MemoryByteSource source(file);
-  TTIFFDirectory directory(source);
+  TiffDirectory directory(source);
   std::vector<uint32_t> offsets, counts;
   directory.ReadTagArray(273, offsets);
   directory.ReadTagArray(279, counts);
@@ -93,7 +93,7 @@ TEST(TIFFStripDecoders, GiveTheSameBytesWhateverPiecesTheyAreReadIn) {
   // A strip of a real LZW file, and its decoded bytes deflated again by zlib.
   const Bytes lzw = FirstStrip("arbitro-lzw-le.tiff");
   const size_t strip_size = 174 * 4 * 16;
-  TTIFFLZWDecoder whole_lzw(lzw);
+  TiffLzwDecoder whole_lzw(lzw);
   const Bytes expected = ReadAll(whole_lzw, strip_size + 1000);
   ASSERT_EQ(expected.size(), strip_size);
 
@@ -103,10 +103,10 @@ TEST(TIFFStripDecoders, GiveTheSameBytesWhateverPiecesTheyAreReadIn) {
   deflated.resize(deflated_size);
 
   for (size_t piece : {1, 7, 696, 4099}) {
-    TTIFFLZWDecoder lzw_decoder(lzw);
-    TTIFFDeflateDecoder deflate_decoder(deflated);
-    for (TStripDecoder* decoder : {static_cast<TStripDecoder*>(&lzw_decoder),
-                                   static_cast<TStripDecoder*>(&deflate_decoder)}) {
+    TiffLzwDecoder lzw_decoder(lzw);
+    TiffDeflateDecoder deflate_decoder(deflated);
+    for (StripDecoder* decoder : {static_cast<StripDecoder*>(&lzw_decoder),
+                                   static_cast<StripDecoder*>(&deflate_decoder)}) {
       Bytes joined, buffer(piece);
       for (size_t got; (got = decoder->Read(buffer)) > 0;) {
         joined.insert(joined.end(), buffer.begin(), buffer.begin() + got);
@@ -116,7 +116,7 @@ TEST(TIFFStripDecoders, GiveTheSameBytesWhateverPiecesTheyAreReadIn) {
   }
   // Damaged data ends the strip early instead of failing or overrunning.
   deflated.resize(deflated.size() / 2);
-  TTIFFDeflateDecoder cut(deflated);
+  TiffDeflateDecoder cut(deflated);
   EXPECT_LT(ReadAll(cut, strip_size).size(), strip_size);
 }
 

@@ -28,7 +28,7 @@ struct Entry {
 // long values. Directory 0 is IFD0.
 class TiffBuilder {
  public:
-  explicit TiffBuilder(bool bigEndian) : big_(bigEndian) {}
+  explicit TiffBuilder(bool big_endian) : big_(big_endian) {}
 
   std::string U16(uint16_t v) const {
     return big_ ? std::string{char(v >> 8), char(v)} : std::string{char(v), char(v >> 8)};
@@ -126,8 +126,8 @@ struct DateCase {
 class CaptureDateTest : public testing::TestWithParam<std::tuple<DateCase, bool>> {};
 
 TEST_P(CaptureDateTest, PrefersDateTimeThenOriginalThenDigitized) {
-  const auto& [c, bigEndian] = GetParam();
-  TiffBuilder b(bigEndian);
+  const auto& [c, big_endian] = GetParam();
+  TiffBuilder b(big_endian);
   std::vector<Entry> exif;
   if (*c.original) exif.push_back(b.Ascii(0x9003, c.original));
   if (*c.digitized) exif.push_back(b.Ascii(0x9004, c.digitized));

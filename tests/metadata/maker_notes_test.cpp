@@ -15,10 +15,10 @@
 namespace kelmora {
 namespace {
 
-std::string Bytes(uint64_t value, int width, bool bigEndian) {
+std::string Bytes(uint64_t value, int width, bool big_endian) {
   std::string out(static_cast<size_t>(width), '\0');
   for (int i = 0; i < width; ++i) {
-    int shift = 8 * (bigEndian ? width - 1 - i : i);
+    int shift = 8 * (big_endian ? width - 1 - i : i);
     out[static_cast<size_t>(i)] = static_cast<char>((value >> shift) & 0xFF);
   }
   return out;
@@ -36,15 +36,15 @@ struct NoteEntry {
 // more than four bytes. An offset X written for a value at note position v is v - adjust, so
 // the walk's X + adjust finds it again.
 std::string BuildNote(const std::string& prefix, const std::vector<NoteEntry>& entries,
-                      int64_t adjust, bool bigEndian, uint16_t declaredCount = 0xFFFF) {
+                      int64_t adjust, bool big_endian, uint16_t declaredCount = 0xFFFF) {
   const uint16_t count =
       declaredCount == 0xFFFF ? static_cast<uint16_t>(entries.size()) : declaredCount;
-  std::string directory = Bytes(count, 2, bigEndian);
+  std::string directory = Bytes(count, 2, big_endian);
   std::string data;
   int64_t dataPosition = static_cast<int64_t>(prefix.size() + 2 + 12 * entries.size() + 4) + 1;
   for (const NoteEntry& e : entries) {
     directory +=
-        Bytes(e.tag, 2, bigEndian) + Bytes(e.type, 2, bigEndian) + Bytes(e.count, 4, bigEndian);
+        Bytes(e.tag, 2, big_endian) + Bytes(e.type, 2, big_endian) + Bytes(e.count, 4, big_endian);
     if (e.value.size() <= 4 && e.forcedOffset == -1) {
       directory += e.value + std::string(4 - e.value.size(), '\0');
       continue;
@@ -52,10 +52,10 @@ std::string BuildNote(const std::string& prefix, const std::vector<NoteEntry>& e
     int64_t offset = e.forcedOffset != -1
                          ? e.forcedOffset
                          : dataPosition + static_cast<int64_t>(data.size()) - adjust;
-    directory += Bytes(static_cast<uint32_t>(offset), 4, bigEndian);
+    directory += Bytes(static_cast<uint32_t>(offset), 4, big_endian);
     if (e.forcedOffset == -1) data += e.value;
   }
-  return prefix + directory + Bytes(0, 4, bigEndian) + data;
+  return prefix + directory + Bytes(0, 4, big_endian) + data;
 }
 
 // EXIF bytes of a JPEG whose maker note sits at position kNotePos.
@@ -74,8 +74,8 @@ class MakerNote : public ::testing::Test {
     info.MakerNoteRaw = note;
     info.MakerNotePos = kNotePos;
   }
-  bool Decode(bool readingTiff = false) {
-    TmsInfo decoder(readingTiff, info);
+  bool Decode(bool reading_tiff = false) {
+    TmsInfo decoder(reading_tiff, info);
     return decoder.DecodeMakerNote();
   }
 
@@ -90,15 +90,15 @@ struct DispatchCase {
   const char* make;
   const char* model;
   const char* exifVersion;
-  bool readingTiff;
-  bool bigEndian;
+  bool reading_tiff;
+  bool big_endian;
   std::string note;
   bool decoded;
   const char* text;
 };
 
-std::string Short(uint16_t v, bool bigEndian) {
-  return Bytes(v, 2, bigEndian);
+std::string Short(uint16_t v, bool big_endian) {
+  return Bytes(v, 2, big_endian);
 }
 
 std::vector<DispatchCase> DispatchCases() {
@@ -165,16 +165,16 @@ TEST_F(MakerNote, ChoosesTheTableByMakeAndNoteLayout) {
     subject.CameraMake = c.make;
     subject.CameraModel = c.model;
     subject.ExifVersion = c.exifVersion;
-    subject.BigEndian = c.bigEndian;
+    subject.BigEndian = c.big_endian;
     subject.Buffer = std::string(static_cast<size_t>(kNotePos - 1), 'x') + c.note;
     subject.MakerNoteRaw = c.note;
     subject.MakerNotePos = kNotePos;
     meta.StatusText.clear();
-    TmsInfo decoder(c.readingTiff, subject);
+    TmsInfo decoder(c.reading_tiff, subject);
     EXPECT_EQ(decoder.DecodeMakerNote(), c.decoded) << c.make;
     EXPECT_EQ(subject.MakerNoteText, c.text) << c.make;
     EXPECT_EQ(meta.StatusText, "") << c.make;
-    EXPECT_EQ(subject.BigEndian, c.bigEndian) << c.make;
+    EXPECT_EQ(subject.BigEndian, c.big_endian) << c.make;
     EXPECT_EQ(subject.Buffer.substr(static_cast<size_t>(kNotePos - 1)), c.note) << c.make;
   }
 }
@@ -265,7 +265,7 @@ TEST_F(MakerNote, OffsetsInATiffTypeFileCountFromItsHeader) {
   info.Buffer = std::string(static_cast<size_t>(kNotePos - 1), 'x') + note;
   info.MakerNoteRaw = note;
   info.MakerNotePos = kNotePos;
-  ASSERT_TRUE(Decode(/*readingTiff=*/true));
+  ASSERT_TRUE(Decode(/*reading_tiff=*/true));
   EXPECT_EQ(info.MakerNoteText, "\r\nOwnerName = \"Owner Name\"");
 }
 

@@ -18,38 +18,38 @@ namespace {
 constexpr bool kBig = true;
 constexpr bool kLittle = false;
 
-std::string Bytes(uint64_t value, int width, bool bigEndian) {
+std::string Bytes(uint64_t value, int width, bool big_endian) {
   std::string out(static_cast<size_t>(width), '\0');
   for (int i = 0; i < width; ++i) {
-    int shift = 8 * (bigEndian ? width - 1 - i : i);
+    int shift = 8 * (big_endian ? width - 1 - i : i);
     out[static_cast<size_t>(i)] = static_cast<char>((value >> shift) & 0xFF);
   }
   return out;
 }
 
-std::string Shorts(std::initializer_list<uint16_t> values, bool bigEndian = kLittle) {
+std::string Shorts(std::initializer_list<uint16_t> values, bool big_endian = kLittle) {
   std::string out;
-  for (uint16_t v : values) out += Bytes(v, 2, bigEndian);
+  for (uint16_t v : values) out += Bytes(v, 2, big_endian);
   return out;
 }
 
-std::string Longs(std::initializer_list<int32_t> values, bool bigEndian = kLittle) {
+std::string Longs(std::initializer_list<int32_t> values, bool big_endian = kLittle) {
   std::string out;
-  for (int32_t v : values) out += Bytes(static_cast<uint32_t>(v), 4, bigEndian);
+  for (int32_t v : values) out += Bytes(static_cast<uint32_t>(v), 4, big_endian);
   return out;
 }
 
 std::string Rationals(std::initializer_list<std::pair<int32_t, int32_t>> values,
-                      bool bigEndian = kLittle) {
+                      bool big_endian = kLittle) {
   std::string out;
-  for (auto [n, d] : values) out += Longs({n, d}, bigEndian);
+  for (auto [n, d] : values) out += Longs({n, d}, big_endian);
   return out;
 }
 
 // The generic rendering the EXIF reader applies to a dictionary row.
-std::string RenderAs(uint16_t tag, std::string_view raw, uint16_t type, bool bigEndian = kLittle) {
+std::string RenderAs(uint16_t tag, std::string_view raw, uint16_t type, bool big_endian = kLittle) {
   TTagEntry row = LookupTag(tag, DirectoryKind::kMain);
-  return RenderValue(raw, type, row.Code, row.FormatS, bigEndian);
+  return RenderValue(raw, type, row.Code, row.FormatS, big_endian);
 }
 
 struct RenderCase {
@@ -57,7 +57,7 @@ struct RenderCase {
   uint16_t tag;
   std::string raw;
   uint16_t type;
-  bool bigEndian;
+  bool big_endian;
   std::string expected;
 };
 
@@ -85,7 +85,7 @@ TEST(RenderValue, RendersByTypeValueTableAndFormat) {
       {"type 0", 0x0102, "abcd", 0, kLittle, "0"},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(RenderAs(c.tag, c.raw, c.type, c.bigEndian), c.expected) << c.what;
+    EXPECT_EQ(RenderAs(c.tag, c.raw, c.type, c.big_endian), c.expected) << c.what;
   }
 }
 
@@ -100,7 +100,7 @@ struct NumericCase {
   const char* what;
   std::string raw;
   uint16_t type;
-  bool bigEndian;
+  bool big_endian;
   double expected;
 };
 
@@ -126,7 +126,7 @@ TEST(NumericValueOf, AssemblesAllBytesInTheByteOrder) {
       {"empty", "", 4, kLittle, 0},
   };
   for (const auto& c : cases) {
-    EXPECT_DOUBLE_EQ(NumericValueOf(c.raw, c.type, c.bigEndian), c.expected) << c.what;
+    EXPECT_DOUBLE_EQ(NumericValueOf(c.raw, c.type, c.big_endian), c.expected) << c.what;
   }
 }
 

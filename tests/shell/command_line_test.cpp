@@ -21,31 +21,31 @@ TEST(IsHelpRequest, FollowsTheThreeRules) {
 }
 
 TEST(ParseCommandLine, ModesAndParameters) {
-  EXPECT_EQ(ParseCommandLine({}).Mode, StartMode::kInteractive);
+  EXPECT_EQ(ParseCommandLine({}).mode, StartMode::kInteractive);
 
   const CommandLine help = ParseCommandLine({"/HELP", "/in", "/out"});
-  EXPECT_EQ(help.Mode, StartMode::kHelp);
-  EXPECT_EQ(help.Message,
+  EXPECT_EQ(help.mode, StartMode::kHelp);
+  EXPECT_EQ(help.message,
             "1st param is full path of \".km2\" file to use\r\n"
             "2nd param is path for input files\r\n"
             "3rd param is path for output files");
-  EXPECT_TRUE(help.SettingsFile.empty());
+  EXPECT_TRUE(help.settings_file.empty());
 
   const CommandLine capitals = ParseCommandLine({"-HELP"});
-  EXPECT_EQ(capitals.Mode, StartMode::kBatch);
-  EXPECT_EQ(capitals.SettingsFile, "-HELP");
+  EXPECT_EQ(capitals.mode, StartMode::kBatch);
+  EXPECT_EQ(capitals.settings_file, "-HELP");
   EXPECT_FALSE(capitals.InputPath);
   EXPECT_FALSE(capitals.OutputPath);
 
   const CommandLine all = ParseCommandLine({"/g/s.km2", "/in dir", "", "ignored"});
-  EXPECT_EQ(all.Mode, StartMode::kBatch);
-  EXPECT_EQ(all.SettingsFile, "/g/s.km2");
+  EXPECT_EQ(all.mode, StartMode::kBatch);
+  EXPECT_EQ(all.settings_file, "/g/s.km2");
   EXPECT_EQ(all.InputPath, "/in dir");
   EXPECT_EQ(all.OutputPath, "");
 
   const CommandLine empty = ParseCommandLine({"", "/in", "/out"});
-  EXPECT_EQ(empty.Mode, StartMode::kUsageError);
-  EXPECT_NE(empty.Message.find("settings file"), std::string::npos);
+  EXPECT_EQ(empty.mode, StartMode::kUsageError);
+  EXPECT_NE(empty.message.find("settings file"), std::string::npos);
 }
 
 TEST(ParseCommandLine, HelpTextComesThroughTheLanguage) {
@@ -53,7 +53,7 @@ TEST(ParseCommandLine, HelpTextComesThroughTheLanguage) {
       LanguageFile::Parse("[Misc]\nCommandLineHelp1=Erstens*|*noch\nCommandLineHelp2=Zweitens\n")));
   const CommandLine help = ParseCommandLine({"-?"});
   SetCurrentLanguage(nullptr);
-  EXPECT_EQ(help.Message, "Erstens\r\nnoch\r\nZweitens\r\n");
+  EXPECT_EQ(help.message, "Erstens\r\nnoch\r\nZweitens\r\n");
 }
 
 class PrepareBatch : public ::testing::Test {
@@ -68,7 +68,7 @@ class PrepareBatch : public ::testing::Test {
   }
   KM_Class Prepare(std::vector<std::string> params) {
     const CommandLine command_line = ParseCommandLine(params);
-    EXPECT_EQ(command_line.Mode, StartMode::kBatch);
+    EXPECT_EQ(command_line.mode, StartMode::kBatch);
     KM_Class settings = settings_;
     PrepareBatchSettings(command_line, settings);
     return settings;

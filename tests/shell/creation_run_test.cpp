@@ -103,7 +103,7 @@ class CreationRunTest : public testing::Test {
     for (int i = 1; i <= count; ++i) WriteSmallJpeg(In() / (ImageName(i) + ".jpg"), i * 5);
   }
   RunOutcome Run(CreationMode mode = CreationMode::kAll, bool batch = true) {
-    return ButtonDoCreateClick(settings_, list_, host_, {.Mode = mode, .BatchMode = batch});
+    return ButtonDoCreateClick(settings_, list_, host_, {.mode = mode, .BatchMode = batch});
   }
   // Numbers of the images whose thumbnail and resized image are both in the output.
   std::vector<int> ExportedImages(int count) const {

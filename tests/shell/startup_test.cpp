@@ -48,7 +48,7 @@ TEST_F(StartUpTest, WithoutAnyFilesEverythingIsBuiltIn) {
   const StartupState state = StartUp(settings, Folder());
   EXPECT_EQ(state.ProgramFolder, Folder());
   EXPECT_EQ(state.LanguageFile, "Custom.ln");
-  EXPECT_FALSE(state.LanguageLoaded);
+  EXPECT_FALSE(state.language_loaded);
   EXPECT_FALSE(CurrentLanguage());
   EXPECT_EQ(GetLangText(MessageKey::NothingToProcessError), "No Images could be found");
   EXPECT_EQ(settings.ImagePagesName, "image");
@@ -64,7 +64,7 @@ TEST_F(StartUpTest, LoadsTheChosenLanguageAndTheDefaultSettings) {
   KM_Class settings;
   const StartupState state = StartUp(settings, Folder());
   EXPECT_EQ(state.LanguageFile, "deutsch.ln");
-  EXPECT_TRUE(state.LanguageLoaded);
+  EXPECT_TRUE(state.language_loaded);
   EXPECT_EQ(GetLangText(MessageKey::NothingToProcessError), "Keine Bilder");
   EXPECT_EQ(settings.Title, "Urlaub");
   EXPECT_EQ(settings.HTMLImages, std::vector<std::string>{"x"});
@@ -103,7 +103,7 @@ TEST_F(StartUpTest, ALanguageThatIsNotThereLeavesTheBuiltInTexts) {
     KM_Class settings;
     const StartupState state = StartUp(settings, Folder());
     EXPECT_EQ(state.LanguageFile, choice);
-    EXPECT_FALSE(state.LanguageLoaded);
+    EXPECT_FALSE(state.language_loaded);
     EXPECT_EQ(GetLangText(MessageKey::TextColor), "Text color");
   }
 }

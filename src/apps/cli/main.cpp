@@ -65,12 +65,12 @@ int RunGallery(const CliOptions& options) {
   KM_Class settings;
   StartUp(settings);
   const CommandLine command_line = ParseCommandLine(options.params);
-  switch (command_line.Mode) {
+  switch (command_line.mode) {
     case StartMode::kHelp:
-      std::printf("%s\n", WithLfLineEnds(command_line.Message).c_str());
+      std::printf("%s\n", WithLfLineEnds(command_line.message).c_str());
       return kExitSuccess;
     case StartMode::kUsageError:
-      PrintError(command_line.Message);
+      PrintError(command_line.message);
       return kExitUsage;
     case StartMode::kInteractive:
       std::fputs(CliUsage().c_str(), stderr);
@@ -85,12 +85,12 @@ int RunGallery(const CliOptions& options) {
     case SettingsFileState::kMissing:
       // A missing settings file loads as an empty one (every default, no templates); say
       // so, since the run's own messages would then only complain about the folders.
-      PrintError(GetLangText(MessageKey::SettingsFileNotFound, {command_line.SettingsFile}));
+      PrintError(GetLangText(MessageKey::SettingsFileNotFound, {command_line.settings_file}));
       break;
     case SettingsFileState::kUnreadable:
       // The defaults are not what the user asked for: nothing is created from them.
       PrintError(GetLangText(MessageKey::SettingsFileUnreadable,
-                             {command_line.SettingsFile, settings_file.reason}));
+                             {command_line.settings_file, settings_file.reason}));
       return kExitFailure;
   }
   if (settings.HTMLThumbnails.empty() && settings.HTMLImages.empty()) {
@@ -101,7 +101,7 @@ int RunGallery(const CliOptions& options) {
   KM_List list(settings, reader);
   CliHost host(CliHost::Options{.quiet = options.quiet});
   CreationRunOptions run_options;
-  run_options.Mode = options.mode;
+  run_options.mode = options.mode;
   run_options.only_redo_changed = options.update;
   run_options.prune = options.prune;
   run_options.thread_count = options.threads;

@@ -8,9 +8,9 @@ namespace kelmora {
 namespace {
 
 struct Replacement {
-  uint32_t First;  // Latin-1 code point, the same value as the Windows-1252 byte
-  uint32_t Last;
-  std::string_view Text;
+  uint32_t first;  // Latin-1 code point, the same value as the Windows-1252 byte
+  uint32_t last;
+  std::string_view text;
 };
 
 // clang-format off
@@ -33,8 +33,8 @@ void AppendConverted(uint32_t c, std::string& out) {
     return;
   }
   for (const Replacement& r : kReplacements) {
-    if (c >= r.First && c <= r.Last) {
-      out.append(r.Text);
+    if (c >= r.first && c <= r.last) {
+      out.append(r.text);
       return;
     }
   }

@@ -6,8 +6,8 @@ namespace kelmora {
 namespace {
 
 struct ImageExtension {
-  std::string_view Extension;
-  int32_t Kind;
+  std::string_view extension;
+  int32_t kind;
 };
 
 constexpr ImageExtension kImageExtensions[] = {
@@ -23,7 +23,7 @@ const ImageExtension* FindExtension(std::string_view name) {
     if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + ('a' - 'A'));
   }
   for (const ImageExtension& known : kImageExtensions) {
-    if (known.Extension == extension) return &known;
+    if (known.extension == extension) return &known;
   }
   return nullptr;
 }
@@ -36,7 +36,7 @@ bool IsImageFile(std::string_view name) {
 
 int32_t ImageKindOf(std::string_view name) {
   const ImageExtension* known = FindExtension(name);
-  return known ? known->Kind : -1;
+  return known ? known->kind : -1;
 }
 
 void SetOutputNames(KM_ListElement& entry, std::string_view base) {

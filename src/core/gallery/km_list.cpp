@@ -105,7 +105,7 @@ int KM_List::ScanInputFolder() {
     SetOutputNames(entry, base);
     entry.FullPath = folder + file.Name;
     entry.ImageKind = ImageKindOf(file.Name);
-    entry.FileDate = FileTimeToDayNumber(file.ModifiedTime);
+    entry.FileDate = FileTimeToDayNumber(file.modified_time);
     entry.SortDate = entry.FileDate;
     try {
       if (meta_reader_.ReadImageFile(entry.FullPath) && meta_reader_.ExifPresent()) {

@@ -14,7 +14,7 @@ inline constexpr size_t kMaxFileNameBytes = 255;
 // An entry whose output names had to change.
 struct OutputNameChange {
   std::string FileName;    // the picture whose output names changed
-  std::string SharedWith;  // the earlier picture whose names it had; empty if only too long
+  std::string shared_with;  // the earlier picture whose names it had; empty if only too long
   std::string NormalName;  // its resized image's new name, e.g. "n_pic-2.jpg"
 };
 

@@ -7,9 +7,9 @@ namespace kelmora {
 namespace {
 
 struct SystemColor {
-  uint8_t Red;
-  uint8_t Green;
-  uint8_t Blue;
+  uint8_t red;
+  uint8_t green;
+  uint8_t blue;
 };
 
 // The default colours of a Windows 10 desktop, by system-colour index. Index 25 is unused
@@ -78,7 +78,7 @@ std::string PageFileName(std::string_view page_name, int64_t number, std::string
   return name;
 }
 
-std::string ColorToHtml(TColor color) {
+std::string ColorToHtml(Color color) {
   const auto value = static_cast<uint32_t>(color);
   SystemColor rgb{static_cast<uint8_t>(value), static_cast<uint8_t>(value >> 8),
                   static_cast<uint8_t>(value >> 16)};
@@ -87,9 +87,9 @@ std::string ColorToHtml(TColor color) {
     rgb = index < std::size(kSystemColors) ? kSystemColors[index] : SystemColor{0, 0, 0};
   }
   std::string html = "#";
-  AppendHexByte(html, rgb.Red);
-  AppendHexByte(html, rgb.Green);
-  AppendHexByte(html, rgb.Blue);
+  AppendHexByte(html, rgb.red);
+  AppendHexByte(html, rgb.green);
+  AppendHexByte(html, rgb.blue);
   return html;
 }
 

@@ -19,7 +19,7 @@ std::string PageFileName(std::string_view page_name, int64_t number, std::string
 // A colour as "#RRGGBB" with upper-case digits. Values with the top bit set are system
 // colours (index in the low byte); they resolve to the standard Windows 10 defaults, so a
 // gallery looks the same wherever it is made.
-std::string ColorToHtml(TColor color);
+std::string ColorToHtml(Color color);
 
 // Text from image files made safe for a page, in text and in attributes quoted either way:
 // & < > " ' become entities, nothing else changes.

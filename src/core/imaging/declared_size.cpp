@@ -60,7 +60,7 @@ std::optional<DeclaredSize> BmpSize(const ByteReader& head) {
 }
 
 std::optional<DeclaredSize> TiffSize(const ByteSource& source) {
-  const TTIFFDirectory directory(source);
+  const TiffDirectory directory(source);
   const uint64_t width = directory.TagValue(kTagImageWidth);
   const uint64_t height = directory.TagValue(kTagImageLength);
   if (width == 0 || height == 0) return std::nullopt;

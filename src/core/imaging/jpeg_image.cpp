@@ -452,7 +452,7 @@ void TJPEGImage::Assign(TBitmap&& bitmap) {
 std::vector<uint8_t> TJPEGImage::SaveToBytes() const {
   if (!bitmap_ && file_) return file_->ReadRange(0, file_->Size());
   if (!bitmap_ && !data_.empty()) return data_;
-  return EncodeJpegBytes(bitmap_ ? *bitmap_ : TBitmap(), CompressionQuality);
+  return EncodeJpegBytes(bitmap_ ? *bitmap_ : TBitmap(), compression_quality);
 }
 
 std::vector<uint8_t> EncodeJpegBytes(const TBitmap& source, int quality) {

@@ -24,7 +24,7 @@ class TJPEGImage {
   static constexpr int kMaxScans = 1000;
 
   // 1..100; values outside are taken as the nearest end.
-  int CompressionQuality = 90;
+  int compression_quality = 90;
 
   // Takes compressed data and reads its header (Width, Height); raises EJPEG when the data
   // is not a JPEG, EImageTooLarge when the header declares more pixels than any decoder

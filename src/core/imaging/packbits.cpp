@@ -5,7 +5,7 @@
 
 namespace kelmora {
 
-size_t TPackBitsDecoder::Read(std::span<uint8_t> out) {
+size_t PackBitsDecoder::Read(std::span<uint8_t> out) {
   size_t written = 0;
   while (written < out.size()) {
     if (literal_left_ > 0) {
@@ -43,7 +43,7 @@ size_t TPackBitsDecoder::Read(std::span<uint8_t> out) {
 }
 
 size_t PackBitsDecode(std::span<const uint8_t> data, std::span<uint8_t> out) {
-  return TPackBitsDecoder(data).Read(out);
+  return PackBitsDecoder(data).Read(out);
 }
 
 }  // namespace kelmora

@@ -11,9 +11,9 @@ namespace kelmora {
 // PackBits run-length decoding. A control byte 0..127 copies the next n + 1 bytes, -1..-127
 // repeats the next byte 1 - n times, -128 is skipped. Output stops where the caller's
 // buffer ends; a run that would go beyond it is cut there.
-class TPackBitsDecoder : public TStripDecoder {
+class PackBitsDecoder : public StripDecoder {
  public:
-  explicit TPackBitsDecoder(std::span<const uint8_t> data) : data_(data) {}
+  explicit PackBitsDecoder(std::span<const uint8_t> data) : data_(data) {}
   size_t Read(std::span<uint8_t> out) override;
 
  private:

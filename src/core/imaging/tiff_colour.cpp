@@ -47,7 +47,7 @@ void CIELabToBGR(uint8_t lightness, int8_t a, int8_t b, uint8_t* bgr) {
   bgr[2] = ToByte(red * 255.0);
 }
 
-TYCbCrConverter::TYCbCrConverter(const double (&coefficients)[3], const double (&reference)[6])
+YCbCrConverter::YCbCrConverter(const double (&coefficients)[3], const double (&reference)[6])
     : luma_red_(coefficients[0]), luma_green_(coefficients[1]), luma_blue_(coefficients[2]) {
   // Luma spans 255 codes, each chroma 127 codes on either side of its black.
   const double ranges[3] = {255.0, 127.0, 127.0};
@@ -63,7 +63,7 @@ TYCbCrConverter::TYCbCrConverter(const double (&coefficients)[3], const double (
   }
 }
 
-void TYCbCrConverter::ToBGR(uint8_t y, uint8_t cb, uint8_t cr, uint8_t* bgr) const {
+void YCbCrConverter::ToBGR(uint8_t y, uint8_t cb, uint8_t cr, uint8_t* bgr) const {
   const double luma = (y - black_[0]) * scale_[0];
   const double blue_difference = (cb - black_[1]) * scale_[1];
   const double red_difference = (cr - black_[2]) * scale_[2];

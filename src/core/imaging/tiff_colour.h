@@ -16,10 +16,10 @@ void CIELabToBGR(uint8_t lightness, int8_t a, int8_t b, uint8_t* bgr);
 
 // YCbCr as TIFF defines it: luma coefficients and the reference black and white of each
 // component scale the codes before the conversion.
-class TYCbCrConverter {
+class YCbCrConverter {
  public:
   // coefficients: luma red, green, blue; reference: black and white of Y, Cb and Cr.
-  TYCbCrConverter(const double (&coefficients)[3], const double (&reference)[6]);
+  YCbCrConverter(const double (&coefficients)[3], const double (&reference)[6]);
   void ToBGR(uint8_t y, uint8_t cb, uint8_t cr, uint8_t* bgr) const;
 
  private:

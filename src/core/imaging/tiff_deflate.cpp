@@ -11,16 +11,16 @@ constexpr size_t kMaxChunk = std::numeric_limits<uInt>::max();
 
 }  // namespace
 
-TTIFFDeflateDecoder::TTIFFDeflateDecoder(std::span<const uint8_t> data) : unread_(data) {
+TiffDeflateDecoder::TiffDeflateDecoder(std::span<const uint8_t> data) : unread_(data) {
   initialised_ = inflateInit(&stream_) == Z_OK;
   ended_ = !initialised_;
 }
 
-TTIFFDeflateDecoder::~TTIFFDeflateDecoder() {
+TiffDeflateDecoder::~TiffDeflateDecoder() {
   if (initialised_) inflateEnd(&stream_);
 }
 
-size_t TTIFFDeflateDecoder::Read(std::span<uint8_t> out) {
+size_t TiffDeflateDecoder::Read(std::span<uint8_t> out) {
   size_t written = 0;
   while (!ended_ && written < out.size()) {
     if (stream_.avail_in == 0 && !unread_.empty()) {

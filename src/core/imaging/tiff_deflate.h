@@ -12,12 +12,12 @@ namespace kelmora {
 
 // Deflate (zlib stream) strip data, compression 8 and the older code 32946. Damaged data
 // ends the strip where the damage starts.
-class TTIFFDeflateDecoder : public TStripDecoder {
+class TiffDeflateDecoder : public StripDecoder {
  public:
-  explicit TTIFFDeflateDecoder(std::span<const uint8_t> data);
-  ~TTIFFDeflateDecoder() override;
-  TTIFFDeflateDecoder(const TTIFFDeflateDecoder&) = delete;
-  TTIFFDeflateDecoder& operator=(const TTIFFDeflateDecoder&) = delete;
+  explicit TiffDeflateDecoder(std::span<const uint8_t> data);
+  ~TiffDeflateDecoder() override;
+  TiffDeflateDecoder(const TiffDeflateDecoder&) = delete;
+  TiffDeflateDecoder& operator=(const TiffDeflateDecoder&) = delete;
 
   size_t Read(std::span<uint8_t> out) override;
 

@@ -56,7 +56,7 @@ uint64_t ElementSize(uint16_t type) {
 
 }  // namespace
 
-TTIFFDirectory::TTIFFDirectory(const ByteSource& source) : source_(source) {
+TiffDirectory::TiffDirectory(const ByteSource& source) : source_(source) {
   const uint64_t size = source.Size();
   if (size < 8) ThrowTruncated();
   const std::vector<uint8_t> header_bytes = source.ReadRange(0, 8);
@@ -80,15 +80,15 @@ TTIFFDirectory::TTIFFDirectory(const ByteSource& source) : source_(source) {
   }
 }
 
-const TTIFFEntry* TTIFFDirectory::Find(uint16_t tag) const {
-  for (const TTIFFEntry& entry : entries_) {
+const TiffDirectoryEntry* TiffDirectory::Find(uint16_t tag) const {
+  for (const TiffDirectoryEntry& entry : entries_) {
     if (entry.tag == tag) return &entry;
   }
   return nullptr;
 }
 
-uint32_t TTIFFDirectory::TagValue(uint16_t tag) const {
-  const TTIFFEntry* entry = Find(tag);
+uint32_t TiffDirectory::TagValue(uint16_t tag) const {
+  const TiffDirectoryEntry* entry = Find(tag);
   if (entry == nullptr || entry->count == 0) return 0;
   const ByteReader reader = DirectoryReader();
   if (entry->count == 1) {
@@ -107,7 +107,7 @@ uint32_t TTIFFDirectory::TagValue(uint16_t tag) const {
   return reader.U32(entry->value_position);
 }
 
-std::vector<uint8_t> TTIFFDirectory::ElementBytes(const TTIFFEntry& entry,
+std::vector<uint8_t> TiffDirectory::ElementBytes(const TiffDirectoryEntry& entry,
                                                   uint64_t element_size) const {
   const uint64_t bytes = uint64_t{entry.count} * element_size;
   const ByteReader reader = DirectoryReader();
@@ -121,8 +121,8 @@ std::vector<uint8_t> TTIFFDirectory::ElementBytes(const TTIFFEntry& entry,
   return source_.ReadRange(position, bytes);
 }
 
-bool TTIFFDirectory::ReadTagArray(uint16_t tag, std::vector<uint32_t>& array) const {
-  const TTIFFEntry* entry = Find(tag);
+bool TiffDirectory::ReadTagArray(uint16_t tag, std::vector<uint32_t>& array) const {
+  const TiffDirectoryEntry* entry = Find(tag);
   if (entry == nullptr) return false;
   const uint64_t size = ElementSize(entry->type);
   const std::vector<uint8_t> bytes = ElementBytes(*entry, size);
@@ -151,8 +151,8 @@ bool TTIFFDirectory::ReadTagArray(uint16_t tag, std::vector<uint32_t>& array) co
   return true;
 }
 
-bool TTIFFDirectory::ReadRationalArray(uint16_t tag, std::vector<double>& array) const {
-  const TTIFFEntry* entry = Find(tag);
+bool TiffDirectory::ReadRationalArray(uint16_t tag, std::vector<double>& array) const {
+  const TiffDirectoryEntry* entry = Find(tag);
   if (entry == nullptr) return false;
   if (entry->type != kTypeRational && entry->type != kTypeSRational) {
     std::vector<uint32_t> integers;

@@ -12,7 +12,7 @@ namespace kelmora {
 // One 12-byte entry of an image file directory. The value field stays in the directory's
 // bytes: its position there is kept so that every read of it goes through the
 // bounds-checked reader.
-struct TTIFFEntry {
+struct TiffDirectoryEntry {
   uint16_t tag = 0;
   uint16_t type = 0;
   uint32_t count = 0;
@@ -23,17 +23,17 @@ struct TTIFFEntry {
 // the reader needs. Only the first directory is read; the link to a next one is ignored.
 // The directory is held in memory; arrays stored elsewhere are read from the source when
 // asked for, so the source must outlive the directory.
-class TTIFFDirectory {
+class TiffDirectory {
  public:
   // Raises EGraphicFormat("TIFF: ...") for a wrong version or a header or directory that
   // lies outside the data.
-  explicit TTIFFDirectory(const ByteSource& source);
+  explicit TiffDirectory(const ByteSource& source);
 
   bool BigEndian() const { return order_ == ByteOrder::kBig; }
-  const std::vector<TTIFFEntry>& Entries() const { return entries_; }
+  const std::vector<TiffDirectoryEntry>& Entries() const { return entries_; }
 
   // The first entry with the tag, or nullptr.
-  const TTIFFEntry* Find(uint16_t tag) const;
+  const TiffDirectoryEntry* Find(uint16_t tag) const;
   bool Has(uint16_t tag) const { return Find(tag) != nullptr; }
 
   // 0 when the tag is absent or has no value; with one element the value itself (BYTE
@@ -53,13 +53,13 @@ class TTIFFDirectory {
  private:
   // The element data of an entry, from the value field or from the source; raises
   // EGraphicFormat when it lies outside the file.
-  std::vector<uint8_t> ElementBytes(const TTIFFEntry& entry, uint64_t element_size) const;
+  std::vector<uint8_t> ElementBytes(const TiffDirectoryEntry& entry, uint64_t element_size) const;
   ByteReader DirectoryReader() const { return ByteReader(directory_bytes_, order_); }
 
   const ByteSource& source_;
   ByteOrder order_ = ByteOrder::kLittle;
   std::vector<uint8_t> directory_bytes_;
-  std::vector<TTIFFEntry> entries_;
+  std::vector<TiffDirectoryEntry> entries_;
 };
 
 }  // namespace kelmora

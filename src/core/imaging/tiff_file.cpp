@@ -69,9 +69,9 @@ constexpr char kUnsupportedPhotometric[] = "TIFF: Unsupported photometric interp
 // How the samples of one row become bitmap pixels.
 enum class Layout { kRaw, kGrey, kRGB, kCMYK, kCIELab, kYCbCr };
 
-class TTIFFDecoder {
+class TiffDecoder {
  public:
-  explicit TTIFFDecoder(const ByteSource& source) : source_(source), directory_(source) {}
+  explicit TiffDecoder(const ByteSource& source) : source_(source), directory_(source) {}
   TBitmap Decode();
 
  private:
@@ -79,7 +79,7 @@ class TTIFFDecoder {
   void ChooseLayout();
   void ReadYCbCrFields();
   std::vector<PaletteEntry> BuildPalette() const;
-  std::unique_ptr<TStripDecoder> StripDecoder(size_t strip, uint64_t needed);
+  std::unique_ptr<StripDecoder> DecoderForStrip(size_t strip, uint64_t needed);
   void DecodeStrips(TBitmap& bitmap);
   void UndoPrediction(uint8_t* row) const;
   void ConvertRow(const uint8_t* row, uint8_t* out);
@@ -87,7 +87,7 @@ class TTIFFDecoder {
                           TBitmap& bitmap) const;
 
   const ByteSource& source_;
-  TTIFFDirectory directory_;
+  TiffDirectory directory_;
 
   uint32_t width_ = 0;
   uint32_t height_ = 0;
@@ -107,7 +107,7 @@ class TTIFFDecoder {
   PixelFormat format_ = PixelFormat::k8Bit;
   uint32_t subsample_horizontal_ = 1;
   uint32_t subsample_vertical_ = 1;
-  std::optional<TYCbCrConverter> ycbcr_;
+  std::optional<YCbCrConverter> ycbcr_;
 
   std::vector<uint8_t> narrowed_;
   std::vector<uint8_t> compressed_;
@@ -122,9 +122,9 @@ constexpr uint64_t kCompressedSlack = uint64_t{1} << 16;
 uint8_t ReverseBits(uint8_t byte);
 
 // Uncompressed strip data read from the source a piece at a time, as the rows need it.
-class TSourceStripDecoder : public TStripDecoder {
+class SourceStripDecoder : public StripDecoder {
  public:
-  TSourceStripDecoder(const ByteSource& source, uint64_t offset, uint64_t length, bool reversed)
+  SourceStripDecoder(const ByteSource& source, uint64_t offset, uint64_t length, bool reversed)
       : source_(source), offset_(offset), left_(length), reversed_(reversed) {}
 
   size_t Read(std::span<uint8_t> out) override {
@@ -149,8 +149,8 @@ uint8_t ReverseBits(uint8_t byte) {
   return static_cast<uint8_t>((byte & 0xAA) >> 1 | (byte & 0x55) << 1);
 }
 
-TBitmap TTIFFDecoder::Decode() {
-  const TTIFFDirectory& d = directory_;
+TBitmap TiffDecoder::Decode() {
+  const TiffDirectory& d = directory_;
   predictor_ = d.TagValue(kTagPredictor);
   photometric_ = d.TagValue(kTagPhotometric);
   samples_ = std::max<uint32_t>(d.TagValue(kTagSamplesPerPixel), 1);
@@ -193,8 +193,8 @@ TBitmap TTIFFDecoder::Decode() {
   }
 }
 
-void TTIFFDecoder::ReadStripTables() {
-  const TTIFFEntry* offsets = directory_.Find(kTagStripOffsets);
+void TiffDecoder::ReadStripTables() {
+  const TiffDirectoryEntry* offsets = directory_.Find(kTagStripOffsets);
   strip_count_ = offsets != nullptr ? offsets->count : 1;
   directory_.ReadTagArray(kTagRowsPerStrip, rows_per_strip_);
   if (strip_count_ > 1) {
@@ -210,7 +210,7 @@ void TTIFFDecoder::ReadStripTables() {
   }
 }
 
-void TTIFFDecoder::ChooseLayout() {
+void TiffDecoder::ChooseLayout() {
   if (samples_ > kMaxSamplesPerPixel) Fail("TIFF: Unsupported samples per pixel");
   if (samples_ == 1) {
     // 16-bit palette indices would need a colour map of 65536 entries per colour.
@@ -244,7 +244,7 @@ void TTIFFDecoder::ChooseLayout() {
   if (layout_ == Layout::kYCbCr) ReadYCbCrFields();
 }
 
-void TTIFFDecoder::ReadYCbCrFields() {
+void TiffDecoder::ReadYCbCrFields() {
   std::vector<uint32_t> subsampling{2, 2};
   directory_.ReadTagArray(kTagYCbCrSubSampling, subsampling);
   const auto valid = [](uint32_t factor) { return factor == 1 || factor == 2 || factor == 4; };
@@ -267,7 +267,7 @@ void TTIFFDecoder::ReadYCbCrFields() {
   ycbcr_.emplace(coefficients, reference);
 }
 
-std::vector<PaletteEntry> TTIFFDecoder::BuildPalette() const {
+std::vector<PaletteEntry> TiffDecoder::BuildPalette() const {
   const size_t entries = bits_ == 1 ? 2 : bits_ == 4 ? 16 : 256;
   std::vector<PaletteEntry> palette(entries);
   const auto grey = [](int level) {
@@ -296,7 +296,7 @@ std::vector<PaletteEntry> TTIFFDecoder::BuildPalette() const {
   return palette;
 }
 
-std::unique_ptr<TStripDecoder> TTIFFDecoder::StripDecoder(size_t strip, uint64_t needed) {
+std::unique_ptr<StripDecoder> TiffDecoder::DecoderForStrip(size_t strip, uint64_t needed) {
   const uint64_t size = source_.Size();
   if (strip >= strip_offsets_.size() || strip_offsets_[strip] >= size) {
     return MakeStripDecoder(compression_, {});
@@ -305,7 +305,7 @@ std::unique_ptr<TStripDecoder> TTIFFDecoder::StripDecoder(size_t strip, uint64_t
   // Uncompressed strips are read for as many rows as they hold, whatever their byte count
   // says; compressed ones end at their byte count or, lacking one, at the end of the file.
   if (compression_ == kTIFFCompressionNone) {
-    return std::make_unique<TSourceStripDecoder>(source_, offset, std::min(size - offset, needed),
+    return std::make_unique<SourceStripDecoder>(source_, offset, std::min(size - offset, needed),
                                                  reversed_bits_);
   }
   uint64_t length = size - offset;
@@ -319,7 +319,7 @@ std::unique_ptr<TStripDecoder> TTIFFDecoder::StripDecoder(size_t strip, uint64_t
   return MakeStripDecoder(compression_, compressed_);
 }
 
-void TTIFFDecoder::DecodeStrips(TBitmap& bitmap) {
+void TiffDecoder::DecodeStrips(TBitmap& bitmap) {
   const bool blocks =
       layout_ == Layout::kYCbCr && (subsample_horizontal_ > 1 || subsample_vertical_ > 1);
   const uint64_t bytes_per_row = (uint64_t{bits_} * samples_ * width_ + 7) / 8;
@@ -344,7 +344,7 @@ void TTIFFDecoder::DecodeStrips(TBitmap& bitmap) {
     const auto rows_here = static_cast<uint32_t>(std::min<uint64_t>(rows_in_strip, height_ - row));
     if (rows_here == 0) continue;
     const uint64_t units = (rows_here + unit_rows - 1) / unit_rows;
-    std::unique_ptr<TStripDecoder> decoder = StripDecoder(strip, units * unit_bytes);
+    std::unique_ptr<StripDecoder> decoder = DecoderForStrip(strip, units * unit_bytes);
     for (uint32_t done = 0; done < rows_here; done += unit_rows) {
       const size_t got = decoder->Read(unit);
       if (got == 0) break;
@@ -365,7 +365,7 @@ void TTIFFDecoder::DecodeStrips(TBitmap& bitmap) {
   }
 }
 
-void TTIFFDecoder::UndoPrediction(uint8_t* row) const {
+void TiffDecoder::UndoPrediction(uint8_t* row) const {
   // Differences are taken between the same sample of neighbouring pixels, within the row.
   const size_t count = static_cast<size_t>(uint64_t{width_} * samples_);
   if (bits_ == 8) {
@@ -394,7 +394,7 @@ void TTIFFDecoder::UndoPrediction(uint8_t* row) const {
   }
 }
 
-void TTIFFDecoder::ConvertRow(const uint8_t* row, uint8_t* out) {
+void TiffDecoder::ConvertRow(const uint8_t* row, uint8_t* out) {
   const uint8_t* s = row;
   if (bits_ == 16) {
     // The most significant byte of each sample, in the file's byte order.
@@ -433,7 +433,7 @@ void TTIFFDecoder::ConvertRow(const uint8_t* row, uint8_t* out) {
   }
 }
 
-void TTIFFDecoder::ConvertYCbCrBlocks(const uint8_t* unit, uint32_t first_row, uint32_t rows,
+void TiffDecoder::ConvertYCbCrBlocks(const uint8_t* unit, uint32_t first_row, uint32_t rows,
                                       TBitmap& bitmap) const {
   const uint32_t h = subsample_horizontal_;
   const uint32_t v = subsample_vertical_;
@@ -456,7 +456,7 @@ void TTIFFFile::LoadFromSource(const ByteSource& source) {
   bitmap_ = TBitmap();
   TBitmap decoded;
   try {
-    decoded = TTIFFDecoder(source).Decode();
+    decoded = TiffDecoder(source).Decode();
   } catch (const EOutOfBounds&) {
     throw EGraphicFormat("TIFF: Unexpected end of file");
   }

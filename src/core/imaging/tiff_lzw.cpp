@@ -13,7 +13,7 @@ constexpr int kMaxCodeWidth = 12;
 
 }  // namespace
 
-TTIFFLZWDecoder::TTIFFLZWDecoder(std::span<const uint8_t> data) : data_(data) {
+TiffLzwDecoder::TiffLzwDecoder(std::span<const uint8_t> data) : data_(data) {
   // A clear code written least significant bit first begins 0x00, 0x01; written most
   // significant bit first it begins 0x80.
   if (data_.size() >= 2 && data_[0] == 0 && (data_[1] & 1) != 0) {
@@ -28,13 +28,13 @@ TTIFFLZWDecoder::TTIFFLZWDecoder(std::span<const uint8_t> data) : data_(data) {
   ResetTable();
 }
 
-void TTIFFLZWDecoder::ResetTable() {
+void TiffLzwDecoder::ResetTable() {
   code_width_ = 9;
   next_code_ = kFirstFreeCode;
   previous_code_ = -1;
 }
 
-int TTIFFLZWDecoder::NextCode() {
+int TiffLzwDecoder::NextCode() {
   const uint64_t total_bits = uint64_t{data_.size()} * 8;
   if (bit_position_ + static_cast<uint64_t>(code_width_) > total_bits) return -1;
   const uint64_t byte = bit_position_ >> 3;
@@ -50,7 +50,7 @@ int TTIFFLZWDecoder::NextCode() {
   return static_cast<int>((window >> (24 - shift - code_width_)) & mask);
 }
 
-void TTIFFLZWDecoder::AddEntry(int prefix, uint8_t suffix) {
+void TiffLzwDecoder::AddEntry(int prefix, uint8_t suffix) {
   if (next_code_ >= kMaxCodes) return;
   prefix_[next_code_] = static_cast<uint16_t>(prefix);
   suffix_[next_code_] = suffix;
@@ -62,7 +62,7 @@ void TTIFFLZWDecoder::AddEntry(int prefix, uint8_t suffix) {
   }
 }
 
-void TTIFFLZWDecoder::WriteString(int code, uint8_t* end) const {
+void TiffLzwDecoder::WriteString(int code, uint8_t* end) const {
   // Prefix chains only point to smaller codes, and a string's length is the length of its
   // chain, so exactly length_[code] bytes are written.
   uint8_t* p = end;
@@ -73,7 +73,7 @@ void TTIFFLZWDecoder::WriteString(int code, uint8_t* end) const {
   }
 }
 
-size_t TTIFFLZWDecoder::Read(std::span<uint8_t> out) {
+size_t TiffLzwDecoder::Read(std::span<uint8_t> out) {
   size_t written = 0;
   while (written < out.size()) {
     if (pending_start_ < pending_end_) {

@@ -13,9 +13,9 @@ namespace kelmora {
 // 257 ends the data; the code width grows one code early. Data written by very old
 // encoders (least significant bit first, no early change) starts with the bytes 0x00 0x01
 // and is decoded too. Damaged data ends the strip where the damage starts.
-class TTIFFLZWDecoder : public TStripDecoder {
+class TiffLzwDecoder : public StripDecoder {
  public:
-  explicit TTIFFLZWDecoder(std::span<const uint8_t> data);
+  explicit TiffLzwDecoder(std::span<const uint8_t> data);
   size_t Read(std::span<uint8_t> out) override;
 
  private:

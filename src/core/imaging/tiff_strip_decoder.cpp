@@ -10,9 +10,9 @@
 namespace kelmora {
 namespace {
 
-class TRawStripDecoder : public TStripDecoder {
+class RawStripDecoder : public StripDecoder {
  public:
-  explicit TRawStripDecoder(std::span<const uint8_t> data) : data_(data) {}
+  explicit RawStripDecoder(std::span<const uint8_t> data) : data_(data) {}
 
   size_t Read(std::span<uint8_t> out) override {
     const size_t count = std::min(out.size(), data_.size());
@@ -40,18 +40,18 @@ bool IsSupportedTIFFCompression(uint32_t compression) {
   }
 }
 
-std::unique_ptr<TStripDecoder> MakeStripDecoder(uint32_t compression,
+std::unique_ptr<StripDecoder> MakeStripDecoder(uint32_t compression,
                                                 std::span<const uint8_t> data) {
   switch (compression) {
     case kTIFFCompressionLZW:
-      return std::make_unique<TTIFFLZWDecoder>(data);
+      return std::make_unique<TiffLzwDecoder>(data);
     case kTIFFCompressionDeflate:
     case kTIFFCompressionDeflateOld:
-      return std::make_unique<TTIFFDeflateDecoder>(data);
+      return std::make_unique<TiffDeflateDecoder>(data);
     case kTIFFCompressionPackBits:
-      return std::make_unique<TPackBitsDecoder>(data);
+      return std::make_unique<PackBitsDecoder>(data);
     default:
-      return std::make_unique<TRawStripDecoder>(data);
+      return std::make_unique<RawStripDecoder>(data);
   }
 }
 

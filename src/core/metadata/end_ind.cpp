@@ -8,9 +8,9 @@
 namespace kelmora {
 namespace {
 
-ByteReader ReaderOf(const std::string& buffer, bool bigEndian) {
+ByteReader ReaderOf(const std::string& buffer, bool big_endian) {
   return ByteReader(std::span(reinterpret_cast<const uint8_t*>(buffer.data()), buffer.size()),
-                    bigEndian ? ByteOrder::kBig : ByteOrder::kLittle);
+                    big_endian ? ByteOrder::kBig : ByteOrder::kLittle);
 }
 
 // Position 1 is the first byte; anything before it is outside the buffer.

@@ -56,7 +56,7 @@ bool IsListingMode(int32_t mode) {
 
 }  // namespace
 
-TImageInfo::TImageInfo(TimgData& owner, int32_t detailMode) : Owner(owner), DetailMode(detailMode) {
+TImageInfo::TImageInfo(TimgData& owner, int32_t detail_mode) : Owner(owner), DetailMode(detail_mode) {
   PrepareDictionaries();
 }
 
@@ -116,41 +116,41 @@ void TImageInfo::ProcessEntry(int64_t entry, int64_t base, int64_t limit, Direct
   const int64_t size = int64_t{count} * TypeSize(type);
   if (size == 0) return;
 
-  const int64_t valuePos = size <= 4 ? entry + 8 : int64_t{ReadU32At(entry + 8)} + base;
-  std::string raw = CopyAt(ExifSegmentData(), valuePos, size);
+  const int64_t value_pos = size <= 4 ? entry + 8 : int64_t{ReadU32At(entry + 8)} + base;
+  std::string raw = CopyAt(ExifSegmentData(), value_pos, size);
   Spend(raw.size());
 
   TTagEntry record;
   std::string rendered;
   if (IsListingMode(DetailMode)) {
     record = LookupTag(tag, kind);
-    rendered = RenderEntry(record, type, size, valuePos, raw);
+    rendered = RenderEntry(record, type, size, value_pos, raw);
     if (tag == kTagUserComment) {
       UserCommentText = std::string(TrimBlanks(CopyAt(raw, 9, size - 9)));
       rendered = UserCommentText;
-      UserCommentPos = valuePos;
+      UserCommentPos = value_pos;
       UserCommentLen = static_cast<int32_t>(std::clamp<int64_t>(size - 9, INT32_MIN, INT32_MAX));
     }
     AppendInfoLine(record.Desc, rendered);
   }
 
-  ApplySpecialTag(tag, type, entry, valuePos, raw, rendered, base, limit);
+  ApplySpecialTag(tag, type, entry, value_pos, raw, rendered, base, limit);
 
   if (DetailMode == kDetailAll) {
     record.Data = std::move(rendered);
     record.Size = static_cast<int32_t>(raw.size());
     record.Raw = std::move(raw);
-    record.Offset = valuePos;
+    record.Offset = value_pos;
     record.Type = type;
     AddTag(record);
   }
 }
 
 std::string TImageInfo::RenderEntry(const TTagEntry& entry, uint16_t type, int64_t size,
-                                    int64_t valuePos, const std::string& raw) {
+                                    int64_t value_pos, const std::string& raw) {
   std::string text;
   if (type == kTypeAscii) {
-    text = CopyAt(ExifSegmentData(), valuePos, size - 1);  // without the terminating byte
+    text = CopyAt(ExifSegmentData(), value_pos, size - 1);  // without the terminating byte
   } else if (type == kTypeUndefined) {
     text = '"' + raw.substr(0, raw.find('\0')) + '"';
   } else {
@@ -160,7 +160,7 @@ std::string TImageInfo::RenderEntry(const TTagEntry& entry, uint16_t type, int64
   return PrintableText(text);
 }
 
-void TImageInfo::ApplySpecialTag(uint16_t tag, uint16_t type, int64_t entry, int64_t valuePos,
+void TImageInfo::ApplySpecialTag(uint16_t tag, uint16_t type, int64_t entry, int64_t value_pos,
                                  const std::string& raw, const std::string& rendered, int64_t base,
                                  int64_t limit) {
   switch (tag) {
@@ -181,15 +181,15 @@ void TImageInfo::ApplySpecialTag(uint16_t tag, uint16_t type, int64_t entry, int
       CameraModel = rendered.substr(0, 40);
       break;
     case kTagDateTime:
-      DateTimePos = valuePos;
+      DateTimePos = value_pos;
       DateTimeText = rendered.substr(0, 20);
       break;
     case kTagDateTimeOriginal:
-      DateTimeOriginalPos = valuePos;
+      DateTimeOriginalPos = value_pos;
       DateTimeText = rendered.substr(0, 20);
       break;
     case kTagDateTimeDigitized:
-      DateTimeDigitizedPos = valuePos;
+      DateTimeDigitizedPos = value_pos;
       break;
     case kTagExifVersion:
       ExifVersion = raw.substr(0, 6);
@@ -203,26 +203,26 @@ void TImageInfo::ApplySpecialTag(uint16_t tag, uint16_t type, int64_t entry, int
       if (makerNoteSeen_) break;
       makerNoteSeen_ = true;
       MakerNoteRaw = raw;
-      MakerNotePos = valuePos;
+      MakerNotePos = value_pos;
       MakerNoteDecoded = TmsInfo(ReadingTiff, *this).DecodeMakerNote();
       break;
     case kTagExifOffset:
     case kTagInteropOffset:
     case kTagSubIfds:
-      WalkSubDirectory(valuePos, base, limit, DirectoryKind::kMain);
+      WalkSubDirectory(value_pos, base, limit, DirectoryKind::kMain);
       break;
     case kTagGpsInfo:
-      WalkSubDirectory(valuePos, base, limit, DirectoryKind::kGps);
+      WalkSubDirectory(value_pos, base, limit, DirectoryKind::kGps);
       break;
     default:
       break;
   }
 }
 
-void TImageInfo::WalkSubDirectory(int64_t valuePos, int64_t base, int64_t limit,
+void TImageInfo::WalkSubDirectory(int64_t value_pos, int64_t base, int64_t limit,
                                   DirectoryKind kind) {
   try {
-    WalkDirectory(int64_t{ReadU32At(valuePos)} + base, base, limit, kind);
+    WalkDirectory(int64_t{ReadU32At(value_pos)} + base, base, limit, kind);
   } catch (const std::exception&) {
     // A damaged sub-directory loses only its own remaining entries.
   }

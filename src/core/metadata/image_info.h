@@ -21,7 +21,7 @@ inline constexpr int32_t kDetailAll = 255;     // both
 // the container's EXIF segment (for a TIFF-type file: the file from offset 8 on).
 class TImageInfo : public tEndInd {
  public:
-  TImageInfo(TimgData& owner, int32_t detailMode);
+  TImageInfo(TimgData& owner, int32_t detail_mode);
   ~TImageInfo() override;
   TImageInfo(const TImageInfo&) = delete;
   TImageInfo& operator=(const TImageInfo&) = delete;
@@ -87,12 +87,12 @@ class TImageInfo : public tEndInd {
  private:
   void EnterDirectory(int64_t start);
   void ProcessEntry(int64_t entry, int64_t base, int64_t limit, DirectoryKind kind);
-  std::string RenderEntry(const TTagEntry& entry, uint16_t type, int64_t size, int64_t valuePos,
+  std::string RenderEntry(const TTagEntry& entry, uint16_t type, int64_t size, int64_t value_pos,
                           const std::string& raw);
-  void ApplySpecialTag(uint16_t tag, uint16_t type, int64_t entry, int64_t valuePos,
+  void ApplySpecialTag(uint16_t tag, uint16_t type, int64_t entry, int64_t value_pos,
                        const std::string& raw, const std::string& rendered, int64_t base,
                        int64_t limit);
-  void WalkSubDirectory(int64_t valuePos, int64_t base, int64_t limit, DirectoryKind kind);
+  void WalkSubDirectory(int64_t value_pos, int64_t base, int64_t limit, DirectoryKind kind);
   void AppendInfoLine(const std::string& desc, const std::string& value);
   void Spend(uint64_t bytes);
 

@@ -71,7 +71,7 @@ class OpenFile {
 
 }  // namespace
 
-TimgData::TimgData(int32_t detailMode) : DetailMode(detailMode) {
+TimgData::TimgData(int32_t detail_mode) : DetailMode(detail_mode) {
   ResetContainer();
 }
 
@@ -214,9 +214,9 @@ void TimgData::ParseExifSegment() {
   }
   const std::string_view alignment =
       data.size() >= 10 ? std::string_view(data).substr(8, 2) : std::string_view();
-  bool bigEndian = false;
+  bool big_endian = false;
   if (alignment == "MM") {
-    bigEndian = true;
+    big_endian = true;
   } else if (alignment != "II") {
     StatusText = "Invalid Exif alignment marker";
     return;
@@ -224,7 +224,7 @@ void TimgData::ParseExifSegment() {
   TImageInfo& info = *ExifInfo;
   info.InfoText.clear();
   info.Buffer = data;
-  info.BigEndian = bigEndian;
+  info.BigEndian = big_endian;
   const int64_t first = info.ReadU32At(13);
   const int64_t start = first == 0 ? 17 : first + 9;
   info.WalkDirectory(start, 9, int64_t{ExifSegRef->Size} - 6, DirectoryKind::kMain);

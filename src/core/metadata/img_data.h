@@ -28,7 +28,7 @@ class TimgData : public tEndInd {
   // A TIFF-type file is read from offset 8 into a buffer of exactly this size.
   static constexpr size_t kTiffBufferSize = 256000;
 
-  explicit TimgData(int32_t detailMode);
+  explicit TimgData(int32_t detail_mode);
   ~TimgData() override;
   TimgData(const TimgData&) = delete;
   TimgData& operator=(const TimgData&) = delete;

@@ -29,17 +29,17 @@ char ModelSeriesLetter(const std::string& model) {
   return index < model.size() ? model[index] : '\0';
 }
 
-bool ConditionHolds(TMakerCondition condition, const TImageInfo& info, bool readingTiff) {
+bool ConditionHolds(MakerCondition condition, const TImageInfo& info, bool reading_tiff) {
   switch (condition) {
-    case TMakerCondition::kAlways:
+    case MakerCondition::kAlways:
       return true;
-    case TMakerCondition::kNikonNewFormat:
+    case MakerCondition::kNikonNewFormat:
       return info.ExifVersion > std::string("0210") ||
              (info.ExifVersion.empty() && ModelSeriesLetter(info.CameraModel) == 'D' &&
-              readingTiff);
-    case TMakerCondition::kNoteStartsWithNikon:
+              reading_tiff);
+    case MakerCondition::kNoteStartsWithNikon:
       return info.MakerNoteRaw.starts_with("Nikon");
-    case TMakerCondition::kMinoltaMake: {
+    case MakerCondition::kMinoltaMake: {
       // Other makes beginning "KONIC" (Konica's own cameras) lay out their notes otherwise.
       const std::string_view make = info.CameraMake;
       const auto begins = [&](std::string_view prefix) {
@@ -52,33 +52,33 @@ bool ConditionHolds(TMakerCondition condition, const TImageInfo& info, bool read
   return false;
 }
 
-const TTagRow* FirstRowOf(std::span<const TTagRow> table, uint16_t tag) {
+const TagRow* FirstRowOf(std::span<const TagRow> table, uint16_t tag) {
   auto it =
-      std::find_if(table.begin(), table.end(), [tag](const TTagRow& r) { return r.Tag == tag; });
+      std::find_if(table.begin(), table.end(), [tag](const TagRow& r) { return r.Tag == tag; });
   return it == table.end() ? nullptr : &*it;
 }
 
-const TTagRow* LastRowOf(std::span<const TTagRow> table, uint16_t tag) {
+const TagRow* LastRowOf(std::span<const TagRow> table, uint16_t tag) {
   auto it =
-      std::find_if(table.rbegin(), table.rend(), [tag](const TTagRow& r) { return r.Tag == tag; });
+      std::find_if(table.rbegin(), table.rend(), [tag](const TagRow& r) { return r.Tag == tag; });
   return it == table.rend() ? nullptr : &*it;
 }
 
-bool BuildsTagList(int32_t detailMode) {
-  return detailMode == kDetailTagList || detailMode == kDetailAll;
+bool BuildsTagList(int32_t detail_mode) {
+  return detail_mode == kDetailTagList || detail_mode == kDetailAll;
 }
 
 // Puts the note in place of info's Buffer for the walk and the EXIF bytes back afterwards,
 // however the walk ends.
-class TBufferSwap {
+class BufferSwap {
  public:
-  TBufferSwap(TImageInfo& info, std::string note) : info_(info), saved_(std::move(info.Buffer)) {
+  BufferSwap(TImageInfo& info, std::string note) : info_(info), saved_(std::move(info.Buffer)) {
     info_.Buffer = std::move(note);
   }
-  ~TBufferSwap() { info_.Buffer = std::move(saved_); }
+  ~BufferSwap() { info_.Buffer = std::move(saved_); }
   const std::string& Saved() const { return saved_; }
-  TBufferSwap(const TBufferSwap&) = delete;
-  TBufferSwap& operator=(const TBufferSwap&) = delete;
+  BufferSwap(const BufferSwap&) = delete;
+  BufferSwap& operator=(const BufferSwap&) = delete;
 
  private:
   TImageInfo& info_;
@@ -90,38 +90,38 @@ class TBufferSwap {
 bool TmsInfo::DecodeMakerNote() {
   const std::string_view make = std::string_view(info_.CameraMake).substr(0, 5);
   auto layout =
-      std::find_if(MakerDispatch.begin(), MakerDispatch.end(), [&](const TMakerLayout& l) {
+      std::find_if(kMakerDispatch.begin(), kMakerDispatch.end(), [&](const MakerLayout& l) {
         return EqualIgnoringCase(l.make, make) && ConditionHolds(l.condition, info_, readingTiff_);
       });
-  if (layout == MakerDispatch.end()) return false;
+  if (layout == kMakerDispatch.end()) return false;
 
   // An offset X of the EXIF data is at EXIF position X + base; the note's first byte is at
   // EXIF position MakerNotePos.
   const int64_t exifBase = readingTiff_ ? kTiffExifBase : kJpegExifBase;
   const int64_t adjust =
-      layout->offsetsFromExif ? exifBase + 1 - info_.MakerNotePos : layout->noteBase;
+      layout->offsets_from_exif ? exifBase + 1 - info_.MakerNotePos : layout->note_base;
   // Where offsets count from the EXIF header, a value beyond the note is still in the EXIF
   // data at the offset's own position.
-  const int64_t spillBase = layout->offsetsFromExif ? exifBase : layout->spillBase;
-  const bool bigEndian = info_.BigEndian;
+  const int64_t spill_base = layout->offsets_from_exif ? exifBase : layout->spill_base;
+  const bool big_endian = info_.BigEndian;
   try {
-    if (layout->littleEndian) info_.BigEndian = false;
-    WalkMakerDirectory(info_, info_.MakerNoteRaw, layout->table, spillBase, adjust, layout->start);
+    if (layout->little_endian) info_.BigEndian = false;
+    WalkMakerDirectory(info_, info_.MakerNoteRaw, layout->table, spill_base, adjust, layout->start);
   } catch (const std::exception& error) {
     info_.Owner.StatusText = std::string("Error Detected = ") + error.what();
   }
-  info_.BigEndian = bigEndian;
+  info_.BigEndian = big_endian;
   return true;
 }
 
 void TmsInfo::WalkMakerDirectory(TImageInfo& info, const std::string& note,
-                                 std::span<const TTagRow> table, int64_t spillBase, int64_t adjust,
+                                 std::span<const TagRow> table, int64_t spill_base, int64_t adjust,
                                  int64_t startSkip) {
   // Values beyond the note come from the container's EXIF data, which is info's own Buffer
   // when the container holds no segment.
   const std::string& exifData = info.ExifSegmentData();
   const bool exifIsBuffer = &exifData == &info.Buffer;
-  TBufferSwap swap(info, note);
+  BufferSwap swap(info, note);
   const std::string& spillData = exifIsBuffer ? swap.Saved() : exifData;
   const std::string& noteBytes = info.Buffer;
   const int64_t noteSize = static_cast<int64_t>(noteBytes.size());
@@ -142,14 +142,14 @@ void TmsInfo::WalkMakerDirectory(TImageInfo& info, const std::string& note,
       position = adjust + offset;
     }
 
-    const TTagRow* row = FirstRowOf(table, tag);
+    const TagRow* row = FirstRowOf(table, tag);
     const std::string label = row ? std::string(row->Desc) : std::string("Unknown");
     if (EqualIgnoringCase(label, "Skip") || !buildList) continue;
 
     const bool inNote = position >= 1 && position + size - 1 <= noteSize;
     std::string raw =
         inNote ? noteBytes.substr(static_cast<size_t>(position - 1), static_cast<size_t>(size))
-               : CopyAt(spillData, spillBase + offset, size);
+               : CopyAt(spillData, spill_base + offset, size);
     valueBytes += raw.size() + kEntrySize;
     if (valueBytes > kMaxValueBytesPerNote) throw EKelmora("maker note values too large");
 
@@ -159,7 +159,7 @@ void TmsInfo::WalkMakerDirectory(TImageInfo& info, const std::string& note,
     } else if (type == 7) {
       rendered = "\"" + raw + "\"";
     } else {
-      const TTagRow* codeRow = LastRowOf(table, tag);
+      const TagRow* codeRow = LastRowOf(table, tag);
       rendered = RenderValue(raw, type, codeRow ? codeRow->Code : std::string_view(),
                              row ? row->FormatS : std::string_view(), info.BigEndian);
     }

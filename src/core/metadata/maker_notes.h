@@ -15,7 +15,7 @@ class TImageInfo;
 // TagList. Lives for one decoding.
 class TmsInfo {
  public:
-  TmsInfo(bool readingTiff, TImageInfo& info) : readingTiff_(readingTiff), info_(info) {}
+  TmsInfo(bool reading_tiff, TImageInfo& info) : readingTiff_(reading_tiff), info_(info) {}
 
   // True when the camera make is one of the known makers, whatever the walk found. Never
   // raises: a damaged note ends its walk with "Error Detected = ..." in the container's
@@ -24,10 +24,10 @@ class TmsInfo {
 
   // Walks the directory at note position startSkip. Offsets X of entries become note
   // positions X + adjust; a value that lies beyond the note is taken from the EXIF data at
-  // position spillBase + X. Raises on a read outside the note; info's Buffer and byte order
+  // position spill_base + X. Raises on a read outside the note; info's Buffer and byte order
   // are the same afterwards as before.
-  void WalkMakerDirectory(TImageInfo& info, const std::string& note, std::span<const TTagRow> table,
-                          int64_t spillBase, int64_t adjust, int64_t startSkip);
+  void WalkMakerDirectory(TImageInfo& info, const std::string& note, std::span<const TagRow> table,
+                          int64_t spill_base, int64_t adjust, int64_t startSkip);
 
  private:
   bool readingTiff_;

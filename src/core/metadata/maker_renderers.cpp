@@ -15,14 +15,14 @@ namespace {
 constexpr const char* kLineBreak = "\r\n";
 
 // One line of a Canon array listing: a plain field when table is empty, else a decoded one.
-struct TCanonItem {
+struct CanonItem {
   std::string_view label;
   int field;
   std::string_view table;
 };
 
 // clang-format off
-constexpr std::array<TCanonItem, 20> kCanonSettingsItems{{
+constexpr std::array<CanonItem, 20> kCanonSettingsItems{{
     {"Macro mode", 1, "1:Macro,2:Normal"},
     {"Self Timer", 2, ""},
     {"Compression Rate", 3, "0:SuperFine,1:Fine,2:Normal,3:Basic,5:SuperFine"},
@@ -45,7 +45,7 @@ constexpr std::array<TCanonItem, 20> kCanonSettingsItems{{
     {"Focus Mode", 32, "0:Single,1:Continuous"},
 }};
 
-constexpr std::array<TCanonItem, 6> kCanonShotInfoItems{{
+constexpr std::array<CanonItem, 6> kCanonShotInfoItems{{
     {"White balance", 7, "0:Auto,1:Sunny,2:Cloudy,3:Tungsten,4:Flourescent,5:Flash,6:Custom"},
     {"Sequence Number", 9, ""},
     {"OpticalZoom Step", 11, ""},
@@ -55,12 +55,12 @@ constexpr std::array<TCanonItem, 6> kCanonShotInfoItems{{
 }};
 
 // Custom function n (the high byte of a field) is row n - 1.
-struct TCanonCustomFunction {
+struct CanonCustomFunction {
   std::string_view label;
   std::string_view table;
 };
 
-constexpr std::array<TCanonCustomFunction, 15> kCanonCustomFunctions{{
+constexpr std::array<CanonCustomFunction, 15> kCanonCustomFunctions{{
     {"Noise Reduction", "0: Off,1: On"},
     {"Shutter AE Lock Button", "0:AF/AE lock,1:AE lock/AF,2:AF/AF lock,3:AE+release/AE+AF"},
     {"Mirror Lockup", "0:Disable,1:Enable"},
@@ -80,7 +80,7 @@ constexpr std::array<TCanonCustomFunction, 15> kCanonCustomFunctions{{
 // clang-format on
 
 template <size_t N>
-std::string ArrayListing(const std::string& text, const std::array<TCanonItem, N>& items) {
+std::string ArrayListing(const std::string& text, const std::array<CanonItem, N>& items) {
   std::string result = text;
   for (size_t i = 0; i < N; ++i) {
     result += kLineBreak;
@@ -146,7 +146,7 @@ std::string CanonCustomText(const std::string& text) {
       continue;
     }
     if (*value < 0 || *value > 4095 || *value / 256 == 0) continue;
-    const TCanonCustomFunction& function = kCanonCustomFunctions[*value / 256 - 1];
+    const CanonCustomFunction& function = kCanonCustomFunctions[*value / 256 - 1];
     line = std::string(function.label) + " = " +
            DecodeValueTable(function.table, std::to_string(*value % 256));
     result += kLineBreak + line;

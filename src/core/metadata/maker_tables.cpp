@@ -5,7 +5,7 @@
 namespace kelmora {
 
 // clang-format off
-constexpr std::array<TTagRow, 11> NikonTable1{{
+constexpr std::array<TagRow, 11> NikonTable1{{
     {0x0002, "FamilyID", "FamilyID", "", "", nullptr},
     {0x0003, "Quality", "Quality", "1:Vga Basic,2:Vga Normal,3:Vga Fine,4:SXGA Basic,5:SXGA Normal,6:SXGA Fine10:2 Mpixel Basic,11:2 Mpixel Normal,12:2 Mpixel Fine", "", nullptr},
     {0x0004, "ColorMode", "ColorMode", "1:Color,2:Monochrome", "", nullptr},
@@ -19,7 +19,7 @@ constexpr std::array<TTagRow, 11> NikonTable1{{
     {0x0F00, "Skip", "Skip", "", "", nullptr},
 }};
 
-constexpr std::array<TTagRow, 28> NikonTable2{{
+constexpr std::array<TagRow, 28> NikonTable2{{
     {0x0001, "FamilyID", "Family ID", "", "", nullptr},
     {0x0002, "ISOSpeed", "ISO Speed", "", "", nullptr},
     {0x0003, "ColorMode", "Color Mode", "", "", nullptr},
@@ -50,7 +50,7 @@ constexpr std::array<TTagRow, 28> NikonTable2{{
     {0x0F00, "Skip", "Skip", "", "", nullptr},
 }};
 
-constexpr std::array<TTagRow, 33> OlympTable{{
+constexpr std::array<TagRow, 33> OlympTable{{
     {0x0200, "SpecialMode", "SpecialMode", "", "", nullptr},
     {0x0201, "JpegQual", "JpegQual", "1:SQ,2:HQ,3:SHQ,4:Raw", "", nullptr},
     {0x0202, "Macro", "Macro", "0=Normal,1:Macro;", "", nullptr},
@@ -86,7 +86,7 @@ constexpr std::array<TTagRow, 33> OlympTable{{
     {0x1034, "CompressionRatio", "Compression Ratio", "", "", nullptr},
 }};
 
-constexpr std::array<TTagRow, 26> CasioTable{{
+constexpr std::array<TagRow, 26> CasioTable{{
     {0x0001, "RecordingMode", "RecordingMode", "1:Single Shutter,2:Panorama,3:Night Scene,4:Portrait,5:Landscape", "", nullptr},
     {0x0002, "Quality", "Quality", "1:Economy,2:Normal,3:Fine", "", nullptr},
     {0x0003, "FocusingMode", "FocusingMode", "2:Macro,3:Auto Focus,4:Manual Focus,5:Infinity", "", nullptr},
@@ -115,7 +115,7 @@ constexpr std::array<TTagRow, 26> CasioTable{{
     {0x001A, "Skip", "Skip", "", "", nullptr},
 }};
 
-constexpr std::array<TTagRow, 18> FujifTable{{
+constexpr std::array<TagRow, 18> FujifTable{{
     {0x0000, "Version", "Version", "", "", nullptr},
     {0x1000, "Quality", "Quality", "", "", nullptr},
     {0x1001, "Sharpness", "Sharpness", "1:Soft,2:Soft,3:Normal,4:Hard,5:Hard", "", nullptr},
@@ -136,7 +136,7 @@ constexpr std::array<TTagRow, 18> FujifTable{{
     {0x1302, "AEWarning", "AEWarning", "0:AE good,1:Over exposure", "", nullptr},
 }};
 
-constexpr std::array<TTagRow, 16> CanonTable{{
+constexpr std::array<TagRow, 16> CanonTable{{
     {0x0000, "Skip", "Skip", "", "", nullptr},
     {0x0001, "ExposureInfo1", "ExposureInfo1", "", "", CanonSettingsText},
     {0x0002, "Skip", "Skip", "", "", nullptr},
@@ -155,7 +155,7 @@ constexpr std::array<TTagRow, 16> CanonTable{{
     {0x0010, "Skip", "Skip", "", "", nullptr},
 }};
 
-constexpr std::array<TTagRow, 12> SeikoTable{{
+constexpr std::array<TagRow, 12> SeikoTable{{
     {0x0200, "Special Mode", "Special Mode", "", "", nullptr},
     {0x0201, "JpegQuality", "JpegQuality", "", "", nullptr},
     {0x0202, "Macro", "Macro", "", "", nullptr},
@@ -170,7 +170,7 @@ constexpr std::array<TTagRow, 12> SeikoTable{{
     {0x0F00, "skip", "skip", "", "", nullptr},
 }};
 
-constexpr std::array<TTagRow, 6> SanyoTable{{
+constexpr std::array<TagRow, 6> SanyoTable{{
     {0x0200, "Special Mode", "Special Mode", "", "", nullptr},
     {0x0201, "JpegQuality", "JpegQuality", "", "", nullptr},
     {0x0202, "Macro", "Macro", "", "", nullptr},
@@ -179,23 +179,23 @@ constexpr std::array<TTagRow, 6> SanyoTable{{
     {0x0F00, "DataDump", "DataDump", "", "", nullptr},
 }};
 
-constexpr std::array<TTagRow, 2> MinolTable{{
+constexpr std::array<TagRow, 2> MinolTable{{
     {0x0000, "ModelID", "ModelID", "", "", nullptr},
     {0x0E00, "PIMdata", "PIMdata", "", "", nullptr},
 }};
 
-constexpr std::array<TMakerLayout, 11> MakerDispatch{{
-    {"NIKON", TMakerCondition::kNikonNewFormat,      NikonTable2, 19, false, 11, 0, false},
-    {"NIKON", TMakerCondition::kNoteStartsWithNikon, NikonTable1,  9, true,   0, 0, false},
-    {"NIKON", TMakerCondition::kAlways,              NikonTable2,  1, true,   0, 0, false},
-    {"OLYMP", TMakerCondition::kAlways,              OlympTable,   9, true,   0, 9, false},
-    {"CASIO", TMakerCondition::kAlways,              CasioTable,   1, true,   0, 0, false},
-    {"FUJIF", TMakerCondition::kAlways,              FujifTable,  13, false,  1, 0, true},
-    {"CANON", TMakerCondition::kAlways,              CanonTable,   1, true,   0, 0, false},
-    {"SEIKO", TMakerCondition::kAlways,              SeikoTable,   9, true,   0, 0, false},
-    {"SANYO", TMakerCondition::kAlways,              SanyoTable,   9, true,   0, 0, false},
-    {"MINOL", TMakerCondition::kMinoltaMake,         MinolTable,   1, true,   0, 0, false},
-    {"KONIC", TMakerCondition::kMinoltaMake,         MinolTable,   1, true,   0, 0, false},
+constexpr std::array<MakerLayout, 11> kMakerDispatch{{
+    {"NIKON", MakerCondition::kNikonNewFormat,      NikonTable2, 19, false, 11, 0, false},
+    {"NIKON", MakerCondition::kNoteStartsWithNikon, NikonTable1,  9, true,   0, 0, false},
+    {"NIKON", MakerCondition::kAlways,              NikonTable2,  1, true,   0, 0, false},
+    {"OLYMP", MakerCondition::kAlways,              OlympTable,   9, true,   0, 9, false},
+    {"CASIO", MakerCondition::kAlways,              CasioTable,   1, true,   0, 0, false},
+    {"FUJIF", MakerCondition::kAlways,              FujifTable,  13, false,  1, 0, true},
+    {"CANON", MakerCondition::kAlways,              CanonTable,   1, true,   0, 0, false},
+    {"SEIKO", MakerCondition::kAlways,              SeikoTable,   9, true,   0, 0, false},
+    {"SANYO", MakerCondition::kAlways,              SanyoTable,   9, true,   0, 0, false},
+    {"MINOL", MakerCondition::kMinoltaMake,         MinolTable,   1, true,   0, 0, false},
+    {"KONIC", MakerCondition::kMinoltaMake,         MinolTable,   1, true,   0, 0, false},
 }};
 // clang-format on
 

@@ -11,18 +11,18 @@ namespace kelmora {
 
 // Tag tables of the makers' private directories. Desc is the display name; rows whose
 // display name is "Skip" (any letter case) name entries that are passed over.
-extern const std::array<TTagRow, 11> NikonTable1;
-extern const std::array<TTagRow, 28> NikonTable2;
-extern const std::array<TTagRow, 33> OlympTable;
-extern const std::array<TTagRow, 26> CasioTable;
-extern const std::array<TTagRow, 18> FujifTable;
-extern const std::array<TTagRow, 16> CanonTable;
-extern const std::array<TTagRow, 12> SeikoTable;
-extern const std::array<TTagRow, 6> SanyoTable;
-extern const std::array<TTagRow, 2> MinolTable;
+extern const std::array<TagRow, 11> NikonTable1;
+extern const std::array<TagRow, 28> NikonTable2;
+extern const std::array<TagRow, 33> OlympTable;
+extern const std::array<TagRow, 26> CasioTable;
+extern const std::array<TagRow, 18> FujifTable;
+extern const std::array<TagRow, 16> CanonTable;
+extern const std::array<TagRow, 12> SeikoTable;
+extern const std::array<TagRow, 6> SanyoTable;
+extern const std::array<TagRow, 2> MinolTable;
 
 // When a dispatch row applies besides its make.
-enum class TMakerCondition {
+enum class MakerCondition {
   kAlways,
   kNikonNewFormat,       // Exif version above 0210, or a D-series raw file without one
   kNoteStartsWithNikon,  // the note begins with "Nikon"
@@ -30,18 +30,18 @@ enum class TMakerCondition {
 };
 
 // How a maker's note is laid out.
-struct TMakerLayout {
+struct MakerLayout {
   std::string_view make;  // first five letters of the camera make, upper case
-  TMakerCondition condition;
-  std::span<const TTagRow> table;
+  MakerCondition condition;
+  std::span<const TagRow> table;
   int64_t start;         // note position of the directory
-  bool offsetsFromExif;  // value offsets count from the EXIF TIFF header, not the note
-  int64_t noteBase;      // otherwise: note position = offset + noteBase
-  int64_t spillBase;     // a value beyond the note is read at EXIF position spillBase + offset
-  bool littleEndian;     // the note is little-endian whatever the EXIF byte order
+  bool offsets_from_exif;  // value offsets count from the EXIF TIFF header, not the note
+  int64_t note_base;      // otherwise: note position = offset + note_base
+  int64_t spill_base;     // a value beyond the note is read at EXIF position spill_base + offset
+  bool little_endian;     // the note is little-endian whatever the EXIF byte order
 };
 
 // The makes Kelmora decodes; the first row whose make and condition match is used.
-extern const std::array<TMakerLayout, 11> MakerDispatch;
+extern const std::array<MakerLayout, 11> kMakerDispatch;
 
 }  // namespace kelmora

@@ -10,7 +10,7 @@
 namespace kelmora {
 
 // clang-format off
-constexpr std::array<TTagRow, kMainDictionaryRows + 1> MainDictionary{{
+constexpr std::array<TagRow, kMainDictionaryRows + 1> MainDictionary{{
     {0x0001, "InteroperabilityIndex", "", "", "", nullptr},
     {0x0002, "InteroperabilityVersion", "", "", "", nullptr},
     {0x000B, "ACDComment", "", "", "", nullptr},
@@ -264,7 +264,7 @@ constexpr std::array<TTagRow, kMainDictionaryRows + 1> MainDictionary{{
     {0x0000, "Unknown", "", "", "", nullptr},
 }};
 
-constexpr std::array<TTagRow, kGpsDictionaryRows> GpsDictionary{{
+constexpr std::array<TagRow, kGpsDictionaryRows> GpsDictionary{{
     {0x0000, "GPSVersionID", "", "", "", nullptr},
     {0x0001, "GPSLatitudeRef", "", "", "", nullptr},
     {0x0002, "GPSLatitude", "", "", "", GpsPositionText},
@@ -301,7 +301,7 @@ constexpr std::array<TTagRow, kGpsDictionaryRows> GpsDictionary{{
 
 namespace {
 
-constexpr bool SortedByTag(std::span<const TTagRow> rows) {
+constexpr bool SortedByTag(std::span<const TagRow> rows) {
   for (size_t i = 1; i < rows.size(); ++i) {
     if (rows[i - 1].Tag >= rows[i].Tag) return false;
   }
@@ -325,10 +325,10 @@ struct DisplayNames {
 };
 
 template <size_t N>
-std::vector<std::string> NamesOf(const std::array<TTagRow, N>& rows) {
+std::vector<std::string> NamesOf(const std::array<TagRow, N>& rows) {
   std::vector<std::string> names;
   names.reserve(N);
-  for (const TTagRow& row : rows) {
+  for (const TagRow& row : rows) {
     names.push_back(row.Desc.empty() ? DisplayNameOf(row.Name) : std::string(row.Desc));
   }
   return names;
@@ -336,14 +336,14 @@ std::vector<std::string> NamesOf(const std::array<TTagRow, N>& rows) {
 
 // Built on first use; the initialisation of a function-local static runs exactly once.
 const DisplayNames& PreparedNames() {
-  static const DisplayNames names{NamesOf(MainDictionary), NamesOf(GpsDictionary)};
-  return names;
+  static const DisplayNames kNames{NamesOf(MainDictionary), NamesOf(GpsDictionary)};
+  return kNames;
 }
 
 // Index of tag among rows, or -1.
-int IndexOfTag(std::span<const TTagRow> rows, uint16_t tag) {
+int IndexOfTag(std::span<const TagRow> rows, uint16_t tag) {
   auto it = std::lower_bound(rows.begin(), rows.end(), tag,
-                             [](const TTagRow& row, uint16_t t) { return row.Tag < t; });
+                             [](const TagRow& row, uint16_t t) { return row.Tag < t; });
   if (it == rows.end() || it->Tag != tag) return -1;
   return static_cast<int>(it - rows.begin());
 }
@@ -365,7 +365,7 @@ void PrepareDictionaries() {
   PreparedNames();
 }
 
-TTagEntry EntryFromRow(const TTagRow& row) {
+TTagEntry EntryFromRow(const TagRow& row) {
   TTagEntry entry;
   entry.Tag = row.Tag;
   entry.Name = row.Name;

@@ -8,7 +8,7 @@ namespace kelmora {
 // Special rendering of a tag: receives the generic rendered text, returns the display text.
 // May raise EKelmora (the Flash renderer does on a non-integer); that ends the walk of the
 // directory holding the entry.
-using TTagCallback = std::string (*)(const std::string& text);
+using TagCallback = std::string (*)(const std::string& text);
 
 // Which dictionary names the entries of a directory.
 enum class DirectoryKind : int {
@@ -31,7 +31,7 @@ struct TTagEntry {
   int64_t Offset = 0;   // 1-based position of the value in the buffer
   std::string FormatS;  // format pattern for the value, or empty
   int32_t Size = 0;     // length of Raw in bytes
-  TTagCallback Callback = nullptr;
+  TagCallback Callback = nullptr;
 };
 
 }  // namespace kelmora

@@ -29,9 +29,9 @@ bool IsIntegerType(uint16_t type) {
 
 // The bytes of raw as one integer in the given byte order; bytes beyond the eighth push the
 // first ones out of the 64-bit accumulator, and only the low 32 bits are kept.
-int32_t AssembleInteger(std::string_view raw, bool bigEndian) {
+int32_t AssembleInteger(std::string_view raw, bool big_endian) {
   uint64_t value = 0;
-  if (bigEndian) {
+  if (big_endian) {
     for (char c : raw) value = (value << 8) | static_cast<uint8_t>(c);
   } else {
     for (auto it = raw.rbegin(); it != raw.rend(); ++it) {
@@ -42,11 +42,11 @@ int32_t AssembleInteger(std::string_view raw, bool bigEndian) {
 }
 
 template <typename Float, typename Bits>
-double FloatOf(std::string_view raw, bool bigEndian) {
+double FloatOf(std::string_view raw, bool big_endian) {
   if (raw.size() < sizeof(Bits)) return 0;
   Bits bits = 0;
   for (size_t i = 0; i < sizeof(Bits); ++i) {
-    size_t index = bigEndian ? i : sizeof(Bits) - 1 - i;
+    size_t index = big_endian ? i : sizeof(Bits) - 1 - i;
     bits = static_cast<Bits>((bits << 8) | static_cast<uint8_t>(raw[index]));
   }
   return static_cast<double>(std::bit_cast<Float>(bits));
@@ -152,21 +152,21 @@ int TypeSize(uint16_t type) {
   return type < 13 ? kSizes[type] : 0;
 }
 
-double NumericValueOf(std::string_view raw, uint16_t type, bool bigEndian) {
-  if (IsIntegerType(type)) return AssembleInteger(raw, bigEndian);
+double NumericValueOf(std::string_view raw, uint16_t type, bool big_endian) {
+  if (IsIntegerType(type)) return AssembleInteger(raw, big_endian);
   if (type == 5 || type == 10) {
     if (raw.size() < 8) return 0;
-    int32_t numerator = AssembleInteger(raw.substr(0, 4), bigEndian);
-    int32_t denominator = AssembleInteger(raw.substr(4, 4), bigEndian);
+    int32_t numerator = AssembleInteger(raw.substr(0, 4), big_endian);
+    int32_t denominator = AssembleInteger(raw.substr(4, 4), big_endian);
     return denominator == 0 ? 0.0 : static_cast<double>(numerator) / denominator;
   }
-  if (type == 11) return FloatOf<float, uint32_t>(raw, bigEndian);
-  if (type == 12) return FloatOf<double, uint64_t>(raw, bigEndian);
+  if (type == 11) return FloatOf<float, uint32_t>(raw, big_endian);
+  if (type == 12) return FloatOf<double, uint64_t>(raw, big_endian);
   return 0;
 }
 
 std::string RenderValue(std::string_view raw, uint16_t type, std::string_view code,
-                        std::string_view format, bool bigEndian) {
+                        std::string_view format, bool big_endian) {
   const size_t size = static_cast<size_t>(TypeSize(type));
   if (size == 0) return "0";
   const size_t count = std::min(raw.size() / size, kMaxRenderedValues);
@@ -175,11 +175,11 @@ std::string RenderValue(std::string_view raw, uint16_t type, std::string_view co
     if (!text.empty()) text += ", ";
     std::string_view value = raw.substr(i * size, size);
     if (IsIntegerType(type)) {
-      std::string number = std::to_string(AssembleInteger(value, bigEndian));
+      std::string number = std::to_string(AssembleInteger(value, big_endian));
       text += code.empty() ? number : DecodeValueTable(code, number);
     } else if (type == 5 || type == 10) {
-      text += std::to_string(AssembleInteger(value.substr(0, 4), bigEndian)) + "/" +
-              std::to_string(AssembleInteger(value.substr(4, 4), bigEndian));
+      text += std::to_string(AssembleInteger(value.substr(0, 4), big_endian)) + "/" +
+              std::to_string(AssembleInteger(value.substr(4, 4), big_endian));
       if (!code.empty()) text += DecodeValueTable(code, text);
     } else if (type == 11 || type == 12) {
       text += "-9999.99";
@@ -189,11 +189,11 @@ std::string RenderValue(std::string_view raw, uint16_t type, std::string_view co
   }
   if (format.empty()) return text;
   if (format.find("%s") != std::string_view::npos) return FormatText(format, {text});
-  return FormatNumber(format, NumericValueOf(raw, type, bigEndian));
+  return FormatNumber(format, NumericValueOf(raw, type, big_endian));
 }
 
-std::string DecodeValueTable(std::string_view code, std::string_view valueText) {
-  std::string key = "," + std::string(TrimBlanks(valueText)) + ":";
+std::string DecodeValueTable(std::string_view code, std::string_view value_text) {
+  std::string key = "," + std::string(TrimBlanks(value_text)) + ":";
   std::string table = "," + std::string(code) + ",";
   size_t found = table.find(key);
   if (found == std::string::npos) return "";
@@ -310,11 +310,11 @@ std::string UnicodeTagText(const std::string& text) {
 }
 
 std::string GpsPositionText(const std::string& text) {
-  auto [degreesText, rest] = SplitRationalList(text);
-  auto [minutesText, secondsRest] = SplitRationalList(rest);
-  double degrees = RatioOfText(degreesText);
-  double minutes = RatioOfText(minutesText);
-  double seconds = RatioOfText(SplitRationalList(secondsRest).first);
+  auto [degrees_text, rest] = SplitRationalList(text);
+  auto [minutes_text, seconds_rest] = SplitRationalList(rest);
+  double degrees = RatioOfText(degrees_text);
+  double minutes = RatioOfText(minutes_text);
+  double seconds = RatioOfText(SplitRationalList(seconds_rest).first);
   // Minutes written as a decimal fraction carry the seconds in that fraction.
   if (seconds == 0) {
     double whole = std::trunc(minutes);
@@ -325,29 +325,29 @@ std::string GpsPositionText(const std::string& text) {
 }
 
 std::string GpsTimeText(const std::string& text) {
-  auto [hoursText, rest] = SplitRationalList(text);
-  auto [minutesText, secondsRest] = SplitRationalList(rest);
-  return AppendFormatted("%0.0f:%0.0f:%0.0f", RatioOfText(hoursText), RatioOfText(minutesText),
-                         RatioOfText(SplitRationalList(secondsRest).first));
+  auto [hours_text, rest] = SplitRationalList(text);
+  auto [minutes_text, seconds_rest] = SplitRationalList(rest);
+  return AppendFormatted("%0.0f:%0.0f:%0.0f", RatioOfText(hours_text), RatioOfText(minutes_text),
+                         RatioOfText(SplitRationalList(seconds_rest).first));
 }
 
 void AddDerivedFocalLength(TImageInfo& info) {
   if (info.FindTagIndex("FocalLengthin35mmFilm") >= 0) return;
   int32_t unit = info.TagIntByName("FocalPlaneResolutionUnit");
   if (unit < 1) unit = info.TagIntByName("ResolutionUnit");
-  const double mmPerUnit = unit == 2 ? 25.4 : unit == 3 ? 10.0 : 0.0;
-  const double focalLength = info.TagValueByName("FocalLength");
-  if (mmPerUnit == 0 || focalLength == 0) return;
-  const int32_t xResolution = info.TagIntByName("FocalPlaneXResolution");
-  const int32_t yResolution = info.TagIntByName("FocalPlaneYResolution");
-  const double width = xResolution > 0 ? info.Width * mmPerUnit / xResolution : 0.0;
-  const double height = yResolution > 0 ? info.Height * mmPerUnit / yResolution : 0.0;
+  const double mm_per_unit = unit == 2 ? 25.4 : unit == 3 ? 10.0 : 0.0;
+  const double focal_length = info.TagValueByName("FocalLength");
+  if (mm_per_unit == 0 || focal_length == 0) return;
+  const int32_t x_resolution = info.TagIntByName("FocalPlaneXResolution");
+  const int32_t y_resolution = info.TagIntByName("FocalPlaneYResolution");
+  const double width = x_resolution > 0 ? info.Width * mm_per_unit / x_resolution : 0.0;
+  const double height = y_resolution > 0 ? info.Height * mm_per_unit / y_resolution : 0.0;
   if (width * height <= 0) return;
-  const double focalLength35 =
-      focalLength * kFilmDiagonalMm / std::sqrt(width * width + height * height);
+  const double focal_length35 =
+      focal_length * kFilmDiagonalMm / std::sqrt(width * width + height * height);
 
   TTagEntry entry = MainDictionaryEntry(FindDictionaryIndex("FocalLengthIn35mmFilm"));
-  entry.Data = FormatNumber("%5.2f", focalLength35);
+  entry.Data = FormatNumber("%5.2f", focal_length35);
   entry.Raw.clear();
   entry.Size = 0;
   entry.FormatS = "%s mm";

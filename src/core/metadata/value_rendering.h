@@ -16,14 +16,14 @@ int TypeSize(uint16_t type);
 // The number in raw bytes of a TIFF type: integer types take all bytes as one integer
 // (low 32 bits, signed), rationals their quotient (0 for a zero denominator), FLOAT and
 // DOUBLE their IEEE value; 0 for text, UNDEFINED, unknown types and too few bytes.
-double NumericValueOf(std::string_view raw, uint16_t type, bool bigEndian);
+double NumericValueOf(std::string_view raw, uint16_t type, bool big_endian);
 
 // Display text of at most eight values of raw, by type, value table and format pattern.
 std::string RenderValue(std::string_view raw, uint16_t type, std::string_view code,
-                        std::string_view format, bool bigEndian);
+                        std::string_view format, bool big_endian);
 
-// The text of valueText in a value table "1:Text,2:Other"; "" when it is not listed.
-std::string DecodeValueTable(std::string_view code, std::string_view valueText);
+// The text of value_text in a value table "1:Text,2:Other"; "" when it is not listed.
+std::string DecodeValueTable(std::string_view code, std::string_view value_text);
 
 // At most 50 characters, control characters shown as ".".
 std::string PrintableText(std::string_view text);

@@ -8,7 +8,7 @@ namespace kelmora {
 
 struct FolderFile {
   std::string Name;  // without folder
-  std::time_t ModifiedTime = 0;
+  std::time_t modified_time = 0;
 };
 
 // The files a folder holds directly: regular files and links to them, sorted byte-wise by

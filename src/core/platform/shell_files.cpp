@@ -19,10 +19,10 @@ bool HasWildcard(const std::string& pattern) {
 }
 
 struct MaskItems {
-  bool Found = false;  // the mask's folder could be read, or its single item exists
-  bool Wildcard = false;
+  bool found = false;  // the mask's folder could be read, or its single item exists
+  bool wildcard = false;
   fs::path Folder;
-  std::vector<fs::path> Items;
+  std::vector<fs::path> items;
 };
 
 MaskItems ResolveMask(const std::string& mask) {
@@ -32,11 +32,11 @@ MaskItems ResolveMask(const std::string& mask) {
   std::error_code error;
   if (!HasWildcard(pattern)) {
     if (mask.empty() || !fs::exists(fs::symlink_status(mask, error))) return result;
-    result.Items.emplace_back(mask);
-    result.Found = true;
+    result.items.emplace_back(mask);
+    result.found = true;
     return result;
   }
-  result.Wildcard = true;
+  result.wildcard = true;
   result.Folder = slash == std::string::npos ? fs::path(".")
                   : slash == 0               ? fs::path("/")
                                              : fs::path(mask.substr(0, slash));
@@ -44,9 +44,9 @@ MaskItems ResolveMask(const std::string& mask) {
   if (error) return result;
   for (const fs::directory_iterator end; it != end; it.increment(error)) {
     if (error) return result;
-    if (MatchesMask(it->path().filename().string(), pattern)) result.Items.push_back(it->path());
+    if (MatchesMask(it->path().filename().string(), pattern)) result.items.push_back(it->path());
   }
-  result.Found = true;
+  result.found = true;
   return result;
 }
 
@@ -174,10 +174,10 @@ bool MatchesMask(const std::string& name, const std::string& pattern) {
 
 bool ShellDeleteFiles(const std::string& mask) {
   const MaskItems matched = ResolveMask(mask);
-  if (!matched.Found) return false;
-  if (matched.Wildcard && !matched.Items.empty() && IsRootFolder(matched.Folder)) return false;
+  if (!matched.found) return false;
+  if (matched.wildcard && !matched.items.empty() && IsRootFolder(matched.Folder)) return false;
   bool ok = true;
-  for (const fs::path& item : matched.Items) {
+  for (const fs::path& item : matched.items) {
     if (IsRootFolder(item)) {
       ok = false;
       continue;
@@ -193,14 +193,14 @@ bool ShellCopyFiles(const std::string& source_mask, const std::string& destinati
                     bool rename_on_collision, bool keep_identical) {
   if (destination.empty()) return false;
   const MaskItems matched = ResolveMask(source_mask);
-  if (!matched.Found) return false;
+  if (!matched.found) return false;
   std::error_code error;
   if (!fs::is_directory(destination, error) && !fs::create_directories(destination, error)) {
     return false;
   }
   bool ok = true;
   Copier copier(keep_identical);
-  for (const fs::path& item : matched.Items) {
+  for (const fs::path& item : matched.items) {
     fs::path target = fs::path(destination) / item.filename();
     const bool is_folder = fs::is_directory(item, error);
     if (is_folder && IsSameOrInside(destination, item)) {

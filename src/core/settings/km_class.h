@@ -8,7 +8,7 @@ namespace kelmora {
 
 // A 32-bit Windows colour value: red in the lowest byte (0x00BBGGRR); values from
 // 0x80000000 on name system colours.
-using TColor = int32_t;
+using Color = int32_t;
 
 class IniFile;
 
@@ -50,10 +50,10 @@ class KM_Class {
   bool AutoRotate = false;
   // Publish byte copies of JPEG files without their GPS position.
   bool StripLocation = false;
-  TColor BackgroundColor = 0;
-  TColor TextColor = 0;
-  TColor LinkColor = 0;
-  TColor VisitedLinkColor = 0;
+  Color BackgroundColor = 0;
+  Color TextColor = 0;
+  Color LinkColor = 0;
+  Color VisitedLinkColor = 0;
   int32_t RowsCount = 0;
   int32_t ColsCount = 0;
   std::string Title;

@@ -22,17 +22,17 @@ CommandLine ParseCommandLine(const std::vector<std::string>& params) {
   if (params.empty()) return command_line;
   const std::string& first = params[0];
   if (IsHelpRequest(first)) {
-    command_line.Mode = StartMode::kHelp;
-    command_line.Message = CommandLineHelpText();
+    command_line.mode = StartMode::kHelp;
+    command_line.message = CommandLineHelpText();
     return command_line;
   }
   if (first.empty()) {
-    command_line.Mode = StartMode::kUsageError;
-    command_line.Message = GetLangText(MessageKey::SettingsFileMissing, {first});
+    command_line.mode = StartMode::kUsageError;
+    command_line.message = GetLangText(MessageKey::SettingsFileMissing, {first});
     return command_line;
   }
-  command_line.Mode = StartMode::kBatch;
-  command_line.SettingsFile = first;
+  command_line.mode = StartMode::kBatch;
+  command_line.settings_file = first;
   if (params.size() > 1) command_line.InputPath = params[1];
   if (params.size() > 2) command_line.OutputPath = params[2];
   return command_line;
@@ -42,7 +42,7 @@ SettingsFileStatus PrepareBatchSettings(const CommandLine& command_line, KM_Clas
   // Both folders come from the named file, whatever a window's lock boxes said before.
   settings.LockInputPath = false;
   settings.LockOutputPath = false;
-  SettingsFileStatus status = settings.LoadFromFileChecked(command_line.SettingsFile);
+  SettingsFileStatus status = settings.LoadFromFileChecked(command_line.settings_file);
   if (command_line.InputPath) settings.InputPath = *command_line.InputPath;
   if (command_line.OutputPath) settings.OutputPath = *command_line.OutputPath;
   ApplyWindowLimits(settings);

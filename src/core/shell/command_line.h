@@ -18,21 +18,21 @@ std::string CommandLineHelpText();
 
 enum class StartMode {
   kInteractive,  // no parameters: the user works in the window
-  kHelp,         // show Message and end
+  kHelp,         // show message and end
   kBatch,        // PrepareBatchSettings, one creation run, end
-  kUsageError,   // show Message (an error) and end without creating anything
+  kUsageError,   // show message (an error) and end without creating anything
 };
 
 struct CommandLine {
-  StartMode Mode = StartMode::kInteractive;
-  std::string SettingsFile;               // parameter 1 of a batch run
+  StartMode mode = StartMode::kInteractive;
+  std::string settings_file;               // parameter 1 of a batch run
   std::optional<std::string> InputPath;   // parameter 2, when given
   std::optional<std::string> OutputPath;  // parameter 3, when given
-  std::string Message;                    // help text or error, already translated
+  std::string message;                    // help text or error, already translated
 };
 
 // Interprets the program's parameters (without the program's own name); parameters after
-// the third are ignored. Call it after the language is loaded: Message is translated.
+// the third are ignored. Call it after the language is loaded: message is translated.
 CommandLine ParseCommandLine(const std::vector<std::string>& params);
 
 // Prepares the record of a batch run: loads the named settings file key by key (a key it

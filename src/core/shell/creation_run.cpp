@@ -248,8 +248,8 @@ RunOutcome CreateGallery(const KM_Class& settings, KM_List& list, RunHost& host,
   if (!CheckPageNames(settings, host)) return RunOutcome::kFailed;
   MakeOutputNamesDistinct(list, host);
   if (!CheckOutputsDistinct(settings, list, host)) return RunOutcome::kFailed;
-  const int last = LastPositionToExport(options.Mode, count, settings);
-  const bool copies_additional = options.Mode != CreationMode::kPagesOnly;
+  const int last = LastPositionToExport(options.mode, count, settings);
+  const bool copies_additional = options.mode != CreationMode::kPagesOnly;
   if (!CheckSourcesKept(settings, list, last, copies_additional, host)) {
     return RunOutcome::kFailed;
   }

@@ -20,7 +20,7 @@ enum class RunOutcome {
 };
 
 struct CreationRunOptions {
-  CreationMode Mode = CreationMode::kAll;
+  CreationMode mode = CreationMode::kAll;
   // Unattended: a missing output folder is created without asking, and the first page is
   // never opened afterwards.
   bool BatchMode = false;

@@ -160,10 +160,10 @@ void MakeOutputNamesDistinct(KM_List& list, RunHost& host) {
   std::string text;
   for (const OutputNameChange& change : changes) {
     if (!text.empty()) text += "\n";
-    text += change.SharedWith.empty()
+    text += change.shared_with.empty()
                 ? GetLangText(MessageKey::OutputNameShortened, {change.FileName, change.NormalName})
                 : GetLangText(MessageKey::OutputNamesShared,
-                              {change.SharedWith, change.FileName, change.NormalName});
+                              {change.shared_with, change.FileName, change.NormalName});
   }
   host.ShowWarning(text);
 }

@@ -73,7 +73,7 @@ StartupState StartUp(KM_Class& settings, const std::string& program_folder) {
   StartupState state;
   state.ProgramFolder = program_folder;
   state.LanguageFile = ReadLanguageChoice(program_folder);
-  state.LanguageLoaded = LoadLanguage(program_folder, state.LanguageFile);
+  state.language_loaded = LoadLanguage(program_folder, state.LanguageFile);
   settings.LoadFromFile(InProgramFolder(program_folder, kDefaultSettingsName));
   return state;
 }

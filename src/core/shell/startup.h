@@ -39,7 +39,7 @@ bool LoadLanguage(const std::string& program_folder, const std::string& language
 struct StartupState {
   std::string ProgramFolder;  // ends with the separator
   std::string LanguageFile;   // as named by km.ini
-  bool LanguageLoaded = false;
+  bool language_loaded = false;
 };
 
 // Everything start-up does before a window is shown or a batch run starts: reads km.ini,

@@ -503,5 +503,53 @@ INSTANTIATE_TEST_SUITE_P(Kinds, FourComponentTest,
                            return item.param.name;
                          });
 
+std::vector<uint8_t> AllRows(const TBitmap& bitmap) {
+  std::vector<uint8_t> bytes;
+  for (int32_t y = 0; y < bitmap.Height(); ++y) {
+    bytes.insert(bytes.end(), bitmap.ScanLine(y), bitmap.ScanLine(y) + bitmap.BytesPerRow());
+  }
+  return bytes;
+}
+
+// Decoding into a bitmap that held another picture gives exactly the bitmap a fresh decode
+// gives: every byte, row padding and the rows of a file cut short included.
+TEST(JpegImageTest, DecodeIntoGivesTheSameBitmapWhateverTheBitmapHeldBefore) {
+  const std::string samples = (test::SamplesDir() / "jpg").string();
+  std::vector<uint8_t> cut = test::ReadBytes(samples + "/Canon_PowerShot_S40.jpg");
+  cut.resize(cut.size() / 2);
+  Picture grey{37, 21, 1};
+  for (int i = 0; i < 37 * 21; ++i) grey.pixels.push_back(static_cast<uint8_t>(i * 7 % 256));
+  struct Source {
+    const char* name;
+    std::vector<uint8_t> bytes;
+  };
+  const std::vector<Source> sources = {
+      {"large", test::ReadBytes(samples + "/Reconyx_HC500_Hyperfire.jpg")},
+      {"small", test::ReadBytes(samples + "/Canon_40D.jpg")},
+      {"cut short", cut},
+      {"odd width", EncodeReference(TestPicture(37, 21), {})},
+      {"grey, odd width", EncodeReference(grey, {.input = JCS_GRAYSCALE})},
+  };
+  TBitmap reused;
+  // 0xFF everywhere first, so that any byte the decoder leaves shows.
+  reused.Reshape(3000, 2000, PixelFormat::k24Bit);
+  for (int32_t y = 0; y < reused.Height(); ++y) {
+    std::fill_n(reused.ScanLine(y), reused.BytesPerRow(), uint8_t{0xFF});
+  }
+  for (const Source& source : sources) {
+    SCOPED_TRACE(source.name);
+    TJPEGImage jpeg;
+    jpeg.LoadFromBytes(source.bytes);
+    TBitmap fresh;
+    jpeg.AssignTo(fresh);
+    jpeg.DecodeInto(reused);
+    EXPECT_EQ(reused.Width(), fresh.Width());
+    EXPECT_EQ(reused.Height(), fresh.Height());
+    EXPECT_EQ(reused.Format(), fresh.Format());
+    EXPECT_EQ(reused.Palette(), fresh.Palette());
+    EXPECT_TRUE(AllRows(reused) == AllRows(fresh));
+  }
+}
+
 }  // namespace
 }  // namespace kelmora

@@ -16,6 +16,18 @@ bool ParseMode(const std::string& text, CreationMode& mode) {
   return true;
 }
 
+bool ParseThreads(const std::string& text, int& threads) {
+  if (text.empty() || text.size() > 2) return false;
+  int value = 0;
+  for (const char c : text) {
+    if (c < '0' || c > '9') return false;
+    value = value * 10 + (c - '0');
+  }
+  if (value < 1 || value > 64) return false;
+  threads = value;
+  return true;
+}
+
 CliOptions UsageError(std::string error) {
   CliOptions options;
   options.action = CliOptions::Action::kUsageError;
@@ -56,6 +68,18 @@ CliOptions ParseCliOptions(const std::vector<std::string>& args) {
       return options;
     } else if (name == "--quiet") {
       options.quiet = true;
+    } else if (name == "--update" && !has_value) {
+      options.update = true;
+    } else if (name == "--prune" && !has_value) {
+      options.prune = true;
+    } else if (name == "--threads") {
+      if (!has_value) {
+        if (i + 1 >= args.size()) return UsageError("--threads needs a number from 1 to 64");
+        value = args[++i];
+      }
+      if (!ParseThreads(value, options.threads)) {
+        return UsageError("--threads needs a number from 1 to 64, not \"" + value + "\"");
+      }
     } else if (name == "--mode") {
       if (!has_value) {
         if (i + 1 >= args.size())
@@ -91,6 +115,12 @@ std::string CliUsage(std::string_view program) {
          "  --mode all|first-page|pages  all images (default), the images of the first\n"
          "                               thumbnail page only, or the pages only\n"
          "  --quiet                      no progress output\n"
+         "  --update                     only redo what changed: pictures whose outputs were\n"
+         "                               made from the same file with the same settings are\n"
+         "                               not made again, unchanged pages not rewritten\n"
+         "  --prune                      delete the files of earlier runs that this gallery\n"
+         "                               no longer makes (pictures removed from the input)\n"
+         "  --threads N                  pictures worked on at once (default: one per core)\n"
          "  --exif FILE...               show the metadata Kelmora reads from image files\n"
          "  --version                    show the version\n"
          "  --help                       show this text\n"

@@ -15,6 +15,9 @@ struct CliOptions {
   Action action = Action::kRun;
   CreationMode mode = CreationMode::kAll;
   bool quiet = false;
+  bool update = false;              // --update: only redo what changed
+  bool prune = false;               // --prune: delete outputs this gallery no longer makes
+  int threads = 0;                  // --threads: pictures prepared at once; 0 one per core
   std::vector<std::string> params;  // positional parameters, in order
   std::vector<std::string> files;   // for --exif
   std::string error;                // for kUsageError

@@ -58,7 +58,12 @@ int PrintExifReports(const std::string& program, const std::vector<std::string>&
 int RunGallery(const std::string& program, const CliOptions& options) {
   KM_Class settings;
   CliHost host(CliHost::Options{.program_name = program, .quiet = options.quiet});
-  const BatchResult result = StartUpAndRunBatch(options.params, settings, host, options.mode);
+  CreationRunOptions run;
+  run.mode = options.mode;
+  run.only_redo_changed = options.update;
+  run.prune = options.prune;
+  run.thread_count = options.threads;
+  const BatchResult result = StartUpAndRunBatch(options.params, settings, host, run);
   switch (result) {
     case BatchResult::kNoParameters:
       std::fputs(CliUsage(program).c_str(), stderr);

@@ -313,7 +313,7 @@ void TKM::RunCommandLineBatch() {
   Host host(*this);
   BatchResult result = BatchResult::kFailed;
   try {
-    result = RunBatch(params_, Settings, *List, host, CreationMode::kAll);
+    result = RunBatch(params_, Settings, *List, host, CreationRunOptions{});
   } catch (const std::exception& error) {
     host.ShowException(error.what());
   }

@@ -6,7 +6,7 @@
 #include "common/errors.h"
 #include "common/rounding.h"
 #include "gallery/file_names.h"
-#include "gallery/location_free_copy.h"
+#include "gallery/prepared_export.h"
 #include "imaging/declared_size.h"
 #include "imaging/filters.h"
 #include "imaging/jpeg_image.h"
@@ -20,9 +20,6 @@
 namespace kelmora {
 namespace {
 
-// Every caller of the resampler uses the same window, whatever the filter's own support.
-constexpr float kSupport = 3.0f;
-
 // The side that follows the aspect ratio, rounded half to even in extended precision. A
 // picture so thin that the side would vanish keeps one pixel.
 int32_t FollowingSide(long double value) {
@@ -31,31 +28,6 @@ int32_t FollowingSide(long double value) {
 
 int32_t AtLeastOne(int32_t side) {
   return std::max<int32_t>(1, side);
-}
-
-// A JPEG published as it is: byte for byte, or without its GPS position when the settings
-// ask for that. A copy that fails raises, like any other export error: the pages link to it.
-void PublishJpegCopy(const KM_Class& settings, const std::string& from, const std::string& to) {
-  if (settings.StripLocation) {
-    CopyWithoutLocation(from, to);
-  } else {
-    CopyFileReplacing(from, to);
-  }
-}
-
-template <typename Bitmap>
-void EncodeJpeg(Bitmap&& bitmap, int quality, const std::string& path) {
-  TJPEGImage jpeg;
-  jpeg.compression_quality = quality;
-  jpeg.Assign(std::forward<Bitmap>(bitmap));
-  jpeg.SaveToFile(path);
-}
-
-void ResampleAndEncode(TBitmap& source, ImageSize size, FilterFunction filter, int quality,
-                       const std::string& path) {
-  TBitmap target;
-  ResampleBitmap(source, target, size.width, size.height, filter, kSupport);
-  EncodeJpeg(std::move(target), quality, path);
 }
 
 }  // namespace
@@ -117,45 +89,19 @@ std::optional<uint64_t> DeclaredSourceBytes(const KM_ListElement& entry) {
   return std::nullopt;  // the decoder meets the same problem and reports it
 }
 
+// One implementation of the outputs for a run and for a single picture: worked out in
+// memory, then written in order.
 void WriteExportedImages(const KM_Class& settings, KM_ListElement& entry, TBitmap& source) {
-  const std::string folder = PathWithDelimiter(settings.OutputPath);
-  const bool is_jpeg = entry.ImageKind == kImageKindJpeg;
-  // Sizes, bounds and every re-encoded output follow the upright picture; byte copies keep
-  // the file's own orientation tag, which browsers apply.
-  if (settings.AutoRotate) OrientUpright(source, entry.Details.orientation);
-  const int32_t width = source.Width();
-  const int32_t height = source.Height();
-  entry.Width = width;
-  entry.Height = height;
-  if (width < 1 || height < 1) throw EKelmora("The picture has no pixels");
-
-  if (settings.CopyOrgSizedImages) {
-    if (is_jpeg) {
-      PublishJpegCopy(settings, entry.FullPath, folder + entry.BigName);
-    } else {
-      EncodeJpeg(source, settings.QualityImages, folder + entry.BigName);
-    }
-  }
-
-  ResampleAndEncode(source, ThumbnailSize(width, height, settings.MaxSizeThumbnails),
-                    Lanczos3Filter, settings.QualityThumbnails, folder + entry.ThumbName);
-
-  const std::string normal_path = folder + entry.NormalName;
-  if (width > settings.MaxWidthImage || height > settings.MaxHeightImage) {
-    ResampleAndEncode(
-        source, ResizedImageSize(width, height, settings.MaxWidthImage, settings.MaxHeightImage),
-        FilterByIndex(settings.FilterIndex), settings.QualityImages, normal_path);
-  } else if (is_jpeg) {
-    // A JPEG that already fits is published as it is.
-    PublishJpegCopy(settings, entry.FullPath, normal_path);
-  } else {
-    EncodeJpeg(source, settings.QualityImages, normal_path);
-  }
+  ExportWorkspace workspace;
+  std::swap(workspace.source, source);
+  PreparedExport prepared = PrepareDecodedExport(settings, entry, OutputSelection{}, workspace);
+  std::swap(workspace.source, source);
+  CommitExport(settings, entry, prepared);
 }
 
 void ExportImage(const KM_Class& settings, KM_ListElement& entry) {
-  TBitmap source = DecodeSourceImage(entry);
-  WriteExportedImages(settings, entry, source);
+  ExportWorkspace workspace;
+  CommitExport(settings, entry, PrepareExport(settings, entry, OutputSelection{}, workspace));
 }
 
 }  // namespace kelmora

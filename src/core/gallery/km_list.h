@@ -13,6 +13,12 @@ namespace kelmora {
 // The catalogue of one gallery: its images in gallery order, and everything derived from
 // that order (the page set). It reads the settings record at the moment of each operation
 // and never changes it.
+// Whether writing the pages replaces a page file whose bytes would stay the same.
+enum class PageWriting {
+  kReplaceAll,
+  kKeepUnchanged,  // such a page keeps its file and its modification time
+};
+
 class KM_List {
  public:
   // With a metadata reader that finds nothing, so images sort by file date.
@@ -56,6 +62,7 @@ class KM_List {
   // files of the same names. Raises EFileError naming the page that cannot be written
   // (pages written before stay), and EKelmora when RowsCount or ColsCount is below 1.
   void CreateWebPages() const;
+  void CreateWebPages(PageWriting writing) const;
 
  private:
   std::unique_ptr<ImageMetadataReader> own_reader_;

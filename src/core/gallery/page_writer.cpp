@@ -1,3 +1,5 @@
+#include <algorithm>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -10,19 +12,35 @@
 namespace kelmora {
 namespace {
 
+// Whether the file at path holds exactly these bytes; false when it cannot be read.
+bool HoldsBytes(const std::string& path, const std::string& bytes) {
+  try {
+    const std::vector<uint8_t> old = ReadFileHead(path, bytes.size() + 1);
+    return old.size() == bytes.size() && std::equal(old.begin(), old.end(), bytes.begin());
+  } catch (const EKelmora&) {
+    return false;
+  }
+}
+
 // Every line ends in CR LF, the last one too, so pages read the same on every system.
-void SavePage(const std::vector<std::string>& page, std::string& buffer, const std::string& path) {
+void SavePage(const std::vector<std::string>& page, std::string& buffer, const std::string& path,
+              PageWriting writing) {
   buffer.clear();
   for (const std::string& line : page) {
     buffer += line;
     buffer += "\r\n";
   }
+  if (writing == PageWriting::kKeepUnchanged && HoldsBytes(path, buffer)) return;
   WriteFileText(path, buffer);
 }
 
 }  // namespace
 
 void KM_List::CreateWebPages() const {
+  CreateWebPages(PageWriting::kReplaceAll);
+}
+
+void KM_List::CreateWebPages(PageWriting writing) const {
   const KM_Class& s = Settings;
   if (s.ColsCount < 1 || s.RowsCount < 1) {
     throw EKelmora("The thumbnail pages need at least one row and one column");
@@ -36,11 +54,11 @@ void KM_List::CreateWebPages() const {
   std::string buffer;
   for (int k = 1; k <= thumbnail_pages; ++k) {
     ProcessTemplate(s.HTMLThumbnails, page, thumbnail_pages, k, s.ThumbPagesName);
-    SavePage(page, buffer, folder + PageFileName(s.ThumbPagesName, k, s.WebSiteExtension));
+    SavePage(page, buffer, folder + PageFileName(s.ThumbPagesName, k, s.WebSiteExtension), writing);
   }
   for (int n = 1; n <= count; ++n) {
     ProcessTemplate(s.HTMLImages, page, count, n, s.ImagePagesName);
-    SavePage(page, buffer, folder + PageFileName(s.ImagePagesName, n, s.WebSiteExtension));
+    SavePage(page, buffer, folder + PageFileName(s.ImagePagesName, n, s.WebSiteExtension), writing);
   }
 }
 

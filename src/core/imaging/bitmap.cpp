@@ -189,6 +189,35 @@ void TBitmap::Allocate(int32_t width, int32_t height, PixelFormat format) {
   height_ = height;
   format_ = format;
   stride_ = stride;
+  capacity_ = static_cast<size_t>(total);
+}
+
+void TBitmap::Reshape(int32_t width, int32_t height, PixelFormat format) {
+  palette_.clear();
+  if (width >= 0 && height >= 0) {
+    const size_t stride = StrideFor(width, format);
+    const bool fits = height == 0 || (stride <= kMaxPixelBytes / static_cast<uint64_t>(height) &&
+                                      stride * static_cast<size_t>(height) <= capacity_);
+    if (fits && pixels_) {
+      width_ = width;
+      height_ = height;
+      format_ = format;
+      stride_ = stride;
+      return;
+    }
+  }
+  // The old memory goes first, so that a picture never needs its old and its new memory
+  // at the same time.
+  Release();
+  Allocate(width, height, format);
+}
+
+void TBitmap::Release() {
+  pixels_.reset();
+  capacity_ = 0;
+  width_ = 0;
+  height_ = 0;
+  stride_ = 0;
 }
 
 TBitmap::TBitmap(const TBitmap& other) {
@@ -216,6 +245,7 @@ TBitmap& TBitmap::operator=(TBitmap&& other) noexcept {
   height_ = std::exchange(other.height_, 0);
   format_ = std::exchange(other.format_, PixelFormat::kDevice);
   stride_ = std::exchange(other.stride_, 0);
+  capacity_ = std::exchange(other.capacity_, 0);
   pixels_ = std::move(other.pixels_);
   palette_ = std::move(other.palette_);
   other.palette_.clear();

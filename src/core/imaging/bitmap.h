@@ -48,6 +48,16 @@ class TBitmap {
   // Resizes, keeping the pixel format and the palette; the pixels become zero.
   void SetSize(int32_t width, int32_t height);
 
+  // Gives the bitmap a size and a format without clearing its pixels: the memory it holds
+  // already is kept when it is large enough, so that a decoder that writes every row can
+  // fill the same bitmap picture after picture without the cost of fresh zeroed memory.
+  // Otherwise the old memory is freed before new memory is taken. The palette is dropped.
+  void Reshape(int32_t width, int32_t height, PixelFormat format);
+  // Bytes of pixel memory held, which can be more than the picture needs after Reshape.
+  size_t Capacity() const { return capacity_; }
+  // Frees the pixel memory; the bitmap becomes 0 x 0 in its format.
+  void Release();
+
   // Converts the pixels present to the new format so that the picture keeps its look:
   // palette indices expand to their colours, 32-bit drops the fourth byte (24 -> 32 sets it
   // to zero), a wider palette format keeps the indices. Colours going into a palette
@@ -102,6 +112,7 @@ class TBitmap {
   int32_t height_ = 0;
   PixelFormat format_ = PixelFormat::kDevice;
   size_t stride_ = 0;
+  size_t capacity_ = 0;
   PixelMemory pixels_;
   std::vector<PaletteEntry> palette_;
 };

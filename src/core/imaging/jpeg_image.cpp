@@ -5,6 +5,7 @@
 #include <csetjmp>
 #include <cstddef>
 #include <cstdio>
+#include <cstring>
 #include <exception>
 #include <memory>
 #include <new>
@@ -334,6 +335,25 @@ void TJPEGImage::TakeData(std::vector<uint8_t>&& data) {
 
 void TJPEGImage::AssignTo(TBitmap& bitmap) const {
   try {
+    if (bitmap_) {
+      bitmap = *bitmap_;
+      return;
+    }
+    TBitmap result;
+    Decode(result);
+    bitmap = std::move(result);
+  } catch (const std::bad_alloc&) {
+    throw EOutOfMemory(
+        NotEnoughMemoryText(static_cast<uint64_t>(width_), static_cast<uint64_t>(height_)));
+  }
+}
+
+void TJPEGImage::DecodeInto(TBitmap& bitmap) const {
+  try {
+    if (bitmap_) {
+      bitmap = *bitmap_;
+      return;
+    }
     Decode(bitmap);
   } catch (const std::bad_alloc&) {
     throw EOutOfMemory(
@@ -341,11 +361,7 @@ void TJPEGImage::AssignTo(TBitmap& bitmap) const {
   }
 }
 
-void TJPEGImage::Decode(TBitmap& bitmap) const {
-  if (bitmap_) {
-    bitmap = *bitmap_;
-    return;
-  }
+void TJPEGImage::Decode(TBitmap& result) const {
   Decompressor d;
   ReadHeader(d, data_, file_.get());
   // Full scale, accurate integer DCT, block smoothing and fancy upsampling: libjpeg's
@@ -368,10 +384,9 @@ void TJPEGImage::Decode(TBitmap& bitmap) const {
   }
   if (!StepCalcOutput(d)) d.Raise();
 
-  TBitmap result;
-  result.SetPixelFormat(grey ? PixelFormat::k8Bit : PixelFormat::k24Bit);
-  result.SetSize(static_cast<int32_t>(d.info.output_width),
-                 static_cast<int32_t>(d.info.output_height));
+  result.Reshape(static_cast<int32_t>(d.info.output_width),
+                 static_cast<int32_t>(d.info.output_height),
+                 grey ? PixelFormat::k8Bit : PixelFormat::k24Bit);
   const JDIMENSION width = d.info.output_width;
   const JDIMENSION height = d.info.output_height;
   if (!StepStart(d)) d.Raise();
@@ -396,6 +411,19 @@ void TJPEGImage::Decode(TBitmap& bitmap) const {
     for (JDIMENSION y = 0; y < height; ++y) rows[y] = result.ScanLine(static_cast<int32_t>(y));
     if (!StepReadRows(d, rows.data(), height)) d.Raise();
   }
+  // The memory may hold an earlier picture: every byte libjpeg did not write is cleared, so
+  // the bitmap is the same whatever it held before (rows of a file that ends early, and the
+  // padding at the end of each row).
+  const JDIMENSION rows_read = std::min(d.info.output_scanline, height);
+  const size_t row_bytes = static_cast<size_t>(width) * (grey ? 1 : 3);
+  for (JDIMENSION y = 0; y < height; ++y) {
+    uint8_t* row = result.ScanLine(static_cast<int32_t>(y));
+    if (y >= rows_read) {
+      std::memset(row, 0, result.BytesPerRow());
+    } else if (result.BytesPerRow() > row_bytes) {
+      std::memset(row + row_bytes, 0, result.BytesPerRow() - row_bytes);
+    }
+  }
   if (grey) {
     std::vector<PaletteEntry> palette(static_cast<size_t>(d.info.actual_number_of_colors));
     for (size_t i = 0; i < palette.size(); ++i) {
@@ -406,7 +434,6 @@ void TJPEGImage::Decode(TBitmap& bitmap) const {
   }
   // Reading stops after the last row: what follows it cannot change the picture, and
   // libjpeg's complaints about it would only throw a complete picture away.
-  bitmap = std::move(result);
 }
 
 void TJPEGImage::Assign(const TBitmap& bitmap) {
@@ -425,9 +452,10 @@ void TJPEGImage::Assign(TBitmap&& bitmap) {
 std::vector<uint8_t> TJPEGImage::SaveToBytes() const {
   if (!bitmap_ && file_) return file_->ReadRange(0, file_->Size());
   if (!bitmap_ && !data_.empty()) return data_;
-  const TBitmap empty;
-  const TBitmap& source = bitmap_ ? *bitmap_ : empty;
+  return EncodeJpegBytes(bitmap_ ? *bitmap_ : TBitmap(), compression_quality);
+}
 
+std::vector<uint8_t> EncodeJpegBytes(const TBitmap& source, int quality) {
   // 24- and 32-bit rows go to libjpeg as they are; it reorders blue-green-red itself.
   std::optional<TBitmap> widened;
   const TBitmap* rows_from = &source;
@@ -456,7 +484,7 @@ std::vector<uint8_t> TJPEGImage::SaveToBytes() const {
                       static_cast<JDIMENSION>(source.Height()),
                       components,
                       colour_space,
-                      std::clamp(compression_quality, 1, 100),
+                      std::clamp(quality, 1, 100),
                       rows.data()};
   if (!StepEncode(c, job)) {
     char explanation[JMSG_LENGTH_MAX] = {};

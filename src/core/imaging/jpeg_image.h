@@ -38,6 +38,11 @@ class TJPEGImage {
   // palette bitmap of at most 236 grey levels. An object holding a bitmap hands over a
   // copy of it. Memory running out raises EOutOfMemory with the picture's size.
   void AssignTo(TBitmap& bitmap) const;
+  // The same, decoding into the bitmap's own memory when it is large enough (TBitmap::
+  // Reshape) instead of fresh memory: for a decoder that fills one bitmap picture after
+  // picture. The result is the same as AssignTo's; after an error the bitmap holds no
+  // useful picture.
+  void DecodeInto(TBitmap& bitmap) const;
 
   // Takes a bitmap to encode and discards any compressed data.
   void Assign(const TBitmap& bitmap);
@@ -54,7 +59,7 @@ class TJPEGImage {
 
  private:
   void TakeData(std::vector<uint8_t>&& data);
-  void Decode(TBitmap& bitmap) const;
+  void Decode(TBitmap& result) const;
 
   std::vector<uint8_t> data_;
   std::shared_ptr<const RegularFile> file_;
@@ -62,5 +67,10 @@ class TJPEGImage {
   int32_t width_ = 0;
   int32_t height_ = 0;
 };
+
+// Encodes a bitmap the way TJPEGImage saves one (baseline, sequential, JFIF, no other
+// markers) without taking a copy of it; quality 1..100, values outside taken as the nearest
+// end.
+std::vector<uint8_t> EncodeJpegBytes(const TBitmap& bitmap, int quality);
 
 }  // namespace kelmora

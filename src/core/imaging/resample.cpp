@@ -1,6 +1,7 @@
 #include "imaging/resample.h"
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <cmath>
 #include <cstddef>
@@ -250,6 +251,62 @@ void FillTable(const PassPlan& plan, ContributorTable& table, int64_t i) {
   table.consecutive[static_cast<size_t>(i)] = consecutive ? 1 : 0;
 }
 
+// The contributor tables of the last eight geometries, for each thread (landscape and upright
+// photos of one camera need six). A table depends only on its pass's extents, filter and
+// support, so the weights (a sine per tap) are computed once per size, not per picture.
+class TableCache {
+ public:
+  struct Key {
+    int32_t dest_extent;
+    int32_t source_extent;
+    FilterFunction filter;
+    float support;
+    bool operator==(const Key&) const = default;
+  };
+
+  std::shared_ptr<const ContributorTable> Find(const Key& key) {
+    for (Entry& entry : entries_) {
+      if (entry.table && entry.key == key) {
+        entry.used = ++clock_;
+        return entry.table;
+      }
+    }
+    return nullptr;
+  }
+
+  // Takes the place of an empty entry, or else of the one used longest ago.
+  void Store(const Key& key, std::shared_ptr<const ContributorTable> table) {
+    const size_t bytes = table->index.size() * (sizeof(int32_t) + sizeof(float));
+    if (bytes > kMaxCachedTableBytes) return;
+    Entry* place = &entries_[0];
+    for (Entry& entry : entries_) {
+      if (!entry.table) {
+        place = &entry;
+        break;
+      }
+      if (entry.used < place->used) place = &entry;
+    }
+    place->key = key;
+    place->table = std::move(table);
+    place->used = ++clock_;
+  }
+
+ private:
+  static constexpr size_t kMaxCachedTableBytes = size_t{8} << 20;
+  struct Entry {
+    Key key{};
+    std::shared_ptr<const ContributorTable> table;
+    uint64_t used = 0;
+  };
+  std::array<Entry, 8> entries_{};
+  uint64_t clock_ = 0;
+};
+
+TableCache& ThreadTableCache() {
+  thread_local TableCache cache;
+  return cache;
+}
+
 KernelSet SelectKernels(ResampleKernel wanted) {
   if (wanted == ResampleKernel::kAuto || wanted == ResampleKernel::kAvx512) {
     if (resample_detail::Avx512Supported()) return resample_detail::Avx512Kernels();
@@ -436,8 +493,22 @@ void ResampleBitmap(TBitmap& source, TBitmap& dest, int32_t dest_width, int32_t 
   }
   if (dest_width < 1 || dest_height < 1) return;
 
-  ContributorTable horizontal_table = ShapeTable(horizontal_plan);
-  ContributorTable vertical_table = ShapeTable(vertical_plan);
+  TableCache& cache = ThreadTableCache();
+  const TableCache::Key horizontal_key{dest_width, source_width, filter, support};
+  const TableCache::Key vertical_key{dest_height, source_height, filter, support};
+  std::shared_ptr<const ContributorTable> cached_horizontal = cache.Find(horizontal_key);
+  std::shared_ptr<const ContributorTable> cached_vertical = cache.Find(vertical_key);
+  std::shared_ptr<ContributorTable> new_horizontal;
+  std::shared_ptr<ContributorTable> new_vertical;
+  if (!cached_horizontal) {
+    new_horizontal = std::make_shared<ContributorTable>(ShapeTable(horizontal_plan));
+  }
+  if (!cached_vertical) {
+    new_vertical = std::make_shared<ContributorTable>(ShapeTable(vertical_plan));
+  }
+  const ContributorTable& horizontal_table =
+      cached_horizontal ? *cached_horizontal : *new_horizontal;
+  const ContributorTable& vertical_table = cached_vertical ? *cached_vertical : *new_vertical;
   const int32_t block = horizontal_kernels.block_rows;
   const int64_t blocks = (int64_t{source_height} + block - 1) / block;
   const int threads = static_cast<int>(
@@ -451,19 +522,26 @@ void ResampleBitmap(TBitmap& source, TBitmap& dest, int32_t dest_width, int32_t 
 
   // Both tables' lists, then the row blocks of the horizontal pass, then the destination
   // rows of the vertical pass, each stage handed out piecemeal to all threads.
-  WorkQueue lists(int64_t{dest_width} + dest_height, 32);
-  RunOnThreads(threads, [&](int) {
-    int64_t begin, end;
-    while (lists.Next(begin, end)) {
-      for (int64_t i = begin; i < end; ++i) {
-        if (i < dest_width) {
-          FillTable(horizontal_plan, horizontal_table, i);
-        } else {
-          FillTable(vertical_plan, vertical_table, i - dest_width);
+  const int64_t horizontal_lists = new_horizontal ? dest_width : 0;
+  const int64_t vertical_lists = new_vertical ? dest_height : 0;
+  if (horizontal_lists + vertical_lists > 0) {
+    WorkQueue lists(horizontal_lists + vertical_lists, 32);
+    RunOnThreads(threads, [&](int) {
+      int64_t begin, end;
+      while (lists.Next(begin, end)) {
+        for (int64_t i = begin; i < end; ++i) {
+          if (i < horizontal_lists) {
+            FillTable(horizontal_plan, *new_horizontal, i);
+          } else {
+            FillTable(vertical_plan, *new_vertical, i - horizontal_lists);
+          }
         }
       }
-    }
-  });
+    });
+  }
+  if (new_horizontal) cache.Store(horizontal_key, new_horizontal);
+  // The same geometry in both directions (a square) shares one table.
+  if (new_vertical && !(vertical_key == horizontal_key)) cache.Store(vertical_key, new_vertical);
   WorkQueue row_blocks(blocks, 1);
   WorkQueue dest_rows(dest_height, 4);
   RunOnThreads(threads, [&](int part) {

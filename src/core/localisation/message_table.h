@@ -69,6 +69,7 @@ enum class MessageKey {
   SameFolderNotice,
   OutputNamesShared,
   OutputNameShortened,
+  PruneError,
 };
 
 // Keys from this one on are the program's own additions, which language files made for
@@ -155,6 +156,8 @@ inline constexpr MessageText kMessages[] = {
   // A picture (the second %s) whose output names equal those of an earlier one (the first).
   {MessageKey::OutputNamesShared,         "OutputNamesShared",         "\"%s\" and \"%s\" would have the same output files; the second is written as \"%s\""},
   {MessageKey::OutputNameShortened,       "OutputNameShortened",       "The output names of \"%s\" are too long for the file system; it is written as \"%s\""},
+  // A file of an earlier run that --prune could not delete.
+  {MessageKey::PruneError,                "PruneError",                "Could not delete \"%s\", which this gallery no longer uses"},
 };
 // clang-format on
 
@@ -166,7 +169,7 @@ constexpr bool MessagesFollowKeyOrder() {
   return true;
 }
 static_assert(MessagesFollowKeyOrder(), "kMessages must list every MessageKey in order");
-static_assert(std::size(kMessages) == static_cast<size_t>(MessageKey::OutputNameShortened) + 1,
+static_assert(std::size(kMessages) == static_cast<size_t>(MessageKey::PruneError) + 1,
               "every MessageKey needs its row in kMessages");
 
 constexpr const MessageText& MessageOf(MessageKey key) {

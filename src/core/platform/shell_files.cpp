@@ -2,7 +2,9 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <fstream>
 #include <set>
 #include <utility>
 #include <vector>
@@ -76,8 +78,33 @@ fs::path FreeName(const fs::path& folder, const fs::path& name, bool is_folder) 
   }
 }
 
+// Whether two regular files hold the same bytes; false when either cannot be read.
+bool SameBytes(const fs::path& a, const fs::path& b) {
+  std::error_code error;
+  const auto size = fs::file_size(a, error);
+  if (error || !fs::is_regular_file(fs::symlink_status(b, error)) || error ||
+      fs::file_size(b, error) != size || error) {
+    return false;
+  }
+  std::ifstream first(a, std::ios::binary);
+  std::ifstream second(b, std::ios::binary);
+  std::vector<char> one(size_t{1} << 16);
+  std::vector<char> two(one.size());
+  while (first && second) {
+    first.read(one.data(), static_cast<std::streamsize>(one.size()));
+    second.read(two.data(), static_cast<std::streamsize>(two.size()));
+    if (first.gcount() != second.gcount() ||
+        !std::equal(one.begin(), one.begin() + first.gcount(), two.begin())) {
+      return false;
+    }
+  }
+  return first.eof() && second.eof();
+}
+
 class Copier {
  public:
+  explicit Copier(bool keep_identical) : keep_identical_(keep_identical) {}
+
   // Copies source to target, replacing files and merging folders; false when anything
   // could not be copied (the rest is still copied).
   bool Copy(const fs::path& source, const fs::path& target) {
@@ -86,6 +113,7 @@ class Copier {
     if (S_ISREG(info.st_mode)) {
       // A link in the target is replaced, never written through.
       std::error_code error;
+      if (keep_identical_ && SameBytes(source, target)) return true;
       if (fs::is_symlink(fs::symlink_status(target, error))) fs::remove(target, error);
       fs::copy_file(source, target, fs::copy_options::overwrite_existing, error);
       return !error;
@@ -113,6 +141,7 @@ class Copier {
     return ok;
   }
 
+  const bool keep_identical_;
   std::set<std::pair<dev_t, ino_t>> open_folders_;
 };
 
@@ -161,7 +190,7 @@ bool ShellDeleteFiles(const std::string& mask) {
 }
 
 bool ShellCopyFiles(const std::string& source_mask, const std::string& destination,
-                    bool rename_on_collision) {
+                    bool rename_on_collision, bool keep_identical) {
   if (destination.empty()) return false;
   const MaskItems matched = ResolveMask(source_mask);
   if (!matched.found) return false;
@@ -170,7 +199,7 @@ bool ShellCopyFiles(const std::string& source_mask, const std::string& destinati
     return false;
   }
   bool ok = true;
-  Copier copier;
+  Copier copier(keep_identical);
   for (const fs::path& item : matched.items) {
     fs::path target = fs::path(destination) / item.filename();
     const bool is_folder = fs::is_directory(item, error);

@@ -19,9 +19,10 @@ bool ShellDeleteFiles(const std::string& mask);
 // folders with all they hold. Existing files of the same name are replaced, existing folders
 // are merged into; with rename_on_collision a matched item whose name is taken is copied
 // under a free name instead ("photo (2).jpg"). Links are copied as what they point to; a
-// folder is never copied into itself or into one of its own subfolders.
+// folder is never copied into itself or into one of its own subfolders. With keep_identical,
+// a file whose target holds the same bytes already is left alone, modification time and all.
 bool ShellCopyFiles(const std::string& source_mask, const std::string& destination,
-                    bool rename_on_collision);
+                    bool rename_on_collision, bool keep_identical = false);
 
 // Whether a name matches the last part of a mask, case-sensitively.
 bool MatchesMask(const std::string& name, const std::string& pattern);

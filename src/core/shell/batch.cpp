@@ -23,7 +23,7 @@ int BatchExitStatus(BatchResult result) {
 }
 
 BatchResult RunBatch(const std::vector<std::string>& params, KM_Class& settings, KM_List& list,
-                     BatchHost& host, CreationMode mode) {
+                     BatchHost& host, const CreationRunOptions& run) {
   const CommandLine command_line = ParseCommandLine(params);
   switch (command_line.mode) {
     case StartMode::kInteractive:
@@ -56,8 +56,7 @@ BatchResult RunBatch(const std::vector<std::string>& params, KM_Class& settings,
   }
   host.BatchSettingsReady(settings);
 
-  CreationRunOptions run_options;
-  run_options.mode = mode;
+  CreationRunOptions run_options = run;
   run_options.BatchMode = true;
   switch (RunCreation(settings, list, host, run_options)) {
     case RunOutcome::kCompleted:
@@ -71,11 +70,11 @@ BatchResult RunBatch(const std::vector<std::string>& params, KM_Class& settings,
 }
 
 BatchResult StartUpAndRunBatch(const std::vector<std::string>& params, KM_Class& settings,
-                               BatchHost& host, CreationMode mode) {
+                               BatchHost& host, const CreationRunOptions& run) {
   StartUp(settings);
   ExifMetadataReader reader;
   KM_List list(settings, reader);
-  return RunBatch(params, settings, list, host, mode);
+  return RunBatch(params, settings, list, host, run);
 }
 
 }  // namespace kelmora

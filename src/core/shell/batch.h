@@ -39,16 +39,16 @@ enum class BatchResult {
 // included), 1 when the run failed or was cancelled, 2 for a command line it cannot use.
 int BatchExitStatus(BatchResult result);
 
-// Everything after start-up: command line, batch settings, the run (always creation mode
-// `mode`, unattended). `settings` holds what start-up loaded; `list` is the catalogue over
-// `settings`.
+// Everything after start-up: command line, batch settings, the run (with `run`'s mode,
+// update and thread options, always unattended). `settings` holds what start-up loaded; `list` is
+// the catalogue over `settings`.
 BatchResult RunBatch(const std::vector<std::string>& params, KM_Class& settings, KM_List& list,
-                     BatchHost& host, CreationMode mode);
+                     BatchHost& host, const CreationRunOptions& run);
 
 // The whole batch of a front end without a window: start-up (km.ini, language,
 // default.km2), then RunBatch with a catalogue that reads EXIF capture dates. `settings`
 // receives the record the run used.
 BatchResult StartUpAndRunBatch(const std::vector<std::string>& params, KM_Class& settings,
-                               BatchHost& host, CreationMode mode);
+                               BatchHost& host, const CreationRunOptions& run);
 
 }  // namespace kelmora

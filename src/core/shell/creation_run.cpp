@@ -6,7 +6,6 @@
 #include <cstdint>
 #include <exception>
 #include <filesystem>
-#include <future>
 #include <new>
 #include <optional>
 #include <string>
@@ -16,12 +15,15 @@
 #include "common/errors.h"
 #include "gallery/file_names.h"
 #include "gallery/image_export.h"
+#include "gallery/prepared_export.h"
 #include "gallery/template_helpers.h"
 #include "imaging/pixel_limit.h"
 #include "localisation/lang_text.h"
 #include "platform/file_system.h"
 #include "platform/shell_files.h"
+#include "shell/image_pipeline.h"
 #include "shell/output_checks.h"
+#include "shell/record_keeper.h"
 
 namespace kelmora {
 namespace {
@@ -50,8 +52,8 @@ class ProgressScope {
   RunHost& host_;
 };
 
-// Passes everything on to the run's host except its error messages, which wait until the
-// run has hidden its progress display and left its busy state: a message box must not
+// Passes everything on to the run's host except its messages (errors and warnings), which wait
+// until the run has hidden its progress display and left its busy state: a message box must not
 // appear over a display that still counts, or under a busy cursor.
 class DeferredErrorsHost : public RunHost {
  public:
@@ -113,22 +115,6 @@ std::string ErrorText(const std::exception_ptr& error, const KM_ListElement* ent
   }
 }
 
-// The decoded picture of one entry, or the error its decoding raised.
-struct DecodedSource {
-  TBitmap bitmap;
-  std::exception_ptr error;
-};
-
-DecodedSource Decode(const KM_ListElement& entry) {
-  DecodedSource decoded;
-  try {
-    decoded.bitmap = DecodeSourceImage(entry);
-  } catch (...) {
-    decoded.error = std::current_exception();
-  }
-  return decoded;
-}
-
 int LastPositionToExport(CreationMode mode, int count, const KM_Class& settings) {
   switch (mode) {
     case CreationMode::kAll:
@@ -143,57 +129,94 @@ int LastPositionToExport(CreationMode mode, int count, const KM_Class& settings)
   return -1;
 }
 
-// Memory budget of the read-ahead: the next picture is decoded while the current one is
-// written only when both 24-bit pictures together fit it, so two big pictures never double
-// the peak. 256 MiB lets two 40-megapixel photos overlap; bigger ones are done one after
-// the other. A process limit on address space lowers the budget to a quarter of the limit.
-constexpr uint64_t kReadAheadBudgetBytes = uint64_t{256} << 20;
+// Memory budget of the pictures in preparation: a picture starts while others are being
+// prepared only when the estimates of all of them together fit it, so two big pictures
+// never double the peak. 256 MiB lets two 40-megapixel photos overlap; bigger ones are done
+// one after the other. A process limit on address space lowers the budget to a quarter of
+// the limit.
+constexpr uint64_t kPreparationBudgetBytes = uint64_t{256} << 20;
 
-uint64_t ReadAheadBudget() {
+uint64_t PreparationBudget() {
   struct rlimit limit {};
   if (::getrlimit(RLIMIT_AS, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY) {
-    return std::min<uint64_t>(kReadAheadBudgetBytes, limit.rlim_cur / 4);
+    return std::min<uint64_t>(kPreparationBudgetBytes, limit.rlim_cur / 4);
   }
-  return kReadAheadBudgetBytes;
+  return kPreparationBudgetBytes;
 }
 
-uint64_t HeldBytes(const DecodedSource& source) {
-  if (source.error) return 0;
-  return WorkingBitmapBytes(static_cast<uint64_t>(source.bitmap.Width()),
-                            static_cast<uint64_t>(source.bitmap.Height()));
+// What preparing a picture holds besides its decoded source: the resampler's intermediate
+// picture (as wide as the output, as high as the source) and the scaled output, a fraction
+// of the source for any output smaller than it.
+uint64_t PreparationBytes(uint64_t source_bytes) {
+  return source_bytes + source_bytes / 2;
 }
 
-// The image phase. The next picture is decoded on a second thread while the current one is
-// scaled and written, so both cores stay busy, as long as the two pictures fit the memory
-// budget; progress, cancel and every file written are exactly those of exporting one image
-// after the other.
-RunOutcome ExportImages(const KM_Class& settings, KM_List& list, RunHost& host, int last) {
+// The image phase. Pictures are prepared (decoded, scaled, encoded in memory) on one thread
+// per core, each thread a picture of its own, and written here strictly in catalogue order:
+// progress, cancel (before the next picture), errors and every file written are exactly
+// those of exporting one picture after the other, and the bytes the same for any number of
+// threads. Pictures whose outputs are all up to date count in the progress but are not read.
+RunOutcome ExportImages(const KM_Class& settings, KM_List& list, RunHost& host, int last,
+                        const CreationRunOptions& options, RecordKeeper& keeper) {
   ProgressScope progress(host, last > 1 ? last : 1);
-  const uint64_t budget = ReadAheadBudget();
-  std::optional<std::future<DecodedSource>> next;
+  ImagePipeline pipeline(
+      last + 1, {.thread_count = options.thread_count, .memory_budget = PreparationBudget()},
+      [&](int position, ExportWorkspace& workspace) {
+        return PrepareExport(settings, list.Entry(position), keeper.Selection(position), workspace);
+      },
+      [&](int position) -> std::optional<uint64_t> {
+        if (!keeper.Selection(position).Any()) return 0;
+        const std::optional<uint64_t> bytes = DeclaredSourceBytes(list.Entry(position));
+        if (!bytes) return std::nullopt;
+        return PreparationBytes(*bytes);
+      });
   for (int i = 0; i <= last; ++i) {
     host.UpdateProgress(
         i, GetLangText(MessageKey::TextImageXofY, {int64_t{i + 1}, int64_t{last + 1}}));
     if (host.ProcessMessagesAndCancelRequested()) return RunOutcome::kCancelled;
     KM_ListElement& entry = list.Entry(i);
-    DecodedSource current = next ? next->get() : Decode(entry);
-    next.reset();
-    if (i < last && !current.error) {  // a picture that failed ends the run
-      const KM_ListElement& upcoming = list.Entry(i + 1);
-      const std::optional<uint64_t> upcoming_bytes = DeclaredSourceBytes(upcoming);
-      if (upcoming_bytes && HeldBytes(current) + *upcoming_bytes <= budget) {
-        next = std::async(std::launch::async, [&upcoming] { return Decode(upcoming); });
-      }
-    }
+    PreparedExport prepared = pipeline.TakeNext();
+    if (!keeper.Selection(i).Any()) continue;
+    keeper.Attempted(i);
     try {
-      if (current.error) std::rethrow_exception(current.error);
-      WriteExportedImages(settings, entry, current.bitmap);
+      CommitExport(settings, entry, prepared);
     } catch (...) {
       host.ShowException(entry.FullPath + ": " + ErrorText(std::current_exception(), &entry));
       return RunOutcome::kFailed;
     }
+    keeper.Exported(i);
   }
   return RunOutcome::kCompleted;
+}
+
+// The record of the output folder through the image phase: written before the pictures and
+// after them, however the phase ends.
+RunOutcome ExportImagesRecorded(const KM_Class& settings, KM_List& list, RunHost& host, int last,
+                                const CreationRunOptions& options) {
+  RecordKeeper keeper(settings, list, last, options.only_redo_changed);
+  if (options.prune) {
+    const std::vector<std::string> failed = keeper.PruneLeftovers();
+    for (const std::string& name : failed) {
+      host.ShowWarning(
+          GetLangText(MessageKey::PruneError, {PathWithDelimiter(settings.OutputPath) + name}));
+    }
+  }
+  try {
+    keeper.WriteBeforeExport();
+  } catch (...) {
+    host.ShowException(ErrorText(std::current_exception()));
+    return RunOutcome::kFailed;
+  }
+  RunOutcome outcome = ExportImages(settings, list, host, last, options, keeper);
+  try {
+    keeper.WriteAfterExport();
+  } catch (...) {
+    if (outcome != RunOutcome::kFailed) {
+      host.ShowException(ErrorText(std::current_exception()));
+      outcome = RunOutcome::kFailed;
+    }
+  }
+  return outcome;
 }
 
 // Steps 3 to 12 of a run: the checks, the pages and the images. Errors of the page phase
@@ -252,16 +275,18 @@ RunOutcome CreateGallery(const KM_Class& settings, KM_List& list, RunHost& host,
     }
     // The outcome of the copy is not checked: a file that cannot be copied must not keep
     // the gallery from being made.
+    // An update leaves the copies that are still the same alone.
     ShellCopyFiles(PathWithDelimiter(settings.AdditionalPath) + "*.*",
-                   PathWithDelimiter(settings.OutputPath), false);
+                   PathWithDelimiter(settings.OutputPath), false, options.only_redo_changed);
   }
   try {
-    list.CreateWebPages();
+    list.CreateWebPages(options.only_redo_changed ? PageWriting::kKeepUnchanged
+                                                  : PageWriting::kReplaceAll);
   } catch (...) {
     host.ShowException(ErrorText(std::current_exception()));
     return RunOutcome::kFailed;
   }
-  return ExportImages(settings, list, host, last);
+  return ExportImagesRecorded(settings, list, host, last, options);
 }
 
 }  // namespace

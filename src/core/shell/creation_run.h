@@ -24,6 +24,16 @@ struct CreationRunOptions {
   // Unattended: a missing output folder is created without asking, and the first page is
   // never opened afterwards.
   bool BatchMode = false;
+  // Only redo what changed: a picture output that the output folder's record says was made
+  // from the same source with the same settings, and that is still there, is not made
+  // again; a page whose bytes are unchanged is not rewritten.
+  bool only_redo_changed = false;
+  // Deletes the files that the output folder's record says this program made and that this
+  // gallery no longer makes (outputs of removed pictures, pages beyond the last).
+  bool prune = false;
+  // Threads preparing pictures, each its own picture; 0 takes one per core. The output is
+  // the same for any number.
+  int thread_count = 0;
 };
 
 // The creation run: checks the folders, scans and sorts the catalogue, creates the output

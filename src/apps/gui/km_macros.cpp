@@ -25,8 +25,8 @@ QColor ColorOf(Color value) {
 
 Color ValueOf(const QColor& color) {
   return static_cast<Color>(static_cast<uint32_t>(color.red()) |
-                             static_cast<uint32_t>(color.green()) << 8 |
-                             static_cast<uint32_t>(color.blue()) << 16);
+                            static_cast<uint32_t>(color.green()) << 8 |
+                            static_cast<uint32_t>(color.blue()) << 16);
 }
 
 QTableWidgetItem* FixedItem(const QString& text, bool header) {

@@ -599,6 +599,7 @@ void TKM::ButtonDoCreateClick() {
   const int mode = RadioGroupCreation->ItemIndex();
   options.mode = static_cast<CreationMode>(mode < 0 || mode > 2 ? 0 : mode);
   options.BatchMode = BatchMode;
+  options.only_redo_changed = CheckBoxOnlyRedoChanged->isChecked();
   Host host(*this);
   RunCreation(Settings, *List, host, options);
   PageControl1->setEnabled(true);

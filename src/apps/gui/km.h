@@ -163,6 +163,7 @@ class TKM : public Form {
   QWidget* TabSheetCreate;
   QPushButton* ButtonClearOutputFolder;
   QCheckBox* CheckBoxAutoBrowserStart;
+  QCheckBox* CheckBoxOnlyRedoChanged;
   RadioGroup* RadioGroupCreation;
   QPushButton* ButtonDoCreate;
   QPushButton* ButtonBrowserDisplay;

@@ -469,6 +469,12 @@ void TKM::CreateCreateTab() {
        Text("Create only webpages (fastest, useful for testing and optimization in case that "
             "images were already created)")});
   RadioGroupCreation->SetItemIndex(0);
+  // A choice of this run only; it is not kept in the settings file.
+  CheckBoxOnlyRedoChanged = Register(new QCheckBox(Text("Only redo what changed"), TabSheetCreate),
+                                     "CheckBoxOnlyRedoChanged");
+  CheckBoxOnlyRedoChanged->setToolTip(
+      Text("Pictures whose outputs were made from the same file with the same settings are "
+           "not made again; unchanged pages are not rewritten"));
   ButtonDoCreate =
       Register(new QPushButton(Text("Execute Creation"), TabSheetCreate), "ButtonDoCreate");
   {
@@ -491,6 +497,7 @@ void TKM::CreateCreateTab() {
   top->addWidget(ButtonClearOutputFolder);
   page->addLayout(top);
   page->addWidget(RadioGroupCreation);
+  page->addWidget(CheckBoxOnlyRedoChanged);
   page->addSpacing(8);
   page->addWidget(ButtonDoCreate);
   page->addStretch();

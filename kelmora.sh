@@ -55,6 +55,10 @@ configure_and_build() {  # folder, cmake options... [--target NAME]
       shift
     fi
   done
+  # A compiler cache, where one is installed, makes rebuilds of other folders cheap.
+  if command -v ccache >/dev/null; then
+    options+=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
+  fi
   cmake -S "$top" -B "$dir" -G Ninja "${options[@]}"
   cmake --build "$dir" -j "$jobs" "${targets[@]}"
 }

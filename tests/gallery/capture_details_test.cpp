@@ -85,11 +85,11 @@ TEST(CaptureDetails, MacrosShowTheCurrentImagesDetails) {
   KM_Class settings = test::DefaultGallerySettings();
   KM_List list(settings);
   KM_ListElement& first = list.AddEntry(test::MakeEntry("a.jpg"));
-  first.Details.capture_date = EncodeDayNumber(2010, 11, 12, 13, 14, 15);
-  first.Details.camera_make = "A&B";
-  first.Details.camera_model = "<Cam>";
-  first.Details.exposure_time = {1, 60};
-  first.Details.iso = 200;
+  first.details.capture_date = EncodeDayNumber(2010, 11, 12, 13, 14, 15);
+  first.details.camera_make = "A&B";
+  first.details.camera_model = "<Cam>";
+  first.details.exposure_time = {1, 60};
+  first.details.iso = 200;
   list.AddEntry(test::MakeEntry("b.jpg"));  // no EXIF data
 
   const std::vector<std::string> templ = {"[@capture_date@|@camera@|@exposure@]"};

@@ -100,7 +100,7 @@ TEST_P(RotateExportTest, OutputsFollowTheUprightPicture) {
   KM_ListElement entry = test::MakeEntry(c.file);
   entry.FullPath = source.string();
   entry.ImageKind = c.kind;
-  entry.Details.orientation = c.orientation;
+  entry.details.orientation = c.orientation;
   ExportImage(settings, entry);
 
   const TBitmap decoded = Decoded(source, c.kind);

@@ -99,7 +99,7 @@ TEST_F(TemplateEngine, ThumbnailGridFollowsThePageAndTheCount) {
 }
 
 TEST_F(TemplateEngine, CellLinesAndSubtitles) {
-  list.AddEntry(test::MakeEntry("a.b.jpg", "nice")).Details.capture_date =
+  list.AddEntry(test::MakeEntry("a.b.jpg", "nice")).details.capture_date =
       EncodeDayNumber(2004, 5, 6, 7, 8, 59);
   settings.ColsCount = settings.RowsCount = 1;
   const std::pair<int, std::string> subtitles[] = {

@@ -57,24 +57,24 @@ TEST(IsPlainFileName, AcceptsOnlyNamesWithoutFolder) {
 
 TEST(ProgramFolders, SingleFolderIsReadAndWritten) {
   const ProgramFolders folders = SingleProgramFolder("/opt/k/bin");
-  EXPECT_EQ(folders.ReadFolders, std::vector<std::string>{"/opt/k/bin/"});
-  EXPECT_EQ(folders.WriteFolder, "/opt/k/bin/");
-  EXPECT_EQ(SingleProgramFolder("").WriteFolder, "./");
+  EXPECT_EQ(folders.read_folders, std::vector<std::string>{"/opt/k/bin/"});
+  EXPECT_EQ(folders.write_folder, "/opt/k/bin/");
+  EXPECT_EQ(SingleProgramFolder("").write_folder, "./");
 }
 
 TEST(ProgramFolders, InstalledReadsUserThenSharedAndWritesUser) {
   ProgramFolders folders =
       InstalledProgramFolders("/home/u/.config/kelmora", "/usr/bin/../share/kelmora/");
-  EXPECT_EQ(folders.ReadFolders,
+  EXPECT_EQ(folders.read_folders,
             (std::vector<std::string>{"/home/u/.config/kelmora/", "/usr/share/kelmora/"}));
-  EXPECT_EQ(folders.WriteFolder, "/home/u/.config/kelmora/");
+  EXPECT_EQ(folders.write_folder, "/home/u/.config/kelmora/");
   // The same folder twice is searched once.
   folders = InstalledProgramFolders("/usr/share/kelmora/", "/usr/share/x/../kelmora");
-  EXPECT_EQ(folders.ReadFolders, std::vector<std::string>{"/usr/share/kelmora/"});
+  EXPECT_EQ(folders.read_folders, std::vector<std::string>{"/usr/share/kelmora/"});
   // Without a user folder nothing can be written.
   folders = InstalledProgramFolders("", "/usr/share/kelmora/");
-  EXPECT_EQ(folders.ReadFolders, std::vector<std::string>{"/usr/share/kelmora/"});
-  EXPECT_EQ(folders.WriteFolder, "");
+  EXPECT_EQ(folders.read_folders, std::vector<std::string>{"/usr/share/kelmora/"});
+  EXPECT_EQ(folders.write_folder, "");
   EXPECT_EQ(ProgramFileForWriting(folders, "km.ini"), "");
 }
 
@@ -116,7 +116,7 @@ TEST_F(ProgramFilesTest, ListsEachNameOnceFromTheEarliestFolder) {
   fs::create_directory(User() + "Folder.ln");
   const std::vector<ProgramFile> files = ListProgramFiles(folders_, "*.ln");
   std::vector<std::pair<std::string, std::string>> got;
-  for (const ProgramFile& file : files) got.emplace_back(file.Name, file.Path);
+  for (const ProgramFile& file : files) got.emplace_back(file.Name, file.path);
   EXPECT_EQ(got, (std::vector<std::pair<std::string, std::string>>{
                      {"Custom.ln", User() + "Custom.ln"},
                      {"Deutsch.ln", User() + "Deutsch.ln"},

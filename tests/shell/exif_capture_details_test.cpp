@@ -69,7 +69,7 @@ TEST(ExifCaptureDetails, ScannedSamplesAgreeWithExiftool) {
       const auto found = expected.find(entry.FileName);
       ASSERT_NE(found, expected.end()) << entry.FileName;
       const std::vector<std::string>& v = found->second;
-      const CaptureDetails& d = entry.Details;
+      const CaptureDetails& d = entry.details;
       const std::string& what = entry.FileName;
       const int orientation = v[0] == "-" ? 1 : std::stoi(v[0]);
       EXPECT_EQ(d.orientation, orientation >= 1 && orientation <= 8 ? orientation : 1) << what;

@@ -23,8 +23,8 @@ class StartUpTest : public ::testing::Test {
 
 TEST(LocateProgramFolders, TheBuildFolderIsReadAndWritten) {
   const ProgramFolders folders = LocateProgramFolders();
-  EXPECT_EQ(folders.ReadFolders, std::vector<std::string>{test::BinDir().string() + "/"});
-  EXPECT_EQ(folders.WriteFolder, test::BinDir().string() + "/");
+  EXPECT_EQ(folders.read_folders, std::vector<std::string>{test::BinDir().string() + "/"});
+  EXPECT_EQ(folders.write_folder, test::BinDir().string() + "/");
 }
 
 TEST_F(StartUpTest, LanguageChoiceFromKmIni) {
@@ -53,7 +53,7 @@ TEST_F(StartUpTest, SavingTheLanguageChoiceKeepsTheRestOfKmIni) {
 TEST_F(StartUpTest, WithoutAnyFilesEverythingIsBuiltIn) {
   KM_Class settings;
   const StartupState state = StartUp(settings, Folders());
-  EXPECT_EQ(state.Folders.WriteFolder, Folder());
+  EXPECT_EQ(state.folders.write_folder, Folder());
   EXPECT_EQ(state.LanguageFile, "Custom.ln");
   EXPECT_FALSE(state.language_loaded);
   EXPECT_FALSE(CurrentLanguage());
@@ -140,13 +140,13 @@ class InstalledStartUpTest : public ::testing::Test {
 };
 
 TEST_F(InstalledStartUpTest, TheExecutablesFolderDecidesTheLayout) {
-  EXPECT_EQ(folders_.ReadFolders, (std::vector<std::string>{User(), Shared()}));
-  EXPECT_EQ(folders_.WriteFolder, User());
+  EXPECT_EQ(folders_.read_folders, (std::vector<std::string>{User(), Shared()}));
+  EXPECT_EQ(folders_.write_folder, User());
   // default.km2 beside the executables (a build folder, an unpacked tree): one folder.
   test::WriteText(dir_ / "usr/bin/default.km2", "");
-  EXPECT_EQ(LocateProgramFolders(dir_ / "usr/bin/", User()).ReadFolders,
+  EXPECT_EQ(LocateProgramFolders(dir_ / "usr/bin/", User()).read_folders,
             std::vector<std::string>{dir_ / "usr/bin/"});
-  EXPECT_EQ(LocateProgramFolders(dir_ / "usr/bin", User()).WriteFolder, dir_ / "usr/bin/");
+  EXPECT_EQ(LocateProgramFolders(dir_ / "usr/bin", User()).write_folder, dir_ / "usr/bin/");
 }
 
 TEST_F(InstalledStartUpTest, ReadsSharedFilesAndWritesOnlyTheUsersFolder) {
@@ -175,7 +175,7 @@ TEST_F(InstalledStartUpTest, ReadsSharedFilesAndWritesOnlyTheUsersFolder) {
   test::WriteText(User() + "notes.txt", "");
   EXPECT_EQ(Names(ListLanguageFiles(folders_)),
             (std::vector<std::string>{"Custom.ln", "Deutsch.ln", "Francais.ln", "Upper.LN"}));
-  EXPECT_EQ(ListLanguageFiles(folders_)[1].Path, User() + "Deutsch.ln");
+  EXPECT_EQ(ListLanguageFiles(folders_)[1].path, User() + "Deutsch.ln");
 
   KM_Class again;
   state = StartUp(again, folders_);

@@ -209,7 +209,7 @@ std::string CustomLanguageFilePath(const ProgramFolders& folders) {
   std::string path = ProgramFileForWriting(folders, kCustomLanguageFileName);
   if (path.empty()) {
     throw EFileError("Cannot write file",
-                     folders.WriteFolder + std::string(kCustomLanguageFileName),
+                     folders.write_folder + std::string(kCustomLanguageFileName),
                      "the folder cannot be created");
   }
   return path;

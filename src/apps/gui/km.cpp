@@ -164,9 +164,9 @@ TKM::TKM(Dialogs& dialogs, std::vector<std::string> params, ProgramFolders progr
     : Form(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                         Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
       ProgramFolder(std::move(program_folder)),
-      InputFolderBrowser(dialogs),
-      OutputFolderBrowser(dialogs),
-      AdditionalFolderBrowser(dialogs),
+      input_folder_browser(dialogs),
+      output_folder_browser(dialogs),
+      additional_folder_browser(dialogs),
       dialogs_(dialogs),
       params_(std::move(params)) {
   setObjectName(QStringLiteral("KM"));
@@ -199,7 +199,7 @@ TKM::~TKM() {
 
 void TKM::FormDestroy() {
   // The gallery builder goes before the settings record it reads; the rest are members.
-  List.reset();
+  list.reset();
 }
 
 void TKM::FitWindowSize() {
@@ -291,7 +291,7 @@ void TKM::FormShow() {
   started_ = true;
   BatchMode = false;
   for (TFolderBrowser* browser :
-       {&InputFolderBrowser, &OutputFolderBrowser, &AdditionalFolderBrowser}) {
+       {&input_folder_browser, &output_folder_browser, &additional_folder_browser}) {
     browser->Options = TFolderBrowser::kFileSystemFoldersOnly | TFolderBrowser::kNewDialogStyle;
   }
   FillingLanguages = false;
@@ -301,7 +301,7 @@ void TKM::FormShow() {
   LoadDefaultSettings(Settings, ProgramFolder);
   SettingsToControls();
   FillMacroGrids();
-  List = std::make_unique<KM_List>(Settings, metadata_reader_);
+  list = std::make_unique<KM_List>(Settings, metadata_reader_);
   Changed = false;
   Timer1Timer();
 }
@@ -313,7 +313,7 @@ void TKM::RunCommandLineBatch() {
   Host host(*this);
   BatchResult result = BatchResult::kFailed;
   try {
-    result = RunBatch(params_, Settings, *List, host, CreationRunOptions{});
+    result = RunBatch(params_, Settings, *list, host, CreationRunOptions{});
   } catch (const std::exception& error) {
     host.ShowException(error.what());
   }
@@ -538,7 +538,7 @@ void TKM::outComboBoxLanguageChange() {
   if (!SaveLanguageChoice(ProgramFolder, LanguageFile)) {
     ShowError(QStringLiteral("Kelmora"),
               QStringLiteral("Cannot write file \"%1\"")
-                  .arg(Q(ProgramFolder.WriteFolder + std::string(kProgramIniName))));
+                  .arg(Q(ProgramFolder.write_folder + std::string(kProgramIniName))));
   }
 }
 
@@ -549,15 +549,15 @@ void TKM::ChooseFolder(TFolderBrowser& browser, QLineEdit* edit, MessageKey titl
 }
 
 void TKM::ButtonImportDirectoryClick() {
-  ChooseFolder(InputFolderBrowser, outEditSource, MessageKey::InputPathDialogTitle);
+  ChooseFolder(input_folder_browser, outEditSource, MessageKey::InputPathDialogTitle);
 }
 
 void TKM::ButtonExportDirectoryClick() {
-  ChooseFolder(OutputFolderBrowser, outEditDesti, MessageKey::OutputPathDialogTitle);
+  ChooseFolder(output_folder_browser, outEditDesti, MessageKey::OutputPathDialogTitle);
 }
 
 void TKM::ButtonAdditionalDirectoryClick() {
-  ChooseFolder(AdditionalFolderBrowser, outEditAdditional, MessageKey::AdditionalPathDialogTitle);
+  ChooseFolder(additional_folder_browser, outEditAdditional, MessageKey::AdditionalPathDialogTitle);
 }
 
 void TKM::TrackBarImageQualityChange() {
@@ -601,7 +601,7 @@ void TKM::ButtonDoCreateClick() {
   options.BatchMode = BatchMode;
   options.only_redo_changed = CheckBoxOnlyRedoChanged->isChecked();
   Host host(*this);
-  RunCreation(Settings, *List, host, options);
+  RunCreation(Settings, *list, host, options);
   PageControl1->setEnabled(true);
   running_ = false;
   if (close_requested_during_run_) QTimer::singleShot(0, this, [this] { close(); });
@@ -640,7 +640,7 @@ void TKM::LabelHomepageLinkClick() {
   // installed).
   const std::string name = B(LabelHomepageLink->text());
   std::string path = FindProgramFile(ProgramFolder, name);
-  if (path.empty()) path = ProgramFolder.WriteFolder + name;
+  if (path.empty()) path = ProgramFolder.write_folder + name;
   dialogs_.OpenUrl(QUrl::fromLocalFile(Q(path)).toString());
 }
 

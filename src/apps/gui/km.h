@@ -57,10 +57,10 @@ class TKM : public Form {
   bool FillingLanguages = false;
   bool Changed = false;
   KM_Class Settings;
-  std::unique_ptr<KM_List> List;
-  TFolderBrowser InputFolderBrowser;
-  TFolderBrowser OutputFolderBrowser;
-  TFolderBrowser AdditionalFolderBrowser;
+  std::unique_ptr<KM_List> list;
+  TFolderBrowser input_folder_browser;
+  TFolderBrowser output_folder_browser;
+  TFolderBrowser additional_folder_browser;
 
   // The process exit status once the window has closed: 0, or the batch run's status.
   int ExitStatus() const { return exit_status_; }

@@ -64,7 +64,7 @@ int WriteLanguageFileOnly(int argc, char** argv) {
     std::fprintf(stderr, "kelmora: %s\n", error.what());
     return 1;
   }
-  std::printf("Language file written: %sCustom.ln\n", km.ProgramFolder.WriteFolder.c_str());
+  std::printf("Language file written: %sCustom.ln\n", km.ProgramFolder.write_folder.c_str());
   return 0;
 }
 

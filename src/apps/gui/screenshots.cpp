@@ -52,13 +52,13 @@ int main(int argc, char** argv) {
     km.UpdateColorPreview();
   }
   bool ok = true;
-  const char* const kTabNames[] = {"files-and-folders", "thumbnails-and-images",
+  const char* const tab_names[] = {"files-and-folders", "thumbnails-and-images",
                                    "more-layout",       "html",
                                    "go-create",         "information"};
   for (int tab = 0; tab < km.PageControl1->count(); ++tab) {
     km.PageControl1->setCurrentIndex(tab);
     app.processEvents();
-    ok = Save(&km, folder, QStringLiteral("main-%1-%2").arg(tab + 1).arg(kTabNames[tab])) && ok;
+    ok = Save(&km, folder, QStringLiteral("main-%1-%2").arg(tab + 1).arg(tab_names[tab])) && ok;
   }
   km.PageControl1->setCurrentWidget(km.TabSheetHTML);
   km.PageControl2->setCurrentWidget(km.TabSheetThumbHTMLMacros);

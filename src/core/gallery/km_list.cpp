@@ -117,7 +117,7 @@ int KM_List::ScanInputFolder() {
         details.orientation = UsableOrientation(details.orientation);
         entry.SortDate = capture_date;
         entry.ExifComment = std::move(comment);
-        entry.Details = std::move(details);
+        entry.details = std::move(details);
       }
     } catch (const EKelmora&) {
       // Unreadable metadata never stops a scan: the entry is changed only after every

@@ -24,7 +24,7 @@ class KM_ListElement {
   int32_t Width = 0;    // decoded size, filled by the export
   int32_t Height = 0;
   std::string ExifComment;
-  CaptureDetails Details;  // orientation, capture date, camera and exposure from EXIF data
+  CaptureDetails details;  // orientation, capture date, camera and exposure from EXIF data
 };
 
 }  // namespace kelmora

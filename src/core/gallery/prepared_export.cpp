@@ -31,7 +31,7 @@ void PrepareFiles(const KM_Class& settings, const KM_ListElement& entry, OutputS
                   ExportWorkspace& workspace, PreparedExport& prepared) {
   // Sizes, bounds and every re-encoded output follow the upright picture; byte copies keep
   // the file's own orientation tag, which browsers apply.
-  if (settings.AutoRotate) OrientUpright(workspace.source, entry.Details.orientation);
+  if (settings.AutoRotate) OrientUpright(workspace.source, entry.details.orientation);
   const TBitmap& source = workspace.source;
   prepared.decoded = true;
   prepared.width = source.Width();

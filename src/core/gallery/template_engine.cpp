@@ -90,7 +90,7 @@ std::string SubtitleLine(const KM_ListElement& entry, int64_t position, int32_t 
       line += "<br>" + std::to_string(position);
       break;
     case 5:
-      line += "<br>" + CaptureDateText(entry.Details.capture_date);
+      line += "<br>" + CaptureDateText(entry.details.capture_date);
       break;
     default:  // no subtitle, also for indexes no setting defines
       break;
@@ -157,9 +157,9 @@ std::array<std::string, kValueMacroCount> ValueMacroValues(const KM_List& list, 
     values[kImageOrg] = HtmlEscape(WithoutLastExtension(entry.FileName));
     values[kImageOrgExt] = HtmlEscape(entry.FileName);
     values[kExifComment] = HtmlEscape(entry.ExifComment);
-    values[kCaptureDate] = CaptureDateText(entry.Details.capture_date);
-    values[kCamera] = HtmlEscape(CameraText(entry.Details.camera_make, entry.Details.camera_model));
-    values[kExposure] = HtmlEscape(ExposureText(entry.Details));
+    values[kCaptureDate] = CaptureDateText(entry.details.capture_date);
+    values[kCamera] = HtmlEscape(CameraText(entry.details.camera_make, entry.details.camera_model));
+    values[kExposure] = HtmlEscape(ExposureText(entry.details));
   }
   const int64_t per_page = int64_t{settings.ColsCount} * settings.RowsCount;
   values[kThumbs] =

@@ -33,10 +33,10 @@ constexpr SourceWalk kWalks[9] = {
 // within a few cache lines of source rows.
 constexpr int32_t kTile = 64;
 
-template <size_t kPixelBytes>
+template <size_t PixelBytes>
 void CopyOriented(const TBitmap& source, TBitmap& target, const SourceWalk& walk) {
   const ptrdiff_t stride = source.RowStride();
-  const auto pixel = static_cast<ptrdiff_t>(kPixelBytes);
+  const auto pixel = static_cast<ptrdiff_t>(PixelBytes);
   const ptrdiff_t step_x = walk.xx * pixel + walk.xy * stride;
   const ptrdiff_t step_y = walk.yx * pixel + walk.yy * stride;
   const uint8_t* origin = source.ScanLine(walk.y0_last ? source.Height() - 1 : 0) +
@@ -51,7 +51,7 @@ void CopyOriented(const TBitmap& source, TBitmap& target, const SourceWalk& walk
         uint8_t* out = target.ScanLine(y) + ptrdiff_t{tile_x} * pixel;
         const uint8_t* in = origin + ptrdiff_t{y} * step_y + ptrdiff_t{tile_x} * step_x;
         for (int32_t x = tile_x; x < end_x; ++x) {
-          std::memcpy(out, in, kPixelBytes);
+          std::memcpy(out, in, PixelBytes);
           out += pixel;
           in += step_x;
         }

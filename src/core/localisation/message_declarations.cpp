@@ -114,7 +114,7 @@ void CollectMessages(IniFile& ini_file, const ProgramFolders& folders) {
   for (const ProgramFile& file : ListProgramFiles(folders, "*")) {
     if (!IsDeclarationFileName(file.Name) || file.Name == kSkippedDeclarationFile) continue;
     // A file that vanished since the listing declares nothing.
-    if (const std::optional<std::string> text = ReadProfileFile(file.Path)) {
+    if (const std::optional<std::string> text = ReadProfileFile(file.path)) {
       CollectDeclarationLines(*text, lines);
     }
   }

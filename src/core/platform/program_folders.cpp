@@ -52,12 +52,12 @@ ProgramFolders InstalledProgramFolders(const std::string& user_folder,
                                        const std::string& shared_folder) {
   ProgramFolders folders;
   if (!user_folder.empty()) {
-    folders.WriteFolder = Normalised(user_folder);
-    folders.ReadFolders.push_back(folders.WriteFolder);
+    folders.write_folder = Normalised(user_folder);
+    folders.read_folders.push_back(folders.write_folder);
   }
   if (!shared_folder.empty()) {
     const std::string shared = Normalised(shared_folder);
-    if (shared != folders.WriteFolder) folders.ReadFolders.push_back(shared);
+    if (shared != folders.write_folder) folders.read_folders.push_back(shared);
   }
   return folders;
 }
@@ -97,7 +97,7 @@ bool IsPlainFileName(std::string_view name) {
 
 std::string FindProgramFile(const ProgramFolders& folders, std::string_view name) {
   if (!IsPlainFileName(name)) return "";
-  for (const std::string& folder : folders.ReadFolders) {
+  for (const std::string& folder : folders.read_folders) {
     std::string path = folder + std::string(name);
     if (IsExistingFile(path)) return path;
   }
@@ -105,15 +105,15 @@ std::string FindProgramFile(const ProgramFolders& folders, std::string_view name
 }
 
 std::string ProgramFileForWriting(const ProgramFolders& folders, std::string_view name) {
-  if (!IsPlainFileName(name) || folders.WriteFolder.empty()) return "";
-  if (!CreateFolderWithParents(folders.WriteFolder)) return "";
-  return folders.WriteFolder + std::string(name);
+  if (!IsPlainFileName(name) || folders.write_folder.empty()) return "";
+  if (!CreateFolderWithParents(folders.write_folder)) return "";
+  return folders.write_folder + std::string(name);
 }
 
 std::vector<ProgramFile> ListProgramFiles(const ProgramFolders& folders, std::string_view mask) {
   std::map<std::string, std::string> found;  // name -> path, sorted by name
   const std::string pattern(mask);
-  for (const std::string& folder : folders.ReadFolders) {
+  for (const std::string& folder : folders.read_folders) {
     for (FolderFile& file : ListFolderFiles(folder)) {
       if (!MatchesMask(file.Name, pattern)) continue;
       std::string path = folder + file.Name;

@@ -12,10 +12,10 @@ namespace kelmora {
 // only into the user's folder, which is created on the first write.
 struct ProgramFolders {
   // Searched in this order; every entry ends with "/".
-  std::vector<std::string> ReadFolders;
+  std::vector<std::string> read_folders;
   // Where every file the program writes goes; ends with "/". Empty when no such folder is
   // known (no home folder): every write then fails.
-  std::string WriteFolder;
+  std::string write_folder;
 };
 
 // The one folder of a build folder or an unpacked tree: read and written alike. An empty
@@ -56,7 +56,7 @@ std::string ProgramFileForWriting(const ProgramFolders& folders, std::string_vie
 
 struct ProgramFile {
   std::string Name;  // without folder
-  std::string Path;  // the file that FindProgramFile gives for this name
+  std::string path;  // the file that FindProgramFile gives for this name
 };
 
 // The files of every read folder whose name matches mask (see MatchesMask), each name once,

@@ -72,7 +72,7 @@ std::string FindLanguageFile(const ProgramFolders& folders, const std::string& l
   // opened even when another folder has the name in other letters.
   std::string path = FindProgramFile(folders, language_file);
   if (!path.empty()) return path;
-  for (const std::string& folder : folders.ReadFolders) {
+  for (const std::string& folder : folders.read_folders) {
     for (const FolderFile& file : ListFolderFiles(folder, /*include_hidden=*/true)) {
       if (EqualIgnoringCase(file.Name, language_file)) return folder + file.Name;
     }
@@ -115,7 +115,7 @@ void LoadDefaultSettings(KM_Class& settings, const ProgramFolders& folders) {
 
 StartupState StartUp(KM_Class& settings, const ProgramFolders& folders) {
   StartupState state;
-  state.Folders = folders;
+  state.folders = folders;
   state.LanguageFile = ReadLanguageChoice(folders);
   state.language_loaded = LoadLanguage(folders, state.LanguageFile);
   LoadDefaultSettings(settings, folders);

@@ -54,7 +54,7 @@ std::vector<ProgramFile> ListLanguageFiles(const ProgramFolders& folders);
 void LoadDefaultSettings(KM_Class& settings, const ProgramFolders& folders);
 
 struct StartupState {
-  ProgramFolders Folders;
+  ProgramFolders folders;
   std::string LanguageFile;  // as named by km.ini
   bool language_loaded = false;
 };

@@ -8,6 +8,7 @@
 
 #include "localisation/lang_text.h"
 #include "localisation/language_file.h"
+#include "localisation/message_table.h"
 
 namespace {
 
@@ -29,7 +30,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (const MessageText& message : kMessages) {
     const std::optional<std::string> value = language->Read("Misc", message.key);
     const std::string looked_up = GetLangText(message.id);
-    Check(value.has_value() || looked_up.empty());
+    // A key the file lacks gives the empty text, except the program's own later additions,
+    // which fall back to their built-in text.
+    if (!value.has_value()) {
+      Check(message.id >= kFirstAddedMessage ? looked_up == message.default_text
+                                             : looked_up.empty());
+    }
     const std::string filled = GetLangText(message.id, {"folder", int64_t{7}, int64_t{-3}});
     (void)filled;
   }

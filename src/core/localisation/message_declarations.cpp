@@ -97,7 +97,8 @@ std::vector<DeclaredMessage> ParseDeclaredMessages(std::vector<DeclarationLine> 
     const size_t equals = entry.find('=');
     if (equals == std::string::npos) continue;                  // "='" was the closing pair itself
     if (equals + 1 < entry.size()) entry.erase(equals + 1, 1);  // opening quote
-    for (size_t doubled; (doubled = entry.find("''")) != std::string::npos;) {
+    // Only the value's quotes are undoubled, so that the name and the position of "=" stay.
+    for (size_t doubled; (doubled = entry.find("''", equals + 1)) != std::string::npos;) {
       entry.erase(doubled, 1);
     }
     std::string name = entry.substr(0, equals);

@@ -68,11 +68,11 @@ struct TwelveMegapixelFile {
 };
 
 const TwelveMegapixelFile& File() {
-  static const TwelveMegapixelFile file;
-  return file;
+  static const TwelveMegapixelFile kFile;
+  return kFile;
 }
 
-void BM_DecodeJpeg12MP(benchmark::State& state) {
+void BenchDecodeJpeg12MP(benchmark::State& state) {
   const TwelveMegapixelFile& file = File();
   for (auto _ : state) {
     // From the file, as the image export does it and as djpeg below does.
@@ -84,13 +84,13 @@ void BM_DecodeJpeg12MP(benchmark::State& state) {
   }
   state.counters["file_MB"] = static_cast<double>(file.bytes.size()) / 1e6;
 }
-BENCHMARK(BM_DecodeJpeg12MP)->Unit(benchmark::kMillisecond);
+BENCHMARK(BenchDecodeJpeg12MP)->Unit(benchmark::kMillisecond);
 
 // The floor every gallery tool pays: libjpeg-turbo's own command-line decoder on the same
 // file. Its time is the processor time the child process used (user + system, a
 // millisecond or so of it the process start), so that it compares with the processor time
 // of the decode above even on a busy machine.
-void BM_DjpegDecode12MP(benchmark::State& state) {
+void BenchDjpegDecode12MP(benchmark::State& state) {
   const TwelveMegapixelFile& file = File();
   std::string program = "djpeg";
   std::string dct = "-dct";
@@ -117,9 +117,9 @@ void BM_DjpegDecode12MP(benchmark::State& state) {
     state.SetIterationTime(seconds(usage.ru_utime) + seconds(usage.ru_stime));
   }
 }
-BENCHMARK(BM_DjpegDecode12MP)->Unit(benchmark::kMillisecond)->UseManualTime();
+BENCHMARK(BenchDjpegDecode12MP)->Unit(benchmark::kMillisecond)->UseManualTime();
 
-void BM_EncodeJpeg800x600(benchmark::State& state) {
+void BenchEncodeJpeg800x600(benchmark::State& state) {
   const TBitmap picture = DetailedPicture(800, 600);
   size_t size = 0;
   for (auto _ : state) {
@@ -131,7 +131,7 @@ void BM_EncodeJpeg800x600(benchmark::State& state) {
   }
   state.counters["file_kB"] = static_cast<double>(size) / 1e3;
 }
-BENCHMARK(BM_EncodeJpeg800x600)->Unit(benchmark::kMillisecond);
+BENCHMARK(BenchEncodeJpeg800x600)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace kelmora

@@ -21,7 +21,7 @@ TBitmap CameraSizedPicture() {
   return bitmap;
 }
 
-void BM_OrientUpright(benchmark::State& state) {
+void BenchOrientUpright(benchmark::State& state) {
   const TBitmap picture = CameraSizedPicture();
   for (auto _ : state) {
     TBitmap bitmap = picture;
@@ -29,7 +29,7 @@ void BM_OrientUpright(benchmark::State& state) {
     benchmark::DoNotOptimize(bitmap.ScanLine(0));
   }
 }
-BENCHMARK(BM_OrientUpright)->DenseRange(1, 8)->Unit(benchmark::kMillisecond);
+BENCHMARK(BenchOrientUpright)->DenseRange(1, 8)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace kelmora

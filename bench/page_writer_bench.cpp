@@ -85,7 +85,7 @@ void AddImages(KM_List& list) {
 
 // Arg 0: every run writes into an empty folder, as the first run of a gallery does.
 // Arg 1: every run replaces the pages of the run before.
-void BM_CreateWebPages(benchmark::State& state) {
+void BenchCreateWebPages(benchmark::State& state) {
   const bool replace = state.range(0) == 1;
   // KELMORA_BENCH_DIR=/dev/shm separates the cost of the code from that of the disk.
   const char* base = std::getenv("KELMORA_BENCH_DIR");
@@ -112,10 +112,10 @@ void BM_CreateWebPages(benchmark::State& state) {
   state.counters["pages"] = kImages + kImages / 16;
   std::filesystem::remove_all(output);
 }
-BENCHMARK(BM_CreateWebPages)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BenchCreateWebPages)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 // The expansion alone, without writing files.
-void BM_ProcessTemplateAllPages(benchmark::State& state) {
+void BenchProcessTemplateAllPages(benchmark::State& state) {
   const KM_Class settings = MakeSettings("");
   KM_List list(settings);
   AddImages(list);
@@ -130,7 +130,7 @@ void BM_ProcessTemplateAllPages(benchmark::State& state) {
     benchmark::DoNotOptimize(page.data());
   }
 }
-BENCHMARK(BM_ProcessTemplateAllPages)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BenchProcessTemplateAllPages)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 }  // namespace
 }  // namespace kelmora

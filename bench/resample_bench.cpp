@@ -17,7 +17,7 @@ namespace {
 // Smooth shapes, fine texture and sensor-like noise: photo-like content. (The resampler's
 // speed does not depend on the pixel values, but the picture should still look real.)
 const TBitmap& CameraPicture() {
-  static const TBitmap picture = [] {
+  static const TBitmap kPicture = [] {
     TBitmap bitmap;
     bitmap.SetPixelFormat(PixelFormat::k24Bit);
     bitmap.SetSize(4000, 3000);
@@ -36,10 +36,10 @@ const TBitmap& CameraPicture() {
     }
     return bitmap;
   }();
-  return picture;
+  return kPicture;
 }
 
-void BM_Resample(benchmark::State& state) {
+void BenchResample(benchmark::State& state) {
   TBitmap source = CameraPicture();
   ResampleOptions options;
   options.thread_count = static_cast<int>(state.range(2));
@@ -60,7 +60,7 @@ void BM_Resample(benchmark::State& state) {
 }
 
 // Both sizes of one picture, as the export makes them.
-void BM_ResampleBothSizes(benchmark::State& state) {
+void BenchResampleBothSizes(benchmark::State& state) {
   TBitmap source = CameraPicture();
   ResampleOptions options;
   options.thread_count = static_cast<int>(state.range(0));
@@ -78,7 +78,7 @@ constexpr auto kAuto = static_cast<int64_t>(ResampleKernel::kAuto);
 constexpr auto kAvx2 = static_cast<int64_t>(ResampleKernel::kAvx2);
 constexpr auto kScalar = static_cast<int64_t>(ResampleKernel::kScalar);
 
-BENCHMARK(BM_Resample)
+BENCHMARK(BenchResample)
     ->ArgNames({"width", "height", "threads", "kernel"})
     ->Args({800, 600, 1, kAuto})
     ->Args({800, 600, 0, kAuto})
@@ -90,7 +90,7 @@ BENCHMARK(BM_Resample)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 
-BENCHMARK(BM_ResampleBothSizes)
+BENCHMARK(BenchResampleBothSizes)
     ->ArgNames({"threads"})
     ->Arg(1)
     ->Arg(0)

@@ -70,8 +70,8 @@ class BrowserTest : public testing::Test {
     fs::remove(copy);
     if (result.exit_code != 0) return "chromium failed: " + result.err;
     std::smatch match;
-    static const std::regex report(R"re(<pre id="image-check">([^<]*)</pre>)re");
-    if (!std::regex_search(result.out, match, report)) return "no report in " + result.out;
+    static const std::regex kReport(R"re(<pre id="image-check">([^<]*)</pre>)re");
+    if (!std::regex_search(result.out, match, kReport)) return "no report in " + result.out;
     return match[1];
   }
 

@@ -19,12 +19,12 @@ namespace fs = std::filesystem;
 class Catalogue : public ::testing::Test {
  protected:
   void AddFile(const std::string& name, const std::string& sample = "jpg/Sony_HDR-HC3.jpg") {
-    fs::copy_file(test::SamplesDir() / sample, dir / name);
+    fs::copy_file(test::SamplesDir() / sample, dir_ / name);
   }
-  test::TempDir dir;
-  KM_Class settings = test::DefaultGallerySettings();
-  test::ScriptedReader reader;
-  KM_List list{settings, reader};
+  test::TempDir dir_;
+  KM_Class settings_ = test::DefaultGallerySettings();
+  test::ScriptedReader reader_;
+  KM_List list_{settings_, reader_};
 };
 
 TEST_F(Catalogue, ScanTakesImageFilesByNameAndNamesTheirOutputs) {
@@ -32,10 +32,10 @@ TEST_F(Catalogue, ScanTakesImageFilesByNameAndNamesTheirOutputs) {
        {"scan.a.tiff", "holiday.jpeg", "IMG_01.JPG", "x.jpe", "x.png", "noext", ".y.jpg"}) {
     AddFile(name);
   }
-  fs::create_directory(dir / "z.jpg");
-  fs::create_symlink(dir / "IMG_01.JPG", dir / "link.bmp");
-  fs::create_symlink(dir / "gone", dir / "dangling.jpg");
-  settings.InputPath = dir.Path().string();
+  fs::create_directory(dir_ / "z.jpg");
+  fs::create_symlink(dir_ / "IMG_01.JPG", dir_ / "link.bmp");
+  fs::create_symlink(dir_ / "gone", dir_ / "dangling.jpg");
+  settings_.InputPath = dir_.Path().string();
   const struct {
     std::string file, big, thumb, normal, converted_big;
     int kind;
@@ -46,12 +46,12 @@ TEST_F(Catalogue, ScanTakesImageFilesByNameAndNamesTheirOutputs) {
       {"scan.a.tiff", "b_scan.a.jpg", "t_scan.a.jpg", "n_scan.a.jpg", "b_scan_a.jpg", 2},
   };
   for (bool convert : {false, true}) {
-    settings.ConvertFileNames = convert;
-    ASSERT_EQ(list.ScanInputFolder(), 4);
+    settings_.ConvertFileNames = convert;
+    ASSERT_EQ(list_.ScanInputFolder(), 4);
     for (int i = 0; i < 4; ++i) {
-      const KM_ListElement& e = list.Entry(i);
+      const KM_ListElement& e = list_.Entry(i);
       EXPECT_EQ(e.FileName, expected[i].file);
-      EXPECT_EQ(e.FullPath, settings.InputPath + "/" + expected[i].file);
+      EXPECT_EQ(e.FullPath, settings_.InputPath + "/" + expected[i].file);
       EXPECT_EQ(e.BigName, convert ? expected[i].converted_big : expected[i].big);
       if (!convert) {
         EXPECT_EQ(e.ThumbName + e.NormalName, expected[i].thumb + expected[i].normal);
@@ -59,9 +59,9 @@ TEST_F(Catalogue, ScanTakesImageFilesByNameAndNamesTheirOutputs) {
       EXPECT_EQ(e.ImageKind, expected[i].kind);
     }
   }
-  EXPECT_EQ(reader.paths_read.size(), 8u) << "metadata of every accepted file, every scan";
-  settings.InputPath += "/missing";
-  EXPECT_EQ(list.ScanInputFolder(), 0);
+  EXPECT_EQ(reader_.paths_read.size(), 8u) << "metadata of every accepted file, every scan";
+  settings_.InputPath += "/missing";
+  EXPECT_EQ(list_.ScanInputFolder(), 0);
 }
 
 TEST_F(Catalogue, DatesAndCommentsComeFromExifOnly) {
@@ -80,14 +80,14 @@ TEST_F(Catalogue, DatesAndCommentsComeFromExifOnly) {
   };
   for (const auto& c : cases) {
     AddFile(c.name);
-    ASSERT_TRUE(test::SetModifiedTime(dir / c.name, 2021, 6, 15, 13, 45, 31));
-    reader.files[c.name] = c.meta;
+    ASSERT_TRUE(test::SetModifiedTime(dir_ / c.name, 2021, 6, 15, 13, 45, 31));
+    reader_.files[c.name] = c.meta;
   }
-  settings.InputPath = dir.Path().string();
-  ASSERT_EQ(list.ScanInputFolder(), 5);
+  settings_.InputPath = dir_.Path().string();
+  ASSERT_EQ(list_.ScanInputFolder(), 5);
   const double file_date = EncodeDayNumber(2021, 6, 15, 13, 45, 30);  // seconds down to even
   for (int i = 0; i < 5; ++i) {
-    const KM_ListElement& e = list.Entry(i);
+    const KM_ListElement& e = list_.Entry(i);
     EXPECT_DOUBLE_EQ(e.FileDate, file_date) << e.FileName;
     EXPECT_DOUBLE_EQ(e.SortDate, cases[i].file_date ? file_date : cases[i].sort_date) << e.FileName;
     EXPECT_EQ(e.ExifComment, cases[i].comment) << e.FileName;

@@ -23,16 +23,16 @@ std::set<std::string> FilesIn(const fs::path& folder) {
 
 class PageWriter : public ::testing::Test {
  protected:
-  std::set<std::string> WrittenFiles() const { return FilesIn(dir.Path()); }
-  test::TempDir dir;
-  KM_Class settings = [this] {
+  std::set<std::string> WrittenFiles() const { return FilesIn(dir_.Path()); }
+  test::TempDir dir_;
+  KM_Class settings_ = [this] {
     KM_Class s = test::DefaultGallerySettings();
-    s.OutputPath = dir.Path().string();
+    s.OutputPath = dir_.Path().string();
     s.HTMLThumbnails = {"<p>@cp@ of @tp@</p>", "@thumbtable@", "<a href=\"@next@\">"};
     s.HTMLImages = {"@cp@ @next@"};
     return s;
   }();
-  KM_List list{settings};
+  KM_List list_{settings_};
 };
 
 TEST_F(PageWriter, OneThumbnailPagePerGridAndOneImagePagePerImage) {
@@ -48,65 +48,65 @@ TEST_F(PageWriter, OneThumbnailPagePerGridAndOneImagePagePerImage) {
   };
   for (const auto& c : cases) {
     test::TempDir out;
-    settings.OutputPath = out.Path().string() + "/";
-    settings.ColsCount = c.cols;
-    settings.RowsCount = c.rows;
-    settings.WebSiteExtension = c.extension;
-    list.ClearList();
-    test::AddImages(list, c.images);
-    list.CreateWebPages();
+    settings_.OutputPath = out.Path().string() + "/";
+    settings_.ColsCount = c.cols;
+    settings_.RowsCount = c.rows;
+    settings_.WebSiteExtension = c.extension;
+    list_.ClearList();
+    test::AddImages(list_, c.images);
+    list_.CreateWebPages();
     EXPECT_EQ(FilesIn(out.Path()), c.files) << c.images << " images";
   }
 }
 
 TEST_F(PageWriter, SixteenImagesFillOnePageTheSeventeenthStartsAnother) {
-  test::AddImages(list, 16);
-  list.CreateWebPages();
-  EXPECT_FALSE(fs::exists(dir.Path() / "page2.htm"));
-  list.AddEntry(test::MakeEntry("img17.jpg"));
-  list.CreateWebPages();
-  EXPECT_EQ(test::ReadText(dir.Path() / "page1.htm").substr(0, 18), "<p>1 of 2</p>\r\n  <");
-  const std::string second = test::ReadText(dir.Path() / "page2.htm");
+  test::AddImages(list_, 16);
+  list_.CreateWebPages();
+  EXPECT_FALSE(fs::exists(dir_.Path() / "page2.htm"));
+  list_.AddEntry(test::MakeEntry("img17.jpg"));
+  list_.CreateWebPages();
+  EXPECT_EQ(test::ReadText(dir_.Path() / "page1.htm").substr(0, 18), "<p>1 of 2</p>\r\n  <");
+  const std::string second = test::ReadText(dir_.Path() / "page2.htm");
   EXPECT_EQ(second.find("image17.htm"), second.rfind("image17.htm"));
   EXPECT_EQ(second.find("image16.htm"), std::string::npos);
-  EXPECT_EQ(test::ReadText(dir.Path() / "image17.htm"), "17 image1.htm\r\n");
+  EXPECT_EQ(test::ReadText(dir_.Path() / "image17.htm"), "17 image1.htm\r\n");
   EXPECT_EQ(WrittenFiles().size(), 19u);
 }
 
 TEST_F(PageWriter, LinesEndInCrLfAndOldPagesAreReplaced) {
-  test::AddImages(list, 1);
-  settings.HTMLImages = {
+  test::AddImages(list_, 1);
+  settings_.HTMLImages = {
       "\xEF\xBB\xBF"
       "a",
       "", "b\r"};
-  test::WriteText(dir.Path() / "image1.htm", std::string(5000, 'x'));
-  list.CreateWebPages();
-  EXPECT_EQ(test::ReadText(dir.Path() / "image1.htm"),
+  test::WriteText(dir_.Path() / "image1.htm", std::string(5000, 'x'));
+  list_.CreateWebPages();
+  EXPECT_EQ(test::ReadText(dir_.Path() / "image1.htm"),
             "\xEF\xBB\xBF"
             "a\r\n\r\nb\r\r\n");
-  settings.HTMLImages.clear();
-  list.CreateWebPages();
-  EXPECT_EQ(test::ReadText(dir.Path() / "image1.htm"), "") << "an empty page gives an empty file";
+  settings_.HTMLImages.clear();
+  list_.CreateWebPages();
+  EXPECT_EQ(test::ReadText(dir_.Path() / "image1.htm"), "") << "an empty page gives an empty file";
 }
 
 TEST_F(PageWriter, UnwritablePageRaisesAFileErrorNamingIt) {
-  test::AddImages(list, 2);
-  fs::create_directory(dir.Path() / "image2.htm");
+  test::AddImages(list_, 2);
+  fs::create_directory(dir_.Path() / "image2.htm");
   try {
-    list.CreateWebPages();
+    list_.CreateWebPages();
     FAIL() << "no error";
   } catch (const EFileError& error) {
-    EXPECT_EQ(error.Path(), (dir.Path() / "image2.htm").string());
+    EXPECT_EQ(error.Path(), (dir_.Path() / "image2.htm").string());
   }
-  EXPECT_TRUE(fs::exists(dir.Path() / "image1.htm")) << "pages before it stay";
+  EXPECT_TRUE(fs::exists(dir_.Path() / "image1.htm")) << "pages before it stay";
 }
 
 TEST_F(PageWriter, GridWithoutRowsOrColumnsIsRefused) {
-  test::AddImages(list, 2);
+  test::AddImages(list_, 2);
   for (const auto& [cols, rows] : {std::pair{0, 4}, {4, -1}, {-2, -2}}) {
-    settings.ColsCount = cols;
-    settings.RowsCount = rows;
-    EXPECT_THROW(list.CreateWebPages(), EKelmora);
+    settings_.ColsCount = cols;
+    settings_.RowsCount = rows;
+    EXPECT_THROW(list_.CreateWebPages(), EKelmora);
   }
   EXPECT_TRUE(WrittenFiles().empty());
 }

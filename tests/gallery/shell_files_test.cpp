@@ -16,73 +16,73 @@ class ShellFiles : public ::testing::Test {
  protected:
   // src holds: a.txt, .hidden, sub/b.txt, sub/deeper/c.txt
   void SetUp() override {
-    fs::create_directories(src / "sub" / "deeper");
-    test::WriteText(src / "a.txt", "a");
-    test::WriteText(src / ".hidden", "h");
-    test::WriteText(src / "sub" / "b.txt", "b");
-    test::WriteText(src / "sub" / "deeper" / "c.txt", "c");
+    fs::create_directories(src_ / "sub" / "deeper");
+    test::WriteText(src_ / "a.txt", "a");
+    test::WriteText(src_ / ".hidden", "h");
+    test::WriteText(src_ / "sub" / "b.txt", "b");
+    test::WriteText(src_ / "sub" / "deeper" / "c.txt", "c");
   }
   static std::string Mask(const fs::path& folder) { return (folder / "*.*").string(); }
-  test::TempDir dir;
-  fs::path src = dir.Path() / "src";
-  fs::path out = dir.Path() / "out";
+  test::TempDir dir_;
+  fs::path src_ = dir_.Path() / "src";
+  fs::path out_ = dir_.Path() / "out";
 };
 
 TEST_F(ShellFiles, DeleteEmptiesTheFolderButKeepsIt) {
-  EXPECT_TRUE(ShellDeleteFiles(Mask(src)));
-  EXPECT_TRUE(fs::is_directory(src));
-  EXPECT_TRUE(fs::is_empty(src));
-  EXPECT_TRUE(ShellDeleteFiles(Mask(src))) << "nothing left to match";
-  EXPECT_FALSE(ShellDeleteFiles(Mask(dir.Path() / "missing")));
+  EXPECT_TRUE(ShellDeleteFiles(Mask(src_)));
+  EXPECT_TRUE(fs::is_directory(src_));
+  EXPECT_TRUE(fs::is_empty(src_));
+  EXPECT_TRUE(ShellDeleteFiles(Mask(src_))) << "nothing left to match";
+  EXPECT_FALSE(ShellDeleteFiles(Mask(dir_.Path() / "missing")));
   EXPECT_FALSE(ShellDeleteFiles("/*.*")) << "the root folder is never emptied";
 }
 
 TEST_F(ShellFiles, DeleteOneFileOrByPattern) {
-  EXPECT_TRUE(ShellDeleteFiles((src / "sub" / "*.txt").string()));
-  EXPECT_TRUE(fs::exists(src / "sub" / "deeper" / "c.txt"));
-  EXPECT_FALSE(fs::exists(src / "sub" / "b.txt"));
-  EXPECT_TRUE(ShellDeleteFiles((src / "a.txt").string()));
-  EXPECT_FALSE(ShellDeleteFiles((src / "a.txt").string())) << "already gone";
-  EXPECT_TRUE(fs::exists(src / ".hidden"));
+  EXPECT_TRUE(ShellDeleteFiles((src_ / "sub" / "*.txt").string()));
+  EXPECT_TRUE(fs::exists(src_ / "sub" / "deeper" / "c.txt"));
+  EXPECT_FALSE(fs::exists(src_ / "sub" / "b.txt"));
+  EXPECT_TRUE(ShellDeleteFiles((src_ / "a.txt").string()));
+  EXPECT_FALSE(ShellDeleteFiles((src_ / "a.txt").string())) << "already gone";
+  EXPECT_TRUE(fs::exists(src_ / ".hidden"));
 }
 
 TEST_F(ShellFiles, CopyReplacesFilesAndMergesFolders) {
-  fs::create_directories(out / "sub");
-  test::WriteText(out / "sub" / "b.txt", "old b");
-  test::WriteText(out / "sub" / "kept.txt", "k");
-  test::WriteText(dir.Path() / "victim", "v");
-  fs::create_symlink(dir.Path() / "victim", out / "a.txt");
-  EXPECT_TRUE(ShellCopyFiles(Mask(src), out.string(), false));
-  EXPECT_EQ(test::ReadText(out / "a.txt"), "a");
-  EXPECT_EQ(test::ReadText(dir.Path() / "victim"), "v")
+  fs::create_directories(out_ / "sub");
+  test::WriteText(out_ / "sub" / "b.txt", "old b");
+  test::WriteText(out_ / "sub" / "kept.txt", "k");
+  test::WriteText(dir_.Path() / "victim", "v");
+  fs::create_symlink(dir_.Path() / "victim", out_ / "a.txt");
+  EXPECT_TRUE(ShellCopyFiles(Mask(src_), out_.string(), false));
+  EXPECT_EQ(test::ReadText(out_ / "a.txt"), "a");
+  EXPECT_EQ(test::ReadText(dir_.Path() / "victim"), "v")
       << "a link is replaced, not written through";
-  EXPECT_EQ(test::ReadText(out / "sub" / "b.txt"), "b");
-  EXPECT_EQ(test::ReadText(out / ".hidden"), "h");
-  EXPECT_EQ(test::ReadText(out / "sub" / "deeper" / "c.txt"), "c");
-  EXPECT_EQ(test::ReadText(out / "sub" / "kept.txt"), "k");
-  EXPECT_EQ(test::ReadText(src / "a.txt"), "a") << "the source stays";
-  EXPECT_FALSE(ShellCopyFiles(Mask(dir.Path() / "missing"), out.string(), false));
+  EXPECT_EQ(test::ReadText(out_ / "sub" / "b.txt"), "b");
+  EXPECT_EQ(test::ReadText(out_ / ".hidden"), "h");
+  EXPECT_EQ(test::ReadText(out_ / "sub" / "deeper" / "c.txt"), "c");
+  EXPECT_EQ(test::ReadText(out_ / "sub" / "kept.txt"), "k");
+  EXPECT_EQ(test::ReadText(src_ / "a.txt"), "a") << "the source stays";
+  EXPECT_FALSE(ShellCopyFiles(Mask(dir_.Path() / "missing"), out_.string(), false));
 }
 
 TEST_F(ShellFiles, CopyRenamesOnCollisionWhenAsked) {
-  fs::create_directories(out);
-  test::WriteText(out / "a.txt", "old a");
-  test::WriteText(out / "a (2).txt", "old a2");
-  EXPECT_TRUE(ShellCopyFiles((src / "a.txt").string(), out.string(), true));
-  EXPECT_TRUE(ShellCopyFiles((src / "sub").string(), out.string(), true));
-  EXPECT_TRUE(ShellCopyFiles((src / "sub").string(), out.string(), true));
-  EXPECT_EQ(test::ReadText(out / "a.txt"), "old a");
-  EXPECT_EQ(test::ReadText(out / "a (3).txt"), "a");
-  EXPECT_EQ(test::ReadText(out / "sub (2)" / "deeper" / "c.txt"), "c");
+  fs::create_directories(out_);
+  test::WriteText(out_ / "a.txt", "old a");
+  test::WriteText(out_ / "a (2).txt", "old a2");
+  EXPECT_TRUE(ShellCopyFiles((src_ / "a.txt").string(), out_.string(), true));
+  EXPECT_TRUE(ShellCopyFiles((src_ / "sub").string(), out_.string(), true));
+  EXPECT_TRUE(ShellCopyFiles((src_ / "sub").string(), out_.string(), true));
+  EXPECT_EQ(test::ReadText(out_ / "a.txt"), "old a");
+  EXPECT_EQ(test::ReadText(out_ / "a (3).txt"), "a");
+  EXPECT_EQ(test::ReadText(out_ / "sub (2)" / "deeper" / "c.txt"), "c");
 }
 
 TEST_F(ShellFiles, CopyNeverRunsIntoItself) {
-  fs::create_directory_symlink(src, src / "sub" / "loop");
-  EXPECT_FALSE(ShellCopyFiles(Mask(src), (src / "sub" / "inner").string(), false));
-  EXPECT_FALSE(ShellCopyFiles(Mask(src / "sub"), out.string(), false)) << "the link loop";
-  EXPECT_EQ(test::ReadText(out / "loop" / "a.txt"), "a") << "followed once";
-  EXPECT_FALSE(ShellCopyFiles((src / "a.txt").string(), src.string(), false));
-  EXPECT_EQ(test::ReadText(src / "a.txt"), "a");
+  fs::create_directory_symlink(src_, src_ / "sub" / "loop");
+  EXPECT_FALSE(ShellCopyFiles(Mask(src_), (src_ / "sub" / "inner").string(), false));
+  EXPECT_FALSE(ShellCopyFiles(Mask(src_ / "sub"), out_.string(), false)) << "the link loop";
+  EXPECT_EQ(test::ReadText(out_ / "loop" / "a.txt"), "a") << "followed once";
+  EXPECT_FALSE(ShellCopyFiles((src_ / "a.txt").string(), src_.string(), false));
+  EXPECT_EQ(test::ReadText(src_ / "a.txt"), "a");
 }
 
 TEST(MatchesMask, WindowsWildcards) {
@@ -97,15 +97,15 @@ TEST(MatchesMask, WindowsWildcards) {
 }
 
 TEST_F(ShellFiles, FolderListingIsSortedAndSkipsHiddenAndFolders) {
-  test::WriteText(src / "B.txt", "");
-  test::WriteText(src / "\xC3\xA4.txt", "");
-  fs::create_symlink(src / "a.txt", src / "link");
-  fs::create_symlink(src / "missing", src / "dangling");
+  test::WriteText(src_ / "B.txt", "");
+  test::WriteText(src_ / "\xC3\xA4.txt", "");
+  fs::create_symlink(src_ / "a.txt", src_ / "link");
+  fs::create_symlink(src_ / "missing", src_ / "dangling");
   std::vector<std::string> names;
-  for (const FolderFile& file : ListFolderFiles(src.string())) names.push_back(file.Name);
+  for (const FolderFile& file : ListFolderFiles(src_.string())) names.push_back(file.Name);
   EXPECT_EQ(names, (std::vector<std::string>{"B.txt", "a.txt", "link", "\xC3\xA4.txt"}));
-  EXPECT_EQ(ListFolderFiles(src.string(), true).front().Name, ".hidden");
-  EXPECT_TRUE(ListFolderFiles((dir.Path() / "missing").string()).empty());
+  EXPECT_EQ(ListFolderFiles(src_.string(), true).front().Name, ".hidden");
+  EXPECT_TRUE(ListFolderFiles((dir_.Path() / "missing").string()).empty());
 }
 
 }  // namespace

@@ -15,7 +15,7 @@ class TemplateEngine : public ::testing::Test {
  protected:
   Lines Render(const Lines& templ, int total, int current, const std::string& name = "page") {
     Lines page{"left over from the page before"};
-    list.ProcessTemplate(templ, page, total, current, name);
+    list_.ProcessTemplate(templ, page, total, current, name);
     return page;
   }
   // A table reduced to its grid: "[" per row start, the image number of each cell, "]".
@@ -31,23 +31,23 @@ class TemplateEngine : public ::testing::Test {
     }
     return grid;
   }
-  KM_Class settings = test::DefaultGallerySettings();
-  KM_List list{settings};
+  KM_Class settings_ = test::DefaultGallerySettings();
+  KM_List list_{settings_};
 };
 
 TEST_F(TemplateEngine, PageNamesWrapAround) {
-  test::AddImages(list, 3);
+  test::AddImages(list_, 3);
   const Lines templ{"@cp@/@tp@ @next@ @prev@ @first@ @last@"};
   EXPECT_EQ(Render(templ, 3, 1), Lines{"1/3 page2.htm page3.htm page1.htm page3.htm"});
   EXPECT_EQ(Render(templ, 3, 3), Lines{"3/3 page1.htm page2.htm page1.htm page3.htm"});
   EXPECT_EQ(Render(templ, 1, 1), Lines{"1/1 page1.htm page1.htm page1.htm page1.htm"});
-  settings.WebSiteExtension = ".html";
+  settings_.WebSiteExtension = ".html";
   EXPECT_EQ(Render(templ, 3, 2, "image"),
             Lines{"2/3 image3.html image1.html image1.html image3.html"});
 }
 
 TEST_F(TemplateEngine, DirectivesEmptyOrStripTheirLine) {
-  test::AddImages(list, 3);
+  test::AddImages(list_, 3);
   struct Case {
     std::string line;
     int total, current;
@@ -87,10 +87,10 @@ TEST_F(TemplateEngine, ThumbnailGridFollowsThePageAndTheCount) {
       {3, 1, 1, 2, "[(2)]"},
   };
   for (const Case& c : cases) {
-    KM_List images(settings);
+    KM_List images(settings_);
     test::AddImages(images, c.images);
-    settings.ColsCount = c.cols;
-    settings.RowsCount = c.rows;
+    settings_.ColsCount = c.cols;
+    settings_.RowsCount = c.rows;
     Lines page;
     images.ProcessTemplate({"@thumbtable@", "</table>"}, page, 9, c.page, "page");
     EXPECT_EQ(Grid(page), c.grid) << c.images << " images, page " << c.page;
@@ -99,15 +99,15 @@ TEST_F(TemplateEngine, ThumbnailGridFollowsThePageAndTheCount) {
 }
 
 TEST_F(TemplateEngine, CellLinesAndSubtitles) {
-  list.AddEntry(test::MakeEntry("a.b.jpg", "nice")).details.capture_date =
+  list_.AddEntry(test::MakeEntry("a.b.jpg", "nice")).details.capture_date =
       EncodeDayNumber(2004, 5, 6, 7, 8, 59);
-  settings.ColsCount = settings.RowsCount = 1;
+  settings_.ColsCount = settings_.RowsCount = 1;
   const std::pair<int, std::string> subtitles[] = {
       {0, "    "},      {1, "    <br>a.b.jpg"},          {2, "    <br>a.b"}, {3, "    <br>nice"},
       {4, "    <br>0"}, {5, "    <br>2004-05-06 07:08"}, {6, "    "},        {-1, "    "},
   };
   for (const auto& [index, subtitle] : subtitles) {
-    settings.SubtitleIndex = index;
+    settings_.SubtitleIndex = index;
     EXPECT_EQ(
         Render({"<table>", "x @thumbtable@ y", "</table>"}, 1, 1),
         (Lines{"<table>", "  <tr>", "   <td class=\"thumbcells\">", "    <a href=\"image1.htm\">",
@@ -118,8 +118,8 @@ TEST_F(TemplateEngine, CellLinesAndSubtitles) {
 }
 
 TEST_F(TemplateEngine, ValueMacrosOfTheCurrentEntry) {
-  test::AddImages(list, 20);
-  list.Entry(1).ExifComment = "second";
+  test::AddImages(list_, 20);
+  list_.Entry(1).ExifComment = "second";
   const Lines templ{"@image_smaller@ @image_big@ @image_org@ @image_org_ext@ @exifcomment@",
                     "@thumbs@ @bg_color@@text_color@@link_color@@vlink_color@"};
   EXPECT_EQ(Render(templ, 2, 2), (Lines{"n_img2.jpg b_img2.jpg img2 img2.jpg second",
@@ -129,10 +129,10 @@ TEST_F(TemplateEngine, ValueMacrosOfTheCurrentEntry) {
 }
 
 TEST_F(TemplateEngine, ValuesExpandOnlyTheMacrosAfterThem) {
-  list.AddEntry(test::MakeEntry("x@title@.jpg", "@cp@ @title@"));
-  settings.Title = "T @cp@ @title@";
-  settings.ColsCount = settings.RowsCount = 1;
-  settings.SubtitleIndex = 3;
+  list_.AddEntry(test::MakeEntry("x@title@.jpg", "@cp@ @title@"));
+  settings_.Title = "T @cp@ @title@";
+  settings_.ColsCount = settings_.RowsCount = 1;
+  settings_.SubtitleIndex = 3;
   const Lines page = Render({"@exifcomment@|@title@", "@thumbtable@", "end"}, 1, 1);
   EXPECT_EQ(page[0], "@cp@ T @cp@ @title@|T @cp@ @title@");
   EXPECT_EQ(page[4],
@@ -144,17 +144,17 @@ TEST_F(TemplateEngine, ValuesExpandOnlyTheMacrosAfterThem) {
 }
 
 TEST_F(TemplateEngine, DeleteValueEmptiesTheLine) {
-  list.AddEntry(test::MakeEntry("delete.jpg", "delete"));
-  settings.Title = "delete";
+  list_.AddEntry(test::MakeEntry("delete.jpg", "delete"));
+  settings_.Title = "delete";
   EXPECT_EQ(Render({"a @image_org@", "b @exifcomment@", "c @title@", "d @image_org_ext@"}, 1, 1),
             (Lines{"", "", "", "d delete.jpg"}));
 }
 
 TEST_F(TemplateEngine, ImageTextIsEscapedButSettingsAreNot) {
-  list.AddEntry(test::MakeEntry("a\"b&<c>.jpg", "<script>x</script>"));
-  settings.Title = "<b>\"T\"</b>";
-  settings.ColsCount = settings.RowsCount = 1;
-  settings.SubtitleIndex = 3;
+  list_.AddEntry(test::MakeEntry("a\"b&<c>.jpg", "<script>x</script>"));
+  settings_.Title = "<b>\"T\"</b>";
+  settings_.ColsCount = settings_.RowsCount = 1;
+  settings_.SubtitleIndex = 3;
   const Lines page = Render(
       {"@image_org_ext@ @image_smaller@ @exifcomment@ @title@", "@thumbtable@", "</table>"}, 1, 1);
   EXPECT_EQ(page[0],
@@ -169,7 +169,7 @@ TEST_F(TemplateEngine, ImageTextIsEscapedButSettingsAreNot) {
 // A user template may quote attributes with single quotes: a crafted name must not leave
 // the attribute there either.
 TEST_F(TemplateEngine, SingleQuotedAttributesHoldFileNames) {
-  list.AddEntry(test::MakeEntry("x' onerror='alert(1).jpg", "it's"));
+  list_.AddEntry(test::MakeEntry("x' onerror='alert(1).jpg", "it's"));
   const Lines page =
       Render({"<img src='@image_smaller@' alt='@image_org@' title='@exifcomment@'>"}, 1, 1);
   EXPECT_EQ(page[0],
@@ -178,10 +178,10 @@ TEST_F(TemplateEngine, SingleQuotedAttributesHoldFileNames) {
 }
 
 TEST_F(TemplateEngine, TableNeverStartsAnotherTable) {
-  list.AddEntry(test::MakeEntry("a.jpg", "@thumbtable@"));
-  settings.Title = "@thumbtable@";
-  settings.ColsCount = settings.RowsCount = 1;
-  settings.SubtitleIndex = 3;
+  list_.AddEntry(test::MakeEntry("a.jpg", "@thumbtable@"));
+  settings_.Title = "@thumbtable@";
+  settings_.ColsCount = settings_.RowsCount = 1;
+  settings_.SubtitleIndex = 3;
   const Lines page = Render({"@iof@@thumbtable@", "@title@", "end"}, 2, 1);
   EXPECT_EQ(page[0], "") << "no table on the first page";
   EXPECT_EQ(Grid(page), "[(1)]") << "the title starts one table";

@@ -24,15 +24,15 @@ constexpr int kSampleCount = 6;
 // An input folder of real camera pictures and an output folder that doesn't exist yet.
 struct Gallery {
   Gallery() {
-    fs::create_directory(input());
-    for (const char* name : kSamples) fs::copy_file(SamplesDir() / "jpg" / name, input() / name);
+    fs::create_directory(Input());
+    for (const char* name : kSamples) fs::copy_file(SamplesDir() / "jpg" / name, Input() / name);
   }
-  fs::path input() const { return folder.Path() / "in"; }
-  fs::path output() const { return folder.Path() / "out"; }
+  fs::path Input() const { return folder.Path() / "in"; }
+  fs::path Output() const { return folder.Path() / "out"; }
   int Thumbnails() const {
     int count = 0;
-    if (!fs::exists(output())) return 0;
-    for (const auto& item : fs::directory_iterator(output())) {
+    if (!fs::exists(Output())) return 0;
+    for (const auto& item : fs::directory_iterator(Output())) {
       count += item.path().filename().string().rfind("t_", 0) == 0 ? 1 : 0;
     }
     return count;
@@ -41,8 +41,8 @@ struct Gallery {
 };
 
 void ShowGallery(TKM& km, const Gallery& gallery) {
-  km.outEditSource->setText(QString::fromStdString(gallery.input().string()));
-  km.outEditDesti->setText(QString::fromStdString(gallery.output().string()));
+  km.outEditSource->setText(QString::fromStdString(gallery.Input().string()));
+  km.outEditDesti->setText(QString::fromStdString(gallery.Output().string()));
   km.PageControl1->setCurrentIndex(4);  // the tab change stores the folders
 }
 
@@ -83,7 +83,7 @@ class CreationRunWindowTest : public QObject {
     });
     km.ButtonDoCreate->click();
     QCOMPARE(gallery.Thumbnails(), position);
-    QVERIFY(fs::exists(gallery.output() / "page1.htm"));
+    QVERIFY(fs::exists(gallery.Output() / "page1.htm"));
     QVERIFY(!windows.waiting->isVisible());
     QVERIFY(!windows.waiting->CancelRequested);
     QCOMPARE(windows.dialogs.opened_urls.size(), 1);
@@ -132,7 +132,7 @@ class CreationRunWindowTest : public QObject {
   // window has gone, captioned with the application's title.
   void ErrorsAfterTheProgressWindow() {
     Gallery gallery;
-    WriteText((gallery.input() / "Zbroken.jpg").string(), "not a picture");
+    WriteText((gallery.Input() / "Zbroken.jpg").string(), "not a picture");
     Windows windows;
     TKM& km = *windows.km;
     km.RadioGroupCreation->SetItemIndex(0);
@@ -178,9 +178,9 @@ class CreationRunWindowTest : public QObject {
       if (param == "@settings") {
         args.push_back(settings);
       } else if (param == "@in") {
-        args.push_back(gallery.input().string());
+        args.push_back(gallery.Input().string());
       } else if (param == "@out") {
-        args.push_back((gallery.output() / "nested").string());
+        args.push_back((gallery.Output() / "nested").string());
       } else if (param == "@missing") {
         args.push_back((gallery.folder.Path() / "missing").string());
       } else {
@@ -195,7 +195,7 @@ class CreationRunWindowTest : public QObject {
     QVERIFY(km.BatchMode);
     if (thumbnails > 0) {
       int count = 0;
-      for (const auto& item : fs::directory_iterator(gallery.output() / "nested")) {
+      for (const auto& item : fs::directory_iterator(gallery.Output() / "nested")) {
         count += item.path().filename().string().rfind("t_", 0) == 0 ? 1 : 0;
       }
       QCOMPARE(count, thumbnails);

@@ -35,37 +35,37 @@ class TestForm : public Form {
   TestForm() {
     setObjectName(Q("TestForm"));
     setWindowTitle(Q("Test Window"));
-    Pages = Add(new QTabWidget(this), "Pages");
-    PageOne = Add(new QWidget, "PageOne");
-    Pages->addTab(PageOne, Q("First &Page"));
-    PageOne->setToolTip(Q("Page hint"));
-    ButtonQuit = Add(new QPushButton(Q("E&xit"), PageOne), "ButtonQuit");
-    ButtonQuit->setToolTip(Q("Ends the program"));
-    Label1 = Add(new QLabel(Q("Name:"), PageOne), "Label1");
-    LabelEmpty = Add(new QLabel(PageOne), "LabelEmpty");
-    LabelSame = Add(new QLabel(Q("LabelSame"), PageOne), "LabelSame");
-    LabelSeparator = Add(new QLabel(Q("-"), PageOne), "LabelSeparator");
-    LabelAccents = Add(new QLabel(Q("Größe"), PageOne), "LabelAccents");
-    CheckBox1 = Add(new QCheckBox(Q("Check me"), PageOne), "CheckBox1");
-    Radio1 = Add(new QRadioButton(Q("Radio"), PageOne), "Radio1");
-    Group1 = Add(new QGroupBox(Q("Group"), PageOne), "Group1");
-    RadioGroup1 = Add(new RadioGroup(Group1), "RadioGroup1");
-    RadioGroup1->setTitle(Q("Choose"));
-    RadioGroup1->SetItems({Q("One"), Q(""), Q("Three")});
-    RadioGroup1->SetItemIndex(2);
-    ComboList = Add(new QComboBox(PageOne), "ComboList");
-    ComboList->addItems({Q("Alpha"), Q("Beta")});
-    ComboList->setCurrentIndex(1);
-    Edit1 = Add(new QLineEdit(Q("edit text"), PageOne), "Edit1");
-    Edit1->setToolTip(Q("Edit hint"));
-    Memo1 = Add(new QPlainTextEdit(Q("line a\nline b\nline c"), PageOne), "Memo1");
-    MemoSelf = Add(new QPlainTextEdit(Q("first\nMemoSelf\nafter"), PageOne), "MemoSelf");
-    outMemoData = Add(new QPlainTextEdit(Q("data"), PageOne), "outMemoData");
-    outComboData = Add(new QComboBox(PageOne), "outComboData");
-    outComboData->addItems({Q("x"), Q("y")});
-    outLabelData = Add(new QLabel(Q("data label"), PageOne), "outLabelData");
-    outLabelData->setToolTip(Q("data hint"));
-    Unnamed = Add(new QLabel(Q("no name"), PageOne), "");
+    pages = Add(new QTabWidget(this), "Pages");
+    page_one = Add(new QWidget, "PageOne");
+    pages->addTab(page_one, Q("First &Page"));
+    page_one->setToolTip(Q("Page hint"));
+    button_quit = Add(new QPushButton(Q("E&xit"), page_one), "ButtonQuit");
+    button_quit->setToolTip(Q("Ends the program"));
+    label1 = Add(new QLabel(Q("Name:"), page_one), "Label1");
+    label_empty = Add(new QLabel(page_one), "LabelEmpty");
+    label_same = Add(new QLabel(Q("LabelSame"), page_one), "LabelSame");
+    label_separator = Add(new QLabel(Q("-"), page_one), "LabelSeparator");
+    label_accents = Add(new QLabel(Q("Größe"), page_one), "LabelAccents");
+    check_box1 = Add(new QCheckBox(Q("Check me"), page_one), "CheckBox1");
+    radio1 = Add(new QRadioButton(Q("Radio"), page_one), "Radio1");
+    group1 = Add(new QGroupBox(Q("Group"), page_one), "Group1");
+    radio_group1 = Add(new RadioGroup(group1), "RadioGroup1");
+    radio_group1->setTitle(Q("Choose"));
+    radio_group1->SetItems({Q("One"), Q(""), Q("Three")});
+    radio_group1->SetItemIndex(2);
+    combo_list = Add(new QComboBox(page_one), "ComboList");
+    combo_list->addItems({Q("Alpha"), Q("Beta")});
+    combo_list->setCurrentIndex(1);
+    edit1 = Add(new QLineEdit(Q("edit text"), page_one), "Edit1");
+    edit1->setToolTip(Q("Edit hint"));
+    memo1 = Add(new QPlainTextEdit(Q("line a\nline b\nline c"), page_one), "Memo1");
+    memo_self = Add(new QPlainTextEdit(Q("first\nMemoSelf\nafter"), page_one), "MemoSelf");
+    out_memo_data = Add(new QPlainTextEdit(Q("data"), page_one), "outMemoData");
+    out_combo_data = Add(new QComboBox(page_one), "outComboData");
+    out_combo_data->addItems({Q("x"), Q("y")});
+    out_label_data = Add(new QLabel(Q("data label"), page_one), "outLabelData");
+    out_label_data->setToolTip(Q("data hint"));
+    unnamed = Add(new QLabel(Q("no name"), page_one), "");
   }
 
   template <typename Widget>
@@ -73,19 +73,19 @@ class TestForm : public Form {
     return Register(widget, name);
   }
 
-  QTabWidget* Pages;
-  QWidget* PageOne;
-  QPushButton* ButtonQuit;
-  QLabel *Label1, *LabelEmpty, *LabelSame, *LabelSeparator, *LabelAccents;
-  QCheckBox* CheckBox1;
-  QRadioButton* Radio1;
-  QGroupBox* Group1;
-  RadioGroup* RadioGroup1;
-  QComboBox* ComboList;
-  QLineEdit* Edit1;
-  QPlainTextEdit *Memo1, *MemoSelf, *outMemoData;
-  QComboBox* outComboData;
-  QLabel *outLabelData, *Unnamed;
+  QTabWidget* pages;
+  QWidget* page_one;
+  QPushButton* button_quit;
+  QLabel *label1, *label_empty, *label_same, *label_separator, *label_accents;
+  QCheckBox* check_box1;
+  QRadioButton* radio1;
+  QGroupBox* group1;
+  RadioGroup* radio_group1;
+  QComboBox* combo_list;
+  QLineEdit* edit1;
+  QPlainTextEdit *memo1, *memo_self, *out_memo_data;
+  QComboBox* out_combo_data;
+  QLabel *out_label_data, *unnamed;
 };
 
 // A second window whose caption is its own name.
@@ -94,12 +94,12 @@ class SecondForm : public Form {
   SecondForm() {
     setObjectName(Q("SecondForm"));
     setWindowTitle(Q("SecondForm"));
-    Button = new QPushButton(Q("Go"), this);
-    Button->setObjectName(Q("Button"));
-    Add(Button);
+    button = new QPushButton(Q("Go"), this);
+    button->setObjectName(Q("Button"));
+    Add(button);
   }
   void Add(QWidget* widget) { Register(widget, "Button"); }
-  QPushButton* Button;
+  QPushButton* button;
 };
 
 std::string Bytes(const QString& text) {
@@ -116,15 +116,15 @@ QStringList Lines(const QPlainTextEdit* memo) {
 // Every text of the test window in one list, so that a check sees any change anywhere.
 QStringList AllTexts(const TestForm& form) {
   QStringList texts{
-      form.windowTitle(),        form.Pages->tabText(0),     form.PageOne->toolTip(),
-      form.ButtonQuit->text(),   form.ButtonQuit->toolTip(), form.Label1->text(),
-      form.LabelEmpty->text(),   form.LabelSame->text(),     form.LabelSeparator->text(),
-      form.LabelAccents->text(), form.CheckBox1->text(),     form.Radio1->text(),
-      form.Group1->title(),      form.RadioGroup1->title(),  form.Edit1->text(),
-      form.Edit1->toolTip(),     form.outLabelData->text(),  form.Unnamed->text()};
-  texts << form.RadioGroup1->Items();
-  for (int i = 0; i < form.ComboList->count(); ++i) texts << form.ComboList->itemText(i);
-  texts << Lines(form.Memo1) << Lines(form.MemoSelf) << Lines(form.outMemoData);
+      form.windowTitle(),         form.pages->tabText(0),      form.page_one->toolTip(),
+      form.button_quit->text(),   form.button_quit->toolTip(), form.label1->text(),
+      form.label_empty->text(),   form.label_same->text(),     form.label_separator->text(),
+      form.label_accents->text(), form.check_box1->text(),     form.radio1->text(),
+      form.group1->title(),       form.radio_group1->title(),  form.edit1->text(),
+      form.edit1->toolTip(),      form.out_label_data->text(), form.unnamed->text()};
+  texts << form.radio_group1->Items();
+  for (int i = 0; i < form.combo_list->count(); ++i) texts << form.combo_list->itemText(i);
+  texts << Lines(form.memo1) << Lines(form.memo_self) << Lines(form.out_memo_data);
   return texts;
 }
 
@@ -216,8 +216,8 @@ void InterfaceTranslationTest::TranslatesWhatTheFileGives() {
     texts[expected[i].toInt()] = expected[i + 1];
   Translate(form, file.toStdString());
   QCOMPARE(AllTexts(form), texts);
-  QCOMPARE(form.RadioGroup1->ItemIndex(), 2);
-  QCOMPARE(form.ComboList->currentIndex(), 1);
+  QCOMPARE(form.radio_group1->ItemIndex(), 2);
+  QCOMPARE(form.combo_list->currentIndex(), 1);
 }
 
 void InterfaceTranslationTest::FilesThatChangeNothing_data() {
@@ -247,10 +247,10 @@ void InterfaceTranslationTest::APartialFileKeepsTheEarlierLanguage() {
             "[TestForm]\nTestForm.ButtonQuit.Caption=&Beenden\nTestForm.Label1.Caption=Name:\n"
             "TestForm.RadioGroup1.Items[0]=Eins\nTestForm.Memo1.Lines[0]=Zeile");
   Translate(form, "[TestForm]\nTestForm.Label1.Caption=Nom :\nTestForm.Memo1.Lines[1]=ligne");
-  QCOMPARE(form.ButtonQuit->text(), Q("&Beenden"));
-  QCOMPARE(form.Label1->text(), Q("Nom :"));
-  QCOMPARE(form.RadioGroup1->Items(), (QStringList{Q("Eins"), Q(""), Q("Three")}));
-  QCOMPARE(Lines(form.Memo1), (QStringList{Q("Zeile"), Q("ligne"), Q("line c")}));
+  QCOMPARE(form.button_quit->text(), Q("&Beenden"));
+  QCOMPARE(form.label1->text(), Q("Nom :"));
+  QCOMPARE(form.radio_group1->Items(), (QStringList{Q("Eins"), Q(""), Q("Three")}));
+  QCOMPARE(Lines(form.memo1), (QStringList{Q("Zeile"), Q("ligne"), Q("line c")}));
 }
 
 void InterfaceTranslationTest::MemoLineKeysBeyondTheLineCountAreNotRead() {
@@ -259,14 +259,14 @@ void InterfaceTranslationTest::MemoLineKeysBeyondTheLineCountAreNotRead() {
   for (int i = 0; i <= 5; ++i)
     file += "TestForm.Memo1.Lines[" + std::to_string(i) + "]=L" + std::to_string(i) + "\n";
   Translate(form, file);
-  QCOMPARE(Lines(form.Memo1), (QStringList{Q("L0"), Q("L1"), Q("L2")}));
+  QCOMPARE(Lines(form.memo1), (QStringList{Q("L0"), Q("L1"), Q("L2")}));
 
   // The line end of the last line makes no line of its own.
-  form.Memo1->setPlainText(Q("a\nb\n"));
+  form.memo1->setPlainText(Q("a\nb\n"));
   Translate(form, file);
-  QCOMPARE(form.Memo1->toPlainText(), Q("L0\nL1\n"));
+  QCOMPARE(form.memo1->toPlainText(), Q("L0\nL1\n"));
 
-  QPlainTextEdit* empty = form.outMemoData;
+  QPlainTextEdit* empty = form.out_memo_data;
   empty->clear();
   Translate(form, "[TestForm]\nTestForm.outMemoData.Lines[0]=new");
   QCOMPARE(empty->toPlainText(), Q(""));
@@ -280,17 +280,17 @@ void InterfaceTranslationTest::TextPropertiesByKind() {
     const char* text;
   };
   const Case cases[] = {
-      {form.PageOne, true, "First &Page"},
-      {form.ButtonQuit, true, "E&xit"},
-      {form.Label1, true, "Name:"},
-      {form.CheckBox1, true, "Check me"},
-      {form.Radio1, true, "Radio"},
-      {form.Group1, true, "Group"},
-      {form.RadioGroup1, true, "Choose"},
-      {form.ComboList, false, ""},
-      {form.Edit1, false, ""},
-      {form.Memo1, false, ""},
-      {form.Pages, false, ""},
+      {form.page_one, true, "First &Page"},
+      {form.button_quit, true, "E&xit"},
+      {form.label1, true, "Name:"},
+      {form.check_box1, true, "Check me"},
+      {form.radio1, true, "Radio"},
+      {form.group1, true, "Group"},
+      {form.radio_group1, true, "Choose"},
+      {form.combo_list, false, ""},
+      {form.edit1, false, ""},
+      {form.memo1, false, ""},
+      {form.pages, false, ""},
       {&form, true, "Test Window"},
   };
   for (const Case& c : cases) {
@@ -300,19 +300,19 @@ void InterfaceTranslationTest::TextPropertiesByKind() {
     QVERIFY(HasTextProp(c.component, "Hint"));
     QVERIFY(!HasTextProp(c.component, "Text"));
   }
-  QCOMPARE(GetTextProp(form.Edit1, "Hint"), std::string("Edit hint"));
-  QVERIFY(!HasTextProp(form.Unnamed, "Caption"));
-  QVERIFY(!HasTextProp(form.Unnamed, "Hint"));
-  QCOMPARE(GetTextProp(form.Unnamed, "Caption"), std::string("no name"));
+  QCOMPARE(GetTextProp(form.edit1, "Hint"), std::string("Edit hint"));
+  QVERIFY(!HasTextProp(form.unnamed, "Caption"));
+  QVERIFY(!HasTextProp(form.unnamed, "Hint"));
+  QCOMPARE(GetTextProp(form.unnamed, "Caption"), std::string("no name"));
 
-  SetTextProp(form.Edit1, "Caption", "ignored");
-  QCOMPARE(form.Edit1->text(), Q("edit text"));
-  SetTextProp(form.ButtonQuit, "Caption", "");
-  QCOMPARE(form.ButtonQuit->text(), Q("E&xit"));
-  SetTextProp(form.ButtonQuit, "Hint", "Tipp");
-  QCOMPARE(form.ButtonQuit->toolTip(), Q("Tipp"));
-  SetTextProp(form.ButtonQuit, "Text", "unknown property");
-  QCOMPARE(form.ButtonQuit->text(), Q("E&xit"));
+  SetTextProp(form.edit1, "Caption", "ignored");
+  QCOMPARE(form.edit1->text(), Q("edit text"));
+  SetTextProp(form.button_quit, "Caption", "");
+  QCOMPARE(form.button_quit->text(), Q("E&xit"));
+  SetTextProp(form.button_quit, "Hint", "Tipp");
+  QCOMPARE(form.button_quit->toolTip(), Q("Tipp"));
+  SetTextProp(form.button_quit, "Text", "unknown property");
+  QCOMPARE(form.button_quit->text(), Q("E&xit"));
 }
 
 constexpr char kDeclarations[] =
@@ -364,8 +364,8 @@ void InterfaceTranslationTest::GeneratorWritesEveryInterfaceText() {
 void InterfaceTranslationTest::GeneratedFileTranslatesBackToTheSameTexts() {
   test::TempDir folder;
   TestForm form;
-  form.Label1->setText(Q("two\nlines"));
-  form.ButtonQuit->setToolTip(Q("hint\r\nover lines"));
+  form.label1->setText(Q("two\nlines"));
+  form.button_quit->setToolTip(Q("hint\r\nover lines"));
   RegenerateLanguageFile({&form}, SingleProgramFolder(folder.Path().string()));
   const QStringList before = AllTexts(form);
 
@@ -386,7 +386,8 @@ void InterfaceTranslationTest::GeneratedFileTranslatesBackToTheSameTexts() {
   }
   TestForm fresh;
   Translate(fresh, other);
-  QVERIFY(fresh.ButtonQuit->text() == Q("~E&xit") && fresh.Memo1->toPlainText().startsWith(Q("~")));
+  QVERIFY(fresh.button_quit->text() == Q("~E&xit") &&
+          fresh.memo1->toPlainText().startsWith(Q("~")));
   Translate(fresh, generated);
   QStringList expected = before;
   expected[4] = Q("hint\nover lines");

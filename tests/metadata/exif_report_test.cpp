@@ -68,13 +68,13 @@ TEST(ExifReport, FailedReadsSayWhy) {
   const std::string missing = dir / "missing.jpg";
   const std::string bitmap = WriteFile(dir, "b.bmp", "BM");
   // A comment in a file whose read fails is still shown; no date is taken from it.
-  const std::string noDate =
+  const std::string no_date =
       WriteFile(dir, "c.jpg", Bytes("\xFF\xD8", 2) + JpegSegment(0xFE, "note.") + "\xFF\xDA");
   for (const Case& c :
        {Case{missing, "Result: false\nStatus: \nCapture date: none\nComment: none\n"},
         Case{bitmap,
              "Result: false\nStatus: Not an EXIF file\nCapture date: none\nComment: none\n"},
-        Case{noDate, "Result: true\nStatus: <none>\nCapture date: none\nComment: note\n"}}) {
+        Case{no_date, "Result: true\nStatus: <none>\nCapture date: none\nComment: note\n"}}) {
     EXPECT_EQ(ExifReportText(c.path), "File: " + c.path + "\n" + c.expected);
   }
 }

@@ -36,7 +36,7 @@ std::unique_ptr<TimgData> Parse(const std::string& tiff, int32_t mode = kDetailA
 
 struct DateCase {
   const char* name;
-  const char* dateTime;   // IFD0 0x0132, "" = absent
+  const char* date_time;  // IFD0 0x0132, "" = absent
   const char* original;   // Exif 0x9003
   const char* digitized;  // Exif 0x9004
   double expected;
@@ -50,10 +50,10 @@ TEST_P(CaptureDateTest, PrefersDateTimeThenOriginalThenDigitized) {
   std::vector<Entry> exif;
   if (*c.original) exif.push_back(b.Ascii(0x9003, c.original));
   if (*c.digitized) exif.push_back(b.Ascii(0x9004, c.digitized));
-  const int exifDir = 1;
+  const int exif_dir = 1;
   std::vector<Entry> ifd0 = {b.Ascii(0x010F, "Maker")};
-  if (*c.dateTime) ifd0.push_back(b.Ascii(0x0132, c.dateTime));
-  ifd0.push_back(b.Pointer(0x8769, exifDir));
+  if (*c.date_time) ifd0.push_back(b.Ascii(0x0132, c.date_time));
+  ifd0.push_back(b.Pointer(0x8769, exif_dir));
   b.AddDirectory(ifd0);
   b.AddDirectory(exif);
   auto meta = Parse(b.Build());
@@ -117,11 +117,11 @@ TEST(WalkDirectory, ZeroIfd0OffsetStartsBehindTheHeader) {
 
 TEST(WalkDirectory, SkipsEntriesWithoutBytes) {
   TiffBuilder b(false);
-  Entry noCount = b.Ascii(0x010F, "Brand");
-  noCount.count = 0;
-  Entry badType = b.Ascii(0x0110, "Model");
-  badType.type = 13;
-  b.AddDirectory({noCount, badType, b.Short(0x0112, {6})});
+  Entry no_count = b.Ascii(0x010F, "Brand");
+  no_count.count = 0;
+  Entry bad_type = b.Ascii(0x0110, "Model");
+  bad_type.type = 13;
+  b.AddDirectory({no_count, bad_type, b.Short(0x0112, {6})});
   auto meta = Parse(b.Build());
   const TImageInfo& info = *meta->ExifInfo;
   EXPECT_EQ(info.CameraMake, "");
@@ -260,11 +260,11 @@ TEST(WalkDirectory, BadHeadersWalkNothing) {
     std::string segment;
     const char* status;
   };
-  std::string badOrder = ExifSegment(tiff);
-  badOrder[8] = 'X';
+  std::string bad_order = ExifSegment(tiff);
+  bad_order[8] = 'X';
   for (const Case& c :
        {Case{ExifSegment(tiff, std::string("Exig\0\0", 6)), "Incorrect Exif header"},
-        Case{badOrder, "Invalid Exif alignment marker"}}) {
+        Case{bad_order, "Invalid Exif alignment marker"}}) {
     TimgData meta(kDetailAll);
     meta.ParseExifBytes(c.segment);
     EXPECT_EQ(meta.StatusText, c.status);
@@ -286,10 +286,10 @@ TEST(WalkDirectory, DamagedSubDirectoryLosesOnlyItself) {
   TiffBuilder b(false);
   Entry wild = b.Pointer(0x8769, -1);
   wild.sub_dir = -1;
-  wild.offset = 0x7FFFFFF0;                // far outside the data
-  Entry flashText = b.Ascii(0x9209, "x");  // the Flash renderer rejects a non-number
+  wild.offset = 0x7FFFFFF0;                 // far outside the data
+  Entry flash_text = b.Ascii(0x9209, "x");  // the Flash renderer rejects a non-number
   b.AddDirectory({wild, b.Pointer(0xA005, 1), b.Pointer(0x8825, 2), b.Ascii(0x010F, "Brand")});
-  b.AddDirectory({b.Ascii(0x0110, "Seen"), flashText, b.Ascii(0x0131, "Lost")});
+  b.AddDirectory({b.Ascii(0x0110, "Seen"), flash_text, b.Ascii(0x0131, "Lost")});
   b.AddDirectory({b.Ascii(0x0001, "N")});
   auto meta = Parse(b.Build());
   const TImageInfo& info = *meta->ExifInfo;
@@ -303,8 +303,8 @@ TEST(WalkDirectory, PointersBackIntoTheWalkEndOnlyThatWalk) {
   TiffBuilder b(true);
   // IFD0 points at itself, Exif points back at IFD0, at itself and into its own entries.
   b.AddDirectory({b.Pointer(0x8769, 0), b.Pointer(0x014A, 1), b.Ascii(0x010F, "Brand")});
-  Entry intoItself = b.Pointer(0xA005, 1);
-  b.AddDirectory({b.Pointer(0x8825, 0), b.Pointer(0xA005, 1), intoItself, b.Short(0x9209, {1})});
+  Entry into_itself = b.Pointer(0xA005, 1);
+  b.AddDirectory({b.Pointer(0x8825, 0), b.Pointer(0xA005, 1), into_itself, b.Short(0x9209, {1})});
   std::string tiff = b.Build();
   auto meta = Parse(tiff);
   const TImageInfo& info = *meta->ExifInfo;

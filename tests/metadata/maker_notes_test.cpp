@@ -20,32 +20,32 @@ struct NoteEntry {
   uint16_t tag;
   uint16_t type;
   uint32_t count;
-  std::string value;          // the value's bytes; more than four go behind the directory
-  int64_t forcedOffset = -1;  // written instead of the real offset when not -1
+  std::string value;           // the value's bytes; more than four go behind the directory
+  int64_t forced_offset = -1;  // written instead of the real offset when not -1
 };
 
 // A maker note: prefix, a directory at note position prefix.size() + 1, then the values of
 // more than four bytes. An offset X written for a value at note position v is v - adjust, so
 // the walk's X + adjust finds it again.
 std::string BuildNote(const std::string& prefix, const std::vector<NoteEntry>& entries,
-                      int64_t adjust, bool big_endian, uint16_t declaredCount = 0xFFFF) {
+                      int64_t adjust, bool big_endian, uint16_t declared_count = 0xFFFF) {
   const uint16_t count =
-      declaredCount == 0xFFFF ? static_cast<uint16_t>(entries.size()) : declaredCount;
+      declared_count == 0xFFFF ? static_cast<uint16_t>(entries.size()) : declared_count;
   std::string directory = test::PackBytes(count, 2, big_endian);
   std::string data;
-  int64_t dataPosition = static_cast<int64_t>(prefix.size() + 2 + 12 * entries.size() + 4) + 1;
+  int64_t data_position = static_cast<int64_t>(prefix.size() + 2 + 12 * entries.size() + 4) + 1;
   for (const NoteEntry& e : entries) {
     directory += test::PackBytes(e.tag, 2, big_endian) + test::PackBytes(e.type, 2, big_endian) +
                  test::PackBytes(e.count, 4, big_endian);
-    if (e.value.size() <= 4 && e.forcedOffset == -1) {
+    if (e.value.size() <= 4 && e.forced_offset == -1) {
       directory += e.value + std::string(4 - e.value.size(), '\0');
       continue;
     }
-    int64_t offset = e.forcedOffset != -1
-                         ? e.forcedOffset
-                         : dataPosition + static_cast<int64_t>(data.size()) - adjust;
+    int64_t offset = e.forced_offset != -1
+                         ? e.forced_offset
+                         : data_position + static_cast<int64_t>(data.size()) - adjust;
     directory += test::PackBytes(static_cast<uint32_t>(offset), 4, big_endian);
-    if (e.forcedOffset == -1) data += e.value;
+    if (e.forced_offset == -1) data += e.value;
   }
   return prefix + directory + test::PackBytes(0, 4, big_endian) + data;
 }
@@ -57,21 +57,21 @@ class MakerNote : public ::testing::Test {
  protected:
   // Puts note into the EXIF data at kNotePos, followed by tail.
   void Place(const std::string& note, const std::string& tail = "") {
-    exif = std::string(
-               "\x00\x10"
-               "Exif\0\0",
-               8) +
-           std::string(static_cast<size_t>(kNotePos - 9), 'x') + note + tail;
-    info.MakerNoteRaw = note;
-    info.MakerNotePos = kNotePos;
+    exif_ = std::string(
+                "\x00\x10"
+                "Exif\0\0",
+                8) +
+            std::string(static_cast<size_t>(kNotePos - 9), 'x') + note + tail;
+    info_.MakerNoteRaw = note;
+    info_.MakerNotePos = kNotePos;
   }
   bool Decode(bool reading_tiff = false) {
-    TmsInfo decoder(reading_tiff, info);
-    return decoder.DecodeMakerNote(exif);
+    TmsInfo decoder(reading_tiff, info_);
+    return decoder.DecodeMakerNote(exif_);
   }
 
-  std::string exif;  // the EXIF data holding the note
-  TImageInfo info{kDetailAll};
+  std::string exif_;  // the EXIF data holding the note
+  TImageInfo info_{kDetailAll};
 };
 
 // Note offsets that count from the EXIF TIFF header: note position X + 10 - p.
@@ -80,7 +80,7 @@ constexpr int64_t kExifAdjust = 10 - kNotePos;
 struct DispatchCase {
   const char* make;
   const char* model;
-  const char* exifVersion;
+  const char* exif_version;
   bool reading_tiff;
   bool big_endian;
   std::string note;
@@ -155,7 +155,7 @@ TEST_F(MakerNote, ChoosesTheTableByMakeAndNoteLayout) {
     TImageInfo subject(kDetailAll);
     subject.CameraMake = c.make;
     subject.CameraModel = c.model;
-    subject.ExifVersion = c.exifVersion;
+    subject.ExifVersion = c.exif_version;
     subject.BigEndian = c.big_endian;
     const std::string subject_exif = std::string(static_cast<size_t>(kNotePos - 1), 'x') + c.note;
     subject.MakerNoteRaw = c.note;
@@ -169,7 +169,7 @@ TEST_F(MakerNote, ChoosesTheTableByMakeAndNoteLayout) {
 }
 
 TEST_F(MakerNote, SkipsSkipRowsAndListsUnknownTagsWithoutARecord) {
-  info.CameraMake = "CASIO COMPUTER CO.,LTD";
+  info_.CameraMake = "CASIO COMPUTER CO.,LTD";
   Place(BuildNote("",
                   {{0x0008, 3, 1, Short(1, false)},
                    {0x7777, 3, 1, Short(5, false)},
@@ -177,38 +177,38 @@ TEST_F(MakerNote, SkipsSkipRowsAndListsUnknownTagsWithoutARecord) {
                    {0x0002, 3, 1, Short(3, false)}},
                   kExifAdjust, false));
   ASSERT_TRUE(Decode());
-  EXPECT_EQ(info.MakerNoteText,
+  EXPECT_EQ(info_.MakerNoteText,
             "\r\nUnknown = 5\r\nRecordingMode = Single Shutter\r\nQuality = Fine");
-  ASSERT_EQ(info.TagCount(), 2);
-  const TTagEntry& first = info.TagList[0];
+  ASSERT_EQ(info_.TagCount(), 2);
+  const TTagEntry& first = info_.TagList[0];
   EXPECT_EQ(first.Tag, 0x0001);
   EXPECT_EQ(first.Name, "RecordingMode");
   EXPECT_EQ(first.Data, "Single Shutter");
   EXPECT_EQ(first.Id, 1);
   EXPECT_EQ(first.Type, 3);
   EXPECT_EQ(first.Raw, Short(1, false));
-  EXPECT_EQ(info.TagList[1].Data, "Fine");
+  EXPECT_EQ(info_.TagList[1].Data, "Fine");
 }
 
 TEST_F(MakerNote, SeikoSkipsItsLowerCaseSkipRow) {
-  info.CameraMake = "SEIKO EPSON";
+  info_.CameraMake = "SEIKO EPSON";
   Place(BuildNote(std::string(8, 'E'), {{0x0F00, 7, 2, "ab"}, {0x0300, 3, 1, Short(7, false)}},
                   kExifAdjust, false));
   ASSERT_TRUE(Decode());
-  EXPECT_EQ(info.MakerNoteText, "\r\n?? = 7");
+  EXPECT_EQ(info_.MakerNoteText, "\r\n?? = 7");
 }
 
 TEST_F(MakerNote, FujifilmNotesAreLittleEndianInABigEndianFile) {
-  info.CameraMake = "FUJIFILM";
-  info.BigEndian = true;
+  info_.CameraMake = "FUJIFILM";
+  info_.BigEndian = true;
   Place(BuildNote(std::string("FUJIFILM\x0C\0\0\0", 12),
                   {{0x1031, 3, 1, Short(256, false)},
                    // The last value ends on the note's last byte and is still read from it.
                    {0x1011, 10, 1, test::PackBytes(1, 4, false) + test::PackBytes(3, 4, false)}},
                   1, false));
   ASSERT_TRUE(Decode());
-  EXPECT_EQ(info.MakerNoteText, "\r\nPictureMode = Aperture prior AE\r\nFlashStrength = 1/3");
-  EXPECT_TRUE(info.BigEndian);
+  EXPECT_EQ(info_.MakerNoteText, "\r\nPictureMode = Aperture prior AE\r\nFlashStrength = 1/3");
+  EXPECT_TRUE(info_.BigEndian);
 }
 
 TEST_F(MakerNote, ReadsValuesBeyondTheNoteFromTheExifData) {
@@ -216,19 +216,19 @@ TEST_F(MakerNote, ReadsValuesBeyondTheNoteFromTheExifData) {
   const std::string note =
       BuildNote(std::string("OLYMP\0\x01\0", 8), {{0x0209, 2, 8, "", 300}, {0x0207, 2, 6, "", 298}},
                 kExifAdjust, false);
-  info.CameraMake = "OLYMPUS";
+  info_.CameraMake = "OLYMPUS";
   std::string tail(static_cast<size_t>(309 - kNotePos) - note.size() - 2, '-');
   Place(note, tail + "..SPILLED\0");
   ASSERT_TRUE(Decode());
-  EXPECT_EQ(info.MakerNoteText, "\r\nCamera ID = \"SPILLED\"\r\nFirmware = \"..SPIL\"");
+  EXPECT_EQ(info_.MakerNoteText, "\r\nCamera ID = \"SPILLED\"\r\nFirmware = \"..SPIL\"");
 
   // The same for a note whose offsets count from the EXIF header the usual way.
   TImageInfo canon(kDetailAll);
   canon.CameraMake = "Canon";
   canon.MakerNoteRaw = BuildNote("", {{0x0009, 2, 8, "", 300}}, kExifAdjust, false);
   canon.MakerNotePos = kNotePos;
-  TmsInfo canonDecoder(false, canon);
-  ASSERT_TRUE(canonDecoder.DecodeMakerNote(exif));
+  TmsInfo canon_decoder(false, canon);
+  ASSERT_TRUE(canon_decoder.DecodeMakerNote(exif_));
   EXPECT_EQ(canon.MakerNoteText, "\r\nOwnerName = \"SPILLED\"");
 
   // Offsets of the note's own data count from the note: beyond it there is nothing to find
@@ -245,48 +245,48 @@ TEST_F(MakerNote, ReadsValuesBeyondTheNoteFromTheExifData) {
 
 TEST_F(MakerNote, OffsetsInATiffTypeFileCountFromItsHeader) {
   // The buffer of a TIFF-type file starts at file offset 8: offset X is at position X - 7.
-  info.CameraMake = "Canon";
-  info.ReadingTiff = true;
+  info_.CameraMake = "Canon";
+  info_.ReadingTiff = true;
   const std::string note =
       BuildNote("", {{0x0009, 2, 12, std::string("Owner Name\0\0", 12)}}, -6 - kNotePos, false);
-  exif = std::string(static_cast<size_t>(kNotePos - 1), 'x') + note;
-  info.MakerNoteRaw = note;
-  info.MakerNotePos = kNotePos;
+  exif_ = std::string(static_cast<size_t>(kNotePos - 1), 'x') + note;
+  info_.MakerNoteRaw = note;
+  info_.MakerNotePos = kNotePos;
   ASSERT_TRUE(Decode(/*reading_tiff=*/true));
-  EXPECT_EQ(info.MakerNoteText, "\r\nOwnerName = \"Owner Name\"");
+  EXPECT_EQ(info_.MakerNoteText, "\r\nOwnerName = \"Owner Name\"");
 }
 
 TEST_F(MakerNote, ADamagedDirectoryKeepsWhatWasReadAndTheByteOrder) {
-  info.CameraMake = "FUJIFILM";
-  info.BigEndian = true;
+  info_.CameraMake = "FUJIFILM";
+  info_.BigEndian = true;
   Place(BuildNote(std::string("FUJIFILM\x0C\0\0\0", 12), {{0x1020, 3, 1, Short(1, false)}}, 1,
                   false, /*declaredCount=*/40));
   ASSERT_TRUE(Decode());
-  EXPECT_EQ(info.MakerNoteText, "\r\nMacro = On");
-  EXPECT_EQ(info.TagCount(), 1);
-  EXPECT_TRUE(info.StatusText.starts_with("Error Detected = ")) << info.StatusText;
-  EXPECT_TRUE(info.BigEndian);
+  EXPECT_EQ(info_.MakerNoteText, "\r\nMacro = On");
+  EXPECT_EQ(info_.TagCount(), 1);
+  EXPECT_TRUE(info_.StatusText.starts_with("Error Detected = ")) << info_.StatusText;
+  EXPECT_TRUE(info_.BigEndian);
 
-  info.StatusText.clear();
-  info.MakerNoteRaw = "F";  // too short for a directory at position 13
-  info.MakerNoteText.clear();
+  info_.StatusText.clear();
+  info_.MakerNoteRaw = "F";  // too short for a directory at position 13
+  info_.MakerNoteText.clear();
   ASSERT_TRUE(Decode());
-  EXPECT_EQ(info.MakerNoteText, "");
-  EXPECT_TRUE(info.StatusText.starts_with("Error Detected = "));
+  EXPECT_EQ(info_.MakerNoteText, "");
+  EXPECT_TRUE(info_.StatusText.starts_with("Error Detected = "));
 }
 
 TEST_F(MakerNote, HugeCountsStayInsideTheBuffers) {
-  info.CameraMake = "Canon";
+  info_.CameraMake = "Canon";
   Place(BuildNote("",
                   {{0x0006, 2, 0xFFFFFFFF, "", 20},
                    {0x0007, 12, 0x7FFFFFFF, "", -4},
                    {0x0009, 7, 0x20000000, "", 0}},
                   kExifAdjust, false));
   ASSERT_TRUE(Decode());
-  EXPECT_EQ(info.StatusText, "");
-  ASSERT_EQ(info.TagCount(), 3);
-  for (const TTagEntry& record : info.TagList) {
-    EXPECT_LE(record.Raw.size(), exif.size());
+  EXPECT_EQ(info_.StatusText, "");
+  ASSERT_EQ(info_.TagCount(), 3);
+  for (const TTagEntry& record : info_.TagList) {
+    EXPECT_LE(record.Raw.size(), exif_.size());
   }
 }
 
@@ -301,10 +301,10 @@ TEST_F(MakerNote, BuildsNoTextOrRecordsOutsideFullDetail) {
   EXPECT_EQ(dates.MakerNoteText, "");
   EXPECT_EQ(dates.TagCount(), 0);
 
-  info.CameraMake = "Canon";
+  info_.CameraMake = "Canon";
   Place(dates.MakerNoteRaw);
   ASSERT_TRUE(Decode());
-  EXPECT_EQ(info.MakerNoteText, "\r\nImageNumber = 1171771");
+  EXPECT_EQ(info_.MakerNoteText, "\r\nImageNumber = 1171771");
 }
 
 TEST(CanonRenderers, ListTheKnownFieldsOfTheSettingsArrays) {
@@ -395,9 +395,9 @@ TEST(MakerNoteSamples, AreDecodedWithTheMakersTables) {
           << c.file << ": " << line << "\n"
           << info.MakerNoteText;
     }
-    int makerRecords = 0;
-    for (const TTagEntry& record : info.TagList) makerRecords += record.Id == 1;
-    EXPECT_EQ(makerRecords > 0, c.records) << c.file;
+    int maker_records = 0;
+    for (const TTagEntry& record : info.TagList) maker_records += record.Id == 1;
+    EXPECT_EQ(maker_records > 0, c.records) << c.file;
   }
 }
 

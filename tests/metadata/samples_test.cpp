@@ -22,8 +22,8 @@ namespace {
 
 struct SampleCase {
   const char* file;  // below tests/data/samples/jpg
-  bool readResult;
-  const char* captureDate;  // "" when the file has no usable date
+  bool read_result;
+  const char* capture_date;  // "" when the file has no usable date
 };
 
 // Dates as exiftool 12.57 reports them by the same preference.
@@ -80,9 +80,9 @@ class SampleTest : public testing::TestWithParam<SampleCase> {};
 TEST_P(SampleTest, ReadsWithTheExpectedCaptureDate) {
   const SampleCase& sample = GetParam();
   TimgData meta(kDetailAll);
-  EXPECT_EQ(meta.ReadImageFile(SamplePath(sample)), sample.readResult);
-  EXPECT_EQ(meta.StatusText, sample.readResult ? "<none>" : "Not an EXIF file");
-  EXPECT_EQ(KelmoraCaptureDate(meta), sample.captureDate);
+  EXPECT_EQ(meta.ReadImageFile(SamplePath(sample)), sample.read_result);
+  EXPECT_EQ(meta.StatusText, sample.read_result ? "<none>" : "Not an EXIF file");
+  EXPECT_EQ(KelmoraCaptureDate(meta), sample.capture_date);
 }
 
 // The first of IFD0 ModifyDate, DateTimeOriginal and CreateDate that exiftool finds, in

@@ -83,11 +83,11 @@ TEST(LookupTag, AttachesValueTablesFormatsAndRenderers) {
 }
 
 TEST(Dictionaries, HoldEveryRowOnce) {
-  std::set<uint16_t> mainTags;
-  for (size_t i = 0; i < kMainDictionaryRows; ++i) mainTags.insert(MainDictionary[i].Tag);
-  EXPECT_EQ(mainTags.size(), 250u);
-  EXPECT_EQ(*mainTags.begin(), 0x0001);
-  EXPECT_EQ(*mainTags.rbegin(), 0xA420);
+  std::set<uint16_t> main_tags;
+  for (size_t i = 0; i < kMainDictionaryRows; ++i) main_tags.insert(MainDictionary[i].Tag);
+  EXPECT_EQ(main_tags.size(), 250u);
+  EXPECT_EQ(*main_tags.begin(), 0x0001);
+  EXPECT_EQ(*main_tags.rbegin(), 0xA420);
   for (uint16_t tag = 0; tag < kGpsDictionaryRows; ++tag) {
     EXPECT_EQ(GpsDictionary[tag].Tag, tag);
     EXPECT_TRUE(GpsDictionary[tag].Name.starts_with("GPS"));

@@ -254,62 +254,62 @@ class DerivedFocalLength : public ::testing::Test {
     record.Type = type;
     record.Size = static_cast<int32_t>(raw.size());
     record.Raw = std::move(raw);
-    info.AddTag(record);
+    info_.AddTag(record);
   }
-  void AddSensor(int32_t unit, uint16_t unitTag = 0xA210) {
+  void AddSensor(int32_t unit, uint16_t unit_tag = 0xA210) {
     Add(0x920A, 5, Rationals({{6, 1}}));
-    Add(unitTag, 3, Shorts({static_cast<uint16_t>(unit)}));
+    Add(unit_tag, 3, Shorts({static_cast<uint16_t>(unit)}));
     Add(0xA20E, 5, Rationals({{5000, 1}}));
     Add(0xA20F, 5, Rationals({{5000, 1}}));
-    info.Width = 3600;
-    info.Height = 2700;
+    info_.Width = 3600;
+    info_.Height = 2700;
   }
 
-  TImageInfo info{kDetailAll};
+  TImageInfo info_{kDetailAll};
 };
 
 TEST_F(DerivedFocalLength, ComesFromTheSensorDiagonal) {
   AddSensor(3);  // 7.2 x 5.4 mm, diagonal 9 mm
-  AddDerivedFocalLength(info);
-  ASSERT_EQ(info.TagCount(), 5);
-  const TTagEntry& derived = info.TagList.back();
+  AddDerivedFocalLength(info_);
+  ASSERT_EQ(info_.TagCount(), 5);
+  const TTagEntry& derived = info_.TagList.back();
   EXPECT_EQ(derived.Tag, 0xA405);
   EXPECT_EQ(derived.Name, "FocalLengthin35mmFilm");
   EXPECT_EQ(derived.Data, "28.84");
   EXPECT_EQ(derived.FormatS, "%s mm");
   EXPECT_EQ(derived.Type, 10);
   EXPECT_TRUE(derived.Raw.empty());
-  EXPECT_EQ(info.InfoText, "\r\nFocal Length in 35mm Film = 28.84");
+  EXPECT_EQ(info_.InfoText, "\r\nFocal Length in 35mm Film = 28.84");
 }
 
 TEST_F(DerivedFocalLength, FallsBackToTheImageResolutionUnit) {
   Add(0x0128, 3, Shorts({2}));
   AddSensor(0);  // inch: 3600 px at 5000 px/inch = 18.288 mm wide
-  AddDerivedFocalLength(info);
-  EXPECT_EQ(info.TagList.back().Data, "11.36");
+  AddDerivedFocalLength(info_);
+  EXPECT_EQ(info_.TagList.back().Data, "11.36");
 }
 
 TEST_F(DerivedFocalLength, IsNotAddedWhenTheFileStatesIt) {
   AddSensor(3);
   Add(0xA405, 3, Shorts({35}));
-  AddDerivedFocalLength(info);
-  EXPECT_EQ(info.TagCount(), 5);
-  EXPECT_EQ(info.InfoText, "");
+  AddDerivedFocalLength(info_);
+  EXPECT_EQ(info_.TagCount(), 5);
+  EXPECT_EQ(info_.InfoText, "");
 }
 
 TEST_F(DerivedFocalLength, NeedsAKnownUnitAndBothResolutions) {
   AddSensor(1);
-  AddDerivedFocalLength(info);
-  EXPECT_EQ(info.TagCount(), 4);
+  AddDerivedFocalLength(info_);
+  EXPECT_EQ(info_.TagCount(), 4);
 
-  TImageInfo noHeight(kDetailAll);
-  noHeight.TagList = info.TagList;
-  noHeight.TagList[1].Raw = Shorts({3});
-  noHeight.TagList.pop_back();  // no FocalPlaneYResolution
-  noHeight.Width = 3600;
-  noHeight.Height = 2700;
-  AddDerivedFocalLength(noHeight);
-  EXPECT_EQ(noHeight.TagCount(), 3);
+  TImageInfo no_height(kDetailAll);
+  no_height.TagList = info_.TagList;
+  no_height.TagList[1].Raw = Shorts({3});
+  no_height.TagList.pop_back();  // no FocalPlaneYResolution
+  no_height.Width = 3600;
+  no_height.Height = 2700;
+  AddDerivedFocalLength(no_height);
+  EXPECT_EQ(no_height.TagCount(), 3);
 }
 
 }  // namespace

@@ -5,7 +5,8 @@
 #   ./kelmora.sh demo    build, then make a gallery from examples/photos into gallery-demo/
 #   ./kelmora.sh gui     build, then open the desktop program's window
 #   ./kelmora.sh test    check formatting; build and run the whole test suite in Debug with
-#                        AddressSanitizer + UBSan and again in Release; fuzz every target briefly
+#                        AddressSanitizer + UBSan and again in Release; fuzz every target
+#                        briefly; check the naming rule
 #   ./kelmora.sh screenshots [FOLDER]   render every tab of the window and the progress
 #                                       window into PNG files (default docs/screenshots)
 #   ./kelmora.sh bench [N]   build optimised, run the benchmarks and a whole-gallery benchmark
@@ -126,8 +127,6 @@ case "${1:-}" in
     # builds a Release package of its own, so it runs once, with the Release suite.
     configure_and_build build-test -DCMAKE_BUILD_TYPE=Debug -DKELMORA_SANITIZE=ON -DKELMORA_WERROR=ON \
       -DKELMORA_BUILD_BENCH=OFF
-    # The naming rule of CONVENTIONS.md, on the compile commands of that build.
-    tools/check-naming.sh build-test
     # LeakSanitizer cannot run where ptrace is forbidden (some containers); check once so
     # such a machine still runs every test, just without the leak check.
     leaks=1
@@ -139,10 +138,15 @@ case "${1:-}" in
     (cd build-test && ASAN_OPTIONS=detect_leaks=$leaks UBSAN_OPTIONS=print_stacktrace=1 \
       ctest --output-on-failure -j "$jobs" --label-exclude package)
     # Release: the optimised SIMD kernels and what a packager builds, and the package.
-    configure_and_build build-release-tests -DCMAKE_BUILD_TYPE=Release -DKELMORA_WERROR=ON
+    configure_and_build build-release-tests -DCMAKE_BUILD_TYPE=Release -DKELMORA_WERROR=ON \
+      -DKELMORA_BUILD_BENCH=ON
     (cd build-release-tests && ctest --output-on-failure -j "$jobs")
     # Every fuzz target for a short while on its seeds.
     run_fuzz_smoke "${FUZZ_SECONDS:-10}"
+    # The naming rule of CONVENTIONS.md in src/, tests/, bench/ and fuzz/, on the compile
+    # commands of the three builds: the tests come from the Debug build, the benchmarks from
+    # the Release one, the fuzz targets from the clang one.
+    tools/check-naming.sh build-test build-release-tests build-fuzz
     echo "All checks passed."
     ;;
   bench)
@@ -177,7 +181,7 @@ case "${1:-}" in
     echo "Install it with: sudo apt install ./${deb#"$top/"}"
     ;;
   *)
-    sed -n '2,15p' "$0"
+    sed -n '2,16p' "$0"
     exit 2
     ;;
 esac

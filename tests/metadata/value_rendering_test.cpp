@@ -265,7 +265,7 @@ class DerivedFocalLength : public ::testing::Test {
     info.Height = 2700;
   }
 
-  TImageInfo info{kDetailAll};
+  TImageInfo info{DetailLevel::kAll};
 };
 
 TEST_F(DerivedFocalLength, ComesFromTheSensorDiagonal) {
@@ -302,7 +302,7 @@ TEST_F(DerivedFocalLength, NeedsAKnownUnitAndBothResolutions) {
   AddDerivedFocalLength(info);
   EXPECT_EQ(info.TagCount(), 4);
 
-  TImageInfo noHeight(kDetailAll);
+  TImageInfo noHeight(DetailLevel::kAll);
   noHeight.TagList = info.TagList;
   noHeight.TagList[1].Raw = Shorts({3});
   noHeight.TagList.pop_back();  // no FocalPlaneYResolution

@@ -39,7 +39,7 @@ KM_Class MakeSettings(const std::string& output) {
   s.ImagePagesName = "image";
   s.WebSiteExtension = ".htm";
   s.ColsCount = s.RowsCount = 4;
-  s.SubtitleIndex = 2;
+  s.SubtitleIndex = SubtitleKind::kFileNameWithoutExtension;
   s.Title = "A gallery of twenty thousand pictures";
   s.BackgroundColor = 0xFFFFFF;
   s.LinkColor = 0xFF0000;

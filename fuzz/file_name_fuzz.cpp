@@ -19,7 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (converted.size() < (name.empty() ? 0 : 1) || converted.size() > 2 * name.size()) {
     std::abort();
   }
-  if (kelmora::IsImageFile(name) != (kelmora::ImageKindOf(name) >= 0)) std::abort();
+  if (kelmora::IsImageFile(name) != kelmora::ImageKindOf(name).has_value()) std::abort();
   if (kelmora::WithoutLastExtension(name).size() > name.size()) std::abort();
   return 0;
 }

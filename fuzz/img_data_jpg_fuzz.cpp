@@ -19,7 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size > kMaxInput) return 0;
   static_cast<void>(kelmora::ExifReportTextOfBytes("fuzz.jpg", std::span(data, size)));
 
-  kelmora::TimgData meta(kelmora::kDetailAll);
+  kelmora::TimgData meta(kelmora::DetailLevel::kAll);
   try {
     meta.ParseExifBytes(std::string(reinterpret_cast<const char*>(data), size));
   } catch (const kelmora::EKelmora&) {

@@ -25,7 +25,7 @@ constexpr std::array<const char*, 10> kMakes = {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < kHeader || size > kMaxInput) return 0;
-  kelmora::TImageInfo info(kelmora::kDetailAll);
+  kelmora::TImageInfo info(kelmora::DetailLevel::kAll);
   const uint8_t flags = data[1];
   info.CameraMake = kMakes[data[0] % kMakes.size()];
   info.CameraModel = (flags & 4) ? "NIKON D2X" : "E990";

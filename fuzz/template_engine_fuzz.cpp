@@ -34,7 +34,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   kelmora::KM_Class settings;
   settings.ColsCount = data[0] % 5 + 1;
   settings.RowsCount = data[1] % 5 + 1;
-  settings.SubtitleIndex = static_cast<int8_t>(data[2]) % 7;
+  settings.SubtitleIndex = static_cast<kelmora::SubtitleKind>(static_cast<int8_t>(data[2]) % 7);
   settings.ThumbPagesName = "page";
   settings.ImagePagesName = "image";
   settings.WebSiteExtension = ".htm";

@@ -112,8 +112,8 @@ TEST(OutputRecipe, ChangesWithWhatShapesEachOutput) {
       {"source path", [](auto&, auto&, SourceStamp& t) { t.path += "x"; }, true, true, true},
       {"source size", [](auto&, auto&, SourceStamp& t) { ++t.size; }, true, true, true},
       {"source time", [](auto&, auto&, SourceStamp& t) { ++t.modified_ns; }, true, true, true},
-      {"source kind", [](auto&, KM_ListElement& e, auto&) { e.ImageKind = kImageKindBmp; }, true,
-       true, true},
+      {"source kind", [](auto&, KM_ListElement& e, auto&) { e.ImageKind = PictureKind::kBmp; },
+       true, true, true},
   };
   const KM_Class base_settings = test::DefaultGallerySettings();
   KM_ListElement base_entry = test::MakeEntry("a.jpg");

@@ -100,7 +100,7 @@ TEST(CaptureDetails, MacrosShowTheCurrentImagesDetails) {
   list.ProcessTemplate(templ, page, 2, 2, "image");
   EXPECT_EQ(page, std::vector<std::string>{"[||]"});
 
-  settings.SubtitleIndex = 5;
+  settings.SubtitleIndex = SubtitleKind::kCaptureDate;
   settings.ColsCount = 2;
   settings.RowsCount = 1;
   list.ProcessTemplate({"@thumbtable@"}, page, 1, 1, "page");

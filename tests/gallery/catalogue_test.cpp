@@ -56,7 +56,7 @@ TEST_F(Catalogue, ScanTakesImageFilesByNameAndNamesTheirOutputs) {
       if (!convert) {
         EXPECT_EQ(e.ThumbName + e.NormalName, expected[i].thumb + expected[i].normal);
       }
-      EXPECT_EQ(e.ImageKind, expected[i].kind);
+      EXPECT_EQ(static_cast<int>(e.ImageKind), expected[i].kind);  // the numbers of ImageKind
     }
   }
   EXPECT_EQ(reader_.paths_read.size(), 8u) << "metadata of every accepted file, every scan";
@@ -105,13 +105,13 @@ std::vector<std::string> SortedNames(KM_Class& settings, std::vector<std::string
 
 TEST(SortList, NamesCompareByteWise) {
   KM_Class settings = test::DefaultGallerySettings();
-  settings.SortingMethodIndex = 2;
+  settings.SortingMethodIndex = SortMethod::kNameAscending;
   using Names = std::vector<std::string>;
   EXPECT_EQ(SortedNames(settings, {"a1.jpg", "a.jpg", "B.jpg"}),
             (Names{"B.jpg", "a.jpg", "a1.jpg"}));
   EXPECT_EQ(SortedNames(settings, {"img2.jpg", "img10.jpg"}), (Names{"img10.jpg", "img2.jpg"}));
   EXPECT_EQ(SortedNames(settings, {"\xE4.jpg", "z.jpg"}), (Names{"z.jpg", "\xE4.jpg"}));
-  settings.SortingMethodIndex = 3;
+  settings.SortingMethodIndex = SortMethod::kNameDescending;
   EXPECT_EQ(SortedNames(settings, {"a.jpg", "B.jpg", "a1.jpg"}),
             (Names{"a1.jpg", "a.jpg", "B.jpg"}));
 }
@@ -128,11 +128,12 @@ void ReferenceSort(std::vector<KM_ListElement>& e, const KM_Class& s) {
       [&](auto& a, auto& b) { return a.FileName > b.FileName; },
       [&](auto& a, auto& b) { return a.FileName < b.FileName; },
   };
-  if (s.SortingMethodIndex < 0 || s.SortingMethodIndex > 3) return;
+  const int method = static_cast<int>(s.SortingMethodIndex);  // by the numbers of the order
+  if (method < 0 || method > 3) return;
   for (size_t pass = 0; pass + 1 < e.size(); ++pass) {
     bool exchanged = false;
     for (size_t i = 0; i + 1 < e.size(); ++i) {
-      if (exchange[s.SortingMethodIndex](e[i], e[i + 1])) {
+      if (exchange[method](e[i], e[i + 1])) {
         std::swap(e[i], e[i + 1]);
         exchanged = true;
       }
@@ -145,7 +146,7 @@ TEST(SortList, MatchesTheExchangeSortOnRandomDataWithTies) {
   std::mt19937 random(7);
   KM_Class settings = test::DefaultGallerySettings();
   for (int round = 0; round < 300; ++round) {
-    settings.SortingMethodIndex = static_cast<int>(random() % 6) - 1;
+    settings.SortingMethodIndex = static_cast<SortMethod>(static_cast<int>(random() % 6) - 1);
     settings.UseExif = random() % 2;
     const bool with_nan = round % 10 == 0;
     std::vector<KM_ListElement> entries(random() % 60);
@@ -162,7 +163,7 @@ TEST(SortList, MatchesTheExchangeSortOnRandomDataWithTies) {
     list.SortList();
     for (size_t i = 0; i < entries.size(); ++i) {
       ASSERT_EQ(list.Entry(static_cast<int>(i)).ExifComment, entries[i].ExifComment)
-          << "round " << round << ", method " << settings.SortingMethodIndex;
+          << "round " << round << ", method " << static_cast<int>(settings.SortingMethodIndex);
     }
   }
 }

@@ -179,7 +179,7 @@ class ImageExportTest : public testing::Test {
     settings_.OutputPath = dir_ / "out";
   }
 
-  KM_ListElement Entry(const std::string& file_name, int32_t kind = kImageKindJpeg) const {
+  KM_ListElement Entry(const std::string& file_name, PictureKind kind = PictureKind::kJpeg) const {
     KM_ListElement entry = test::MakeEntry(file_name);
     entry.FullPath = In(file_name);
     entry.ImageKind = kind;
@@ -294,7 +294,7 @@ TEST_F(ImageExportTest, BmpThatFitsIsEncodedAtImageQuality) {
   const TBitmap picture = MakePicture(640, 480);
   test::WriteBytes(In("scan.bmp"), picture.SaveToBmpBytes());
   settings_.QualityImages = 80;
-  KM_ListElement entry = Entry("scan.bmp", kImageKindBmp);
+  KM_ListElement entry = Entry("scan.bmp", PictureKind::kBmp);
   ExportImage(settings_, entry);
   EXPECT_EQ(ReadBytes(Out("n_scan.jpg")), Encoded(picture, 80));
   EXPECT_EQ(ReadBytes(Out("t_scan.jpg")),
@@ -309,7 +309,7 @@ TEST_F(ImageExportTest, TiffIsDecodedAndEncoded) {
   const TBitmap& picture = tiff.Bitmap();
   const ImageSize size{picture.Width(), picture.Height()};
 
-  KM_ListElement entry = Entry("dudley.tif", kImageKindTiff);
+  KM_ListElement entry = Entry("dudley.tif", PictureKind::kTiff);
   settings_.CopyOrgSizedImages = true;
   ExportImage(settings_, entry);
   EXPECT_EQ((ImageSize{entry.Width, entry.Height}), size);
@@ -336,7 +336,7 @@ TEST_F(ImageExportTest, FullSizeCopyOfABmpIsEncodedAtImageQuality) {
   test::WriteBytes(In("scan.bmp"), picture.SaveToBmpBytes());
   settings_.CopyOrgSizedImages = true;
   settings_.QualityImages = 70;
-  KM_ListElement entry = Entry("scan.bmp", kImageKindBmp);
+  KM_ListElement entry = Entry("scan.bmp", PictureKind::kBmp);
   ExportImage(settings_, entry);
   EXPECT_EQ(ReadBytes(Out("b_scan.jpg")), Encoded(picture, 70));
 }
@@ -398,9 +398,9 @@ TEST_F(ImageExportTest, UndecodableSourceRaisesAndWritesNothing) {
   KM_ListElement entry = Entry("broken.jpg");
   EXPECT_THROW(ExportImage(settings_, entry), EJPEG);
   test::WriteBytes(In("broken.bmp"), {'B', 'M', 0, 0});
-  KM_ListElement bmp = Entry("broken.bmp", kImageKindBmp);
+  KM_ListElement bmp = Entry("broken.bmp", PictureKind::kBmp);
   EXPECT_THROW(ExportImage(settings_, bmp), EKelmora);
-  KM_ListElement missing = Entry("missing.tif", kImageKindTiff);
+  KM_ListElement missing = Entry("missing.tif", PictureKind::kTiff);
   EXPECT_THROW(ExportImage(settings_, missing), EFileError);
   EXPECT_TRUE(OutputFiles().empty());
 }

@@ -70,20 +70,20 @@ TEST(PathWithDelimiter, AddsOneSeparator) {
 }
 
 TEST(ImageNames, ExtensionFilterAndKind) {
-  const std::pair<std::string, int> cases[] = {
-      {"IMG_01.JPG", kImageKindJpeg},
-      {"holiday.jpeg", kImageKindJpeg},
-      {"a.Bmp", kImageKindBmp},
-      {"scan.a.tiff", kImageKindTiff},
-      {"x.TIF", kImageKindTiff},
-      {"x.jpe", -1},
-      {"x.png", -1},
-      {"jpg", -1},
-      {"x.jpg.txt", -1},
-      {"x.", -1},
+  const std::pair<std::string, std::optional<PictureKind>> cases[] = {
+      {"IMG_01.JPG", PictureKind::kJpeg},
+      {"holiday.jpeg", PictureKind::kJpeg},
+      {"a.Bmp", PictureKind::kBmp},
+      {"scan.a.tiff", PictureKind::kTiff},
+      {"x.TIF", PictureKind::kTiff},
+      {"x.jpe", std::nullopt},
+      {"x.png", std::nullopt},
+      {"jpg", std::nullopt},
+      {"x.jpg.txt", std::nullopt},
+      {"x.", std::nullopt},
   };
   for (const auto& [name, kind] : cases) {
-    EXPECT_EQ(IsImageFile(name), kind >= 0) << name;
+    EXPECT_EQ(IsImageFile(name), kind.has_value()) << name;
     EXPECT_EQ(ImageKindOf(name), kind) << name;
   }
   EXPECT_EQ(WithoutLastExtension("scan.a.tiff"), "scan.a");

@@ -24,9 +24,9 @@ namespace {
 namespace fs = std::filesystem;
 using Bytes = std::vector<uint8_t>;
 
-TBitmap Decoded(const fs::path& path, int32_t kind) {
+TBitmap Decoded(const fs::path& path, PictureKind kind) {
   TBitmap bitmap;
-  if (kind == kImageKindTiff) {
+  if (kind == PictureKind::kTiff) {
     TTIFFFile tiff;
     tiff.LoadFromFile(path.string());
     return tiff.Bitmap();
@@ -65,7 +65,7 @@ ImageSize JpegSize(const std::string& path) {
 struct RotateCase {
   const char* name;
   const char* file;  // under tests/data/made
-  int32_t kind;
+  PictureKind kind;
   int orientation;  // as the catalogue read it
   bool auto_rotate;
   ImageSize thumbnail;
@@ -76,14 +76,14 @@ struct RotateCase {
 // clang-format off
 const RotateCase kRotateCases[] = {
   // 640 x 480 stored fits 800 x 600, but 480 x 640 upright does not.
-  {"Jpeg6Upright",   "canon-ixus-orientation6.jpg",    kImageKindJpeg, 6, true,  {120, 160}, {450, 600}, false},
-  {"Jpeg6AsStored",  "canon-ixus-orientation6.jpg",    kImageKindJpeg, 6, false, {160, 120}, {640, 480}, true},
-  {"Jpeg8Upright",   "fujifilm-dx10-orientation8.jpg", kImageKindJpeg, 8, true,  {120, 160}, {450, 600}, false},
-  {"Jpeg8AsStored",  "fujifilm-dx10-orientation8.jpg", kImageKindJpeg, 8, false, {160, 120}, {800, 600}, false},
-  {"Tiff6Upright",   "dudley-orientation6.tiff",       kImageKindTiff, 6, true,  {160, 122}, {257, 196}, false},
-  {"Tiff6AsStored",  "dudley-orientation6.tiff",       kImageKindTiff, 6, false, {122, 160}, {196, 257}, false},
+  {"Jpeg6Upright",   "canon-ixus-orientation6.jpg",    PictureKind::kJpeg, 6, true,  {120, 160}, {450, 600}, false},
+  {"Jpeg6AsStored",  "canon-ixus-orientation6.jpg",    PictureKind::kJpeg, 6, false, {160, 120}, {640, 480}, true},
+  {"Jpeg8Upright",   "fujifilm-dx10-orientation8.jpg", PictureKind::kJpeg, 8, true,  {120, 160}, {450, 600}, false},
+  {"Jpeg8AsStored",  "fujifilm-dx10-orientation8.jpg", PictureKind::kJpeg, 8, false, {160, 120}, {800, 600}, false},
+  {"Tiff6Upright",   "dudley-orientation6.tiff",       PictureKind::kTiff, 6, true,  {160, 122}, {257, 196}, false},
+  {"Tiff6AsStored",  "dudley-orientation6.tiff",       PictureKind::kTiff, 6, false, {122, 160}, {196, 257}, false},
   // An orientation the file cannot have turns nothing.
-  {"InvalidIsOne",   "canon-ixus-orientation6.jpg",    kImageKindJpeg, 1, true,  {160, 120}, {640, 480}, true},
+  {"InvalidIsOne",   "canon-ixus-orientation6.jpg",    PictureKind::kJpeg, 1, true,  {160, 120}, {640, 480}, true},
 };
 // clang-format on
 
@@ -121,7 +121,7 @@ TEST_P(RotateExportTest, OutputsFollowTheUprightPicture) {
   }
   // A JPEG's full-size copy keeps its bytes and orientation tag; what Kelmora encodes
   // carries no orientation at all.
-  if (c.kind == kImageKindJpeg) {
+  if (c.kind == PictureKind::kJpeg) {
     EXPECT_EQ(test::ReadBytes(dir / entry.BigName), test::ReadBytes(source));
   } else {
     EXPECT_EQ(test::ReadBytes(dir / entry.BigName), Encoded(upright, 90));

@@ -107,7 +107,7 @@ TEST_F(TemplateEngine, CellLinesAndSubtitles) {
       {4, "    <br>0"}, {5, "    <br>2004-05-06 07:08"}, {6, "    "},        {-1, "    "},
   };
   for (const auto& [index, subtitle] : subtitles) {
-    settings_.SubtitleIndex = index;
+    settings_.SubtitleIndex = static_cast<SubtitleKind>(index);  // as a settings file holds it
     EXPECT_EQ(
         Render({"<table>", "x @thumbtable@ y", "</table>"}, 1, 1),
         (Lines{"<table>", "  <tr>", "   <td class=\"thumbcells\">", "    <a href=\"image1.htm\">",
@@ -132,7 +132,7 @@ TEST_F(TemplateEngine, ValuesExpandOnlyTheMacrosAfterThem) {
   list_.AddEntry(test::MakeEntry("x@title@.jpg", "@cp@ @title@"));
   settings_.Title = "T @cp@ @title@";
   settings_.ColsCount = settings_.RowsCount = 1;
-  settings_.SubtitleIndex = 3;
+  settings_.SubtitleIndex = SubtitleKind::kExifComment;
   const Lines page = Render({"@exifcomment@|@title@", "@thumbtable@", "end"}, 1, 1);
   EXPECT_EQ(page[0], "@cp@ T @cp@ @title@|T @cp@ @title@");
   EXPECT_EQ(page[4],
@@ -154,7 +154,7 @@ TEST_F(TemplateEngine, ImageTextIsEscapedButSettingsAreNot) {
   list_.AddEntry(test::MakeEntry("a\"b&<c>.jpg", "<script>x</script>"));
   settings_.Title = "<b>\"T\"</b>";
   settings_.ColsCount = settings_.RowsCount = 1;
-  settings_.SubtitleIndex = 3;
+  settings_.SubtitleIndex = SubtitleKind::kExifComment;
   const Lines page = Render(
       {"@image_org_ext@ @image_smaller@ @exifcomment@ @title@", "@thumbtable@", "</table>"}, 1, 1);
   EXPECT_EQ(page[0],
@@ -181,7 +181,7 @@ TEST_F(TemplateEngine, TableNeverStartsAnotherTable) {
   list_.AddEntry(test::MakeEntry("a.jpg", "@thumbtable@"));
   settings_.Title = "@thumbtable@";
   settings_.ColsCount = settings_.RowsCount = 1;
-  settings_.SubtitleIndex = 3;
+  settings_.SubtitleIndex = SubtitleKind::kExifComment;
   const Lines page = Render({"@iof@@thumbtable@", "@title@", "end"}, 2, 1);
   EXPECT_EQ(page[0], "") << "no table on the first page";
   EXPECT_EQ(Grid(page), "[(1)]") << "the title starts one table";

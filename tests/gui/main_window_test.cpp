@@ -17,7 +17,7 @@
 #include "gui/memo_lines.h"
 #include "gui/radio_group.h"
 #include "gui/text_bytes.h"
-#include "settings/window_limits.h"
+#include "shell/window_limits.h"
 
 namespace kelmora::test {
 namespace {

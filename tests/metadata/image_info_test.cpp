@@ -26,7 +26,7 @@ std::string ExifSegment(const std::string& tiff,
   return std::string{char(size >> 8), char(size)} + header + tiff;
 }
 
-std::unique_ptr<TimgData> Parse(const std::string& tiff, int32_t mode = kDetailAll) {
+std::unique_ptr<TimgData> Parse(const std::string& tiff, DetailLevel mode = DetailLevel::kAll) {
   auto meta = std::make_unique<TimgData>(mode);
   meta->ParseExifBytes(ExifSegment(tiff));
   return meta;
@@ -210,7 +210,7 @@ TEST(WalkDirectory, LaterSizesOverwriteEarlierOnes) {
 }
 
 struct ModeCase {
-  int32_t mode;
+  DetailLevel mode;
   bool listing;
   bool records;
 };
@@ -229,10 +229,12 @@ TEST_P(DetailModeTest, BuildsWhatTheModeAsksForAndTheSpecialValuesAlways) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Modes, DetailModeTest,
-                         testing::Values(ModeCase{kDetailInfoText, true, false},
-                                         ModeCase{kDetailTagList, false, false},
-                                         ModeCase{kDetailAll, true, true},
-                                         ModeCase{0, false, false}));
+                         testing::Values(ModeCase{DetailLevel::kInfoText, true, false},
+                                         ModeCase{DetailLevel::kTagList, false, false},
+                                         ModeCase{DetailLevel::kAll, true, true},
+                                         ModeCase{DetailLevel::kNone, false, false},
+                                         // not a set of flags: both bits still build neither
+                                         ModeCase{static_cast<DetailLevel>(6), false, false}));
 
 TEST(TagLookups, FindByNameIgnoringCase) {
   TiffBuilder b(false);
@@ -265,7 +267,7 @@ TEST(WalkDirectory, BadHeadersWalkNothing) {
   for (const Case& c :
        {Case{ExifSegment(tiff, std::string("Exig\0\0", 6)), "Incorrect Exif header"},
         Case{bad_order, "Invalid Exif alignment marker"}}) {
-    TimgData meta(kDetailAll);
+    TimgData meta(DetailLevel::kAll);
     meta.ParseExifBytes(c.segment);
     EXPECT_EQ(meta.StatusText, c.status);
     EXPECT_EQ(meta.ExifInfo->TagCount(), 0);
@@ -342,7 +344,7 @@ TEST(WalkDirectory, OverlappingHugeValuesKeepMemoryBounded) {
   }
   b.AddDirectory(entries);
   std::string tiff = b.Build() + big;
-  TimgData meta(kDetailAll);
+  TimgData meta(DetailLevel::kAll);
   std::string segment = ExifSegment(tiff);
   try {
     meta.ParseExifBytes(segment);

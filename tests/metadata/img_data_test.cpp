@@ -82,7 +82,7 @@ TEST_P(ScanTest, FindsTheMetadataSegments) {
   const std::string path = dir_ / "photo.jpg";
   const Bytes jpeg = Jpeg(c.segments);
   test::WriteText(path, jpeg);
-  TimgData meta(kDetailAll);
+  TimgData meta(DetailLevel::kAll);
   EXPECT_EQ(meta.ReadImageFile(path), c.result) << c.name;
   EXPECT_EQ(meta.StatusText, c.result ? "<none>" : "Not an EXIF file") << c.name;
   EXPECT_EQ(meta.ExifPresent(), c.exif) << c.name;
@@ -176,7 +176,7 @@ class ContainerTest : public testing::Test {
     return path;
   }
   test::TempDir dir_;
-  TimgData meta_{kDetailAll};
+  TimgData meta_{DetailLevel::kAll};
 };
 
 TEST_F(ContainerTest, NotStartingWithStartOfImage) {
@@ -294,7 +294,7 @@ TEST_F(ContainerTest, SegmentsFarIntoTheFileReadLikeNearOnes) {
       EXPECT_DOUBLE_EQ(meta_.ExifInfo->CaptureDateTime(), EncodeDayNumber(2004, 5, 6, 7, 8, 9));
     }
     const std::vector<uint8_t> bytes(jpeg.begin(), jpeg.end());
-    TimgData direct(kDetailAll);
+    TimgData direct(DetailLevel::kAll);
     EXPECT_EQ(direct.ReadImageBytes("far.JPG", bytes), c.result) << c.name;
     EXPECT_EQ(direct.ExifPresent(), c.exif) << c.name;
     EXPECT_EQ(direct.CommentText(), c.comment) << c.name;

@@ -158,7 +158,7 @@ TEST(ReadIptcFile, ReadsTheApp13OfAFile) {
   ASSERT_TRUE(iptc.ReadIptcFile(path));
   EXPECT_EQ(iptc.IptcValueOf("Keywords", ""), "sea,sun");
   // The reader a container holds reads a file without touching its container.
-  TimgData container(kDetailAll);
+  TimgData container(DetailLevel::kAll);
   ASSERT_TRUE(container.ReadImageFile(path));
   ASSERT_NE(container.IptcInfo, nullptr);
   EXPECT_TRUE(container.IptcInfo->ReadIptcFile(path));

@@ -71,7 +71,7 @@ class MakerNote : public ::testing::Test {
   }
 
   std::string exif_;  // the EXIF data holding the note
-  TImageInfo info_{kDetailAll};
+  TImageInfo info_{DetailLevel::kAll};
 };
 
 // Note offsets that count from the EXIF TIFF header: note position X + 10 - p.
@@ -152,7 +152,7 @@ std::vector<DispatchCase> DispatchCases() {
 
 TEST_F(MakerNote, ChoosesTheTableByMakeAndNoteLayout) {
   for (const DispatchCase& c : DispatchCases()) {
-    TImageInfo subject(kDetailAll);
+    TImageInfo subject(DetailLevel::kAll);
     subject.CameraMake = c.make;
     subject.CameraModel = c.model;
     subject.ExifVersion = c.exif_version;
@@ -223,7 +223,7 @@ TEST_F(MakerNote, ReadsValuesBeyondTheNoteFromTheExifData) {
   EXPECT_EQ(info_.MakerNoteText, "\r\nCamera ID = \"SPILLED\"\r\nFirmware = \"..SPIL\"");
 
   // The same for a note whose offsets count from the EXIF header the usual way.
-  TImageInfo canon(kDetailAll);
+  TImageInfo canon(DetailLevel::kAll);
   canon.CameraMake = "Canon";
   canon.MakerNoteRaw = BuildNote("", {{0x0009, 2, 8, "", 300}}, kExifAdjust, false);
   canon.MakerNotePos = kNotePos;
@@ -233,7 +233,7 @@ TEST_F(MakerNote, ReadsValuesBeyondTheNoteFromTheExifData) {
 
   // Offsets of the note's own data count from the note: beyond it there is nothing to find
   // but bytes of the EXIF data at the same offset, and nothing outside the buffers.
-  TImageInfo fuji(kDetailAll);
+  TImageInfo fuji(DetailLevel::kAll);
   fuji.CameraMake = "FUJIFILM";
   fuji.MakerNoteRaw =
       BuildNote(std::string("FUJIFILM\x0C\0\0\0", 12),
@@ -291,7 +291,7 @@ TEST_F(MakerNote, HugeCountsStayInsideTheBuffers) {
 }
 
 TEST_F(MakerNote, BuildsNoTextOrRecordsOutsideFullDetail) {
-  TImageInfo dates(kDetailInfoText);
+  TImageInfo dates(DetailLevel::kInfoText);
   dates.CameraMake = "Canon";
   dates.MakerNoteRaw =
       BuildNote("", {{0x0008, 4, 1, test::PackBytes(1171771, 4, false)}}, kExifAdjust, false);
@@ -385,7 +385,7 @@ TEST(MakerNoteSamples, AreDecodedWithTheMakersTables) {
       {"jpg/Konica_Minolta_DiMAGE_Z3.jpg", {"ModelID = \"MLT0\""}, false},
   };
   for (const SampleCase& c : cases) {
-    TimgData meta(kDetailAll);
+    TimgData meta(DetailLevel::kAll);
     ASSERT_TRUE(meta.ReadImageFile((test::SamplesDir() / c.file).string())) << c.file;
     ASSERT_NE(meta.ExifInfo, nullptr) << c.file;
     const TImageInfo& info = *meta.ExifInfo;
@@ -404,7 +404,7 @@ TEST(MakerNoteSamples, AreDecodedWithTheMakersTables) {
 TEST(MakerNoteSamples, OtherMakesAreNotDecoded) {
   for (const char* file : {"jpg/Panasonic_DMC-FZ30.jpg", "jpg/exif-org/kodak-dc240.jpg",
                            "jpg/exif-org/ricoh-rdc5300.jpg"}) {
-    TimgData meta(kDetailAll);
+    TimgData meta(DetailLevel::kAll);
     ASSERT_TRUE(meta.ReadImageFile((test::SamplesDir() / file).string())) << file;
     ASSERT_NE(meta.ExifInfo, nullptr);
     EXPECT_NE(meta.ExifInfo->MakerNotePos, 0) << file << " carries a maker note";

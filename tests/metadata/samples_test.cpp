@@ -79,7 +79,7 @@ class SampleTest : public testing::TestWithParam<SampleCase> {};
 
 TEST_P(SampleTest, ReadsWithTheExpectedCaptureDate) {
   const SampleCase& sample = GetParam();
-  TimgData meta(kDetailAll);
+  TimgData meta(DetailLevel::kAll);
   EXPECT_EQ(meta.ReadImageFile(SamplePath(sample)), sample.read_result);
   EXPECT_EQ(meta.StatusText, sample.read_result ? "<none>" : "Not an EXIF file");
   EXPECT_EQ(KelmoraCaptureDate(meta), sample.capture_date);
@@ -121,7 +121,7 @@ TEST_P(SampleTest, CaptureDateAgreesWithExiftool) {
   const SampleCase& sample = GetParam();
   const std::optional<std::string> expected = ExiftoolCaptureDate(SamplePath(sample));
   ASSERT_TRUE(expected.has_value());
-  TimgData meta(kDetailAll);
+  TimgData meta(DetailLevel::kAll);
   meta.ReadImageFile(SamplePath(sample));
   EXPECT_EQ(KelmoraCaptureDate(meta), *expected);
 }

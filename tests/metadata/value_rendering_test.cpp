@@ -265,7 +265,7 @@ class DerivedFocalLength : public ::testing::Test {
     info_.Height = 2700;
   }
 
-  TImageInfo info_{kDetailAll};
+  TImageInfo info_{DetailLevel::kAll};
 };
 
 TEST_F(DerivedFocalLength, ComesFromTheSensorDiagonal) {
@@ -302,7 +302,7 @@ TEST_F(DerivedFocalLength, NeedsAKnownUnitAndBothResolutions) {
   AddDerivedFocalLength(info_);
   EXPECT_EQ(info_.TagCount(), 4);
 
-  TImageInfo no_height(kDetailAll);
+  TImageInfo no_height(DetailLevel::kAll);
   no_height.TagList = info_.TagList;
   no_height.TagList[1].Raw = Shorts({3});
   no_height.TagList.pop_back();  // no FocalPlaneYResolution

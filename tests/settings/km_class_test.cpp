@@ -86,7 +86,7 @@ TEST(KM_Class, LoadsAFileWithEveryField) {
   EXPECT_EQ(s.FilterIndex, 2);
   EXPECT_EQ(s.QualityThumbnails, 60);
   EXPECT_EQ(s.MaxSizeThumbnails, 120);
-  EXPECT_EQ(s.SortingMethodIndex, 3);
+  EXPECT_EQ(s.SortingMethodIndex, SortMethod::kNameDescending);
   EXPECT_FALSE(s.UseExif);
   EXPECT_TRUE(s.CreateOnlyWebpages);
   EXPECT_TRUE(s.CopyOrgSizedImages);
@@ -97,7 +97,7 @@ TEST(KM_Class, LoadsAFileWithEveryField) {
   EXPECT_EQ(s.RowsCount, 3);
   EXPECT_EQ(s.ColsCount, -5);
   EXPECT_EQ(s.Title, "My Holiday");
-  EXPECT_EQ(s.SubtitleIndex, 4);
+  EXPECT_EQ(s.SubtitleIndex, SubtitleKind::kImageNumber);
   EXPECT_EQ(s.HTMLThumbnails, (std::vector<std::string>{"<html>", "  <body>"}));
   EXPECT_EQ(s.HTMLImages, (std::vector<std::string>{"<p>"}));
   EXPECT_FALSE(s.AutoBrowserStart);

@@ -87,7 +87,7 @@ class CreationRunTest : public testing::Test {
     settings_ = test::DefaultGallerySettings();
     settings_.InputPath = In().string();
     settings_.OutputPath = Out().string();
-    settings_.SortingMethodIndex = 2;  // by name: img01, img02, ...
+    settings_.SortingMethodIndex = SortMethod::kNameAscending;  // by name: img01, img02, ...
     settings_.AutoBrowserStart = false;
     settings_.HTMLThumbnails = {"<html>", "@thumbtable@", "</html>"};
     settings_.HTMLImages = {"<img src=\"@image_smaller@\">"};

@@ -105,7 +105,7 @@ class UpdateRunTest : public testing::Test {
     fs::create_directory(In());
     settings_ = test::DefaultGallerySettings();
     settings_.InputPath = In().string();
-    settings_.SortingMethodIndex = 2;  // by name
+    settings_.SortingMethodIndex = SortMethod::kNameAscending;  // by name
     settings_.AutoBrowserStart = false;
     settings_.RowsCount = settings_.ColsCount = 2;
     settings_.HTMLThumbnails = {"<p>@thumbtable@</p>"};

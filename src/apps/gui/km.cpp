@@ -30,9 +30,9 @@
 #include "gui/radio_group.h"
 #include "gui/text_bytes.h"
 #include "localisation/lang_text.h"
-#include "settings/window_limits.h"
 #include "shell/creation_run.h"
 #include "shell/startup.h"
+#include "shell/window_limits.h"
 
 namespace kelmora {
 namespace {
@@ -365,7 +365,7 @@ void TKM::ShowError(const QString& caption, const QString& text) {
 }
 
 void TKM::SettingsToControls() {
-  // The controls hold what the window limits allow; the limits live with the settings.
+  // The controls hold what the window limits allow (one table for the window and the batch).
   KM_Class shown = Settings;
   ApplyWindowLimits(shown);
   outEditSource->setText(Q(shown.InputPath));
@@ -385,7 +385,7 @@ void TKM::SettingsToControls() {
   outComboBoxFilter->setCurrentIndex(shown.FilterIndex);
   TrackBarThumbQuality->setValue(shown.QualityThumbnails);
   outMaskEditUserSize->setText(QString::number(shown.MaxSizeThumbnails));
-  SortMode->SetItemIndex(shown.SortingMethodIndex);
+  SortMode->SetItemIndex(static_cast<int>(shown.SortingMethodIndex));
   CheckBoxExif->setChecked(shown.UseExif);
   CheckBoxCopyOrgSizedImages->setChecked(shown.CopyOrgSizedImages);
   CheckBoxAutoRotate->setChecked(shown.AutoRotate);
@@ -397,7 +397,7 @@ void TKM::SettingsToControls() {
   outEditCols->setText(QString::number(shown.ColsCount));
   outEditRows->setText(QString::number(shown.RowsCount));
   outEditTitle->setText(Q(shown.Title));
-  RadioGroupThumbsSubtitle->SetItemIndex(shown.SubtitleIndex);
+  RadioGroupThumbsSubtitle->SetItemIndex(static_cast<int>(shown.SubtitleIndex));
   UpdateColorPreview();
   ShowLines(outMemoHTMLThumbnails, shown.HTMLThumbnails);
   ShowLines(outMemoHTMLImages, shown.HTMLImages);
@@ -430,7 +430,7 @@ bool TKM::ControlsToSettings() {
   Settings.FilterIndex = outComboBoxFilter->currentIndex();
   Settings.QualityThumbnails = TrackBarThumbQuality->value();
   if (!read_integer(outMaskEditUserSize, Settings.MaxSizeThumbnails)) return false;
-  Settings.SortingMethodIndex = SortMode->ItemIndex();
+  Settings.SortingMethodIndex = static_cast<SortMethod>(SortMode->ItemIndex());
   Settings.UseExif = CheckBoxExif->isChecked();
   Settings.CopyOrgSizedImages = CheckBoxCopyOrgSizedImages->isChecked();
   Settings.AutoRotate = CheckBoxAutoRotate->isChecked();
@@ -442,7 +442,7 @@ bool TKM::ControlsToSettings() {
   if (!read_integer(outEditCols, Settings.ColsCount)) return false;
   if (!read_integer(outEditRows, Settings.RowsCount)) return false;
   Settings.Title = B(outEditTitle->text());
-  Settings.SubtitleIndex = RadioGroupThumbsSubtitle->ItemIndex();
+  Settings.SubtitleIndex = static_cast<SubtitleKind>(RadioGroupThumbsSubtitle->ItemIndex());
   Settings.HTMLThumbnails = LinesOf(outMemoHTMLThumbnails);
   Settings.HTMLImages = LinesOf(outMemoHTMLImages);
   Settings.AutoBrowserStart = CheckBoxAutoBrowserStart->isChecked();

@@ -105,7 +105,7 @@ Recipe OutputRecipe(const KM_Class& settings, const KM_ListElement& entry, const
       .Add(stamp.path)
       .Add(static_cast<int64_t>(stamp.size))
       .Add(stamp.modified_ns)
-      .Add(entry.ImageKind);
+      .Add(static_cast<int64_t>(entry.ImageKind));
   // Every setting that changes the bytes of that output, and no other. Turning pictures
   // upright changes every re-encoded output; leaving out the GPS position changes the
   // copies, which only the full-size and the resized image can be.

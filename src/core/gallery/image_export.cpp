@@ -9,11 +9,9 @@
 #include "gallery/prepared_export.h"
 #include "imaging/declared_size.h"
 #include "imaging/filters.h"
-#include "imaging/jpeg_image.h"
 #include "imaging/orientation.h"
 #include "imaging/pixel_limit.h"
 #include "imaging/resample.h"
-#include "imaging/tiff_file.h"
 #include "platform/atomic_file.h"
 #include "platform/regular_file.h"
 
@@ -58,28 +56,6 @@ ImageSize ResizedImageSize(int32_t width, int32_t height, int32_t max_width, int
   }
   const ImageSize size = from_height();
   return size.width > max_width ? from_width() : size;
-}
-
-TBitmap DecodeSourceImage(const KM_ListElement& entry) {
-  TBitmap source;
-  switch (entry.ImageKind) {
-    case kImageKindBmp:
-      source.LoadFromFile(entry.FullPath);
-      break;
-    case kImageKindTiff: {
-      TTIFFFile tiff;
-      tiff.LoadFromFile(entry.FullPath);
-      source = std::move(tiff.Bitmap());
-      break;
-    }
-    default: {
-      TJPEGImage jpeg;
-      jpeg.LoadFromFile(entry.FullPath);
-      jpeg.AssignTo(source);
-      break;
-    }
-  }
-  return source;
 }
 
 std::optional<uint64_t> DeclaredSourceBytes(const KM_ListElement& entry) {

@@ -25,10 +25,6 @@ ImageSize ThumbnailSize(int32_t width, int32_t height, int32_t max_size);
 // other bound decides instead, so the result always fits. Never below 1 pixel a side.
 ImageSize ResizedImageSize(int32_t width, int32_t height, int32_t max_width, int32_t max_height);
 
-// Decodes an entry's source file by its kind into a bitmap: JPEG through libjpeg, BMP by the
-// bitmap's own loader, TIFF by the TIFF reader. Raises the codec's error.
-TBitmap DecodeSourceImage(const KM_ListElement& entry);
-
 // The bytes of the 24-bit picture that decoding the entry's source will hold, from the size
 // its header declares; nullopt when the header cannot be read or found.
 std::optional<uint64_t> DeclaredSourceBytes(const KM_ListElement& entry);

@@ -8,12 +8,12 @@ namespace {
 
 struct ImageExtension {
   std::string_view extension;
-  int32_t kind;
+  PictureKind kind;
 };
 
 constexpr ImageExtension kImageExtensions[] = {
-    {".jpg", kImageKindJpeg}, {".jpeg", kImageKindJpeg}, {".bmp", kImageKindBmp},
-    {".tif", kImageKindTiff}, {".tiff", kImageKindTiff},
+    {".jpg", PictureKind::kJpeg}, {".jpeg", PictureKind::kJpeg}, {".bmp", PictureKind::kBmp},
+    {".tif", PictureKind::kTiff}, {".tiff", PictureKind::kTiff},
 };
 
 const ImageExtension* FindExtension(std::string_view name) {
@@ -32,9 +32,10 @@ bool IsImageFile(std::string_view name) {
   return FindExtension(name) != nullptr;
 }
 
-int32_t ImageKindOf(std::string_view name) {
+std::optional<PictureKind> ImageKindOf(std::string_view name) {
   const ImageExtension* known = FindExtension(name);
-  return known ? known->kind : -1;
+  if (!known) return std::nullopt;
+  return known->kind;
 }
 
 void SetOutputNames(KM_ListElement& entry, std::string_view base) {

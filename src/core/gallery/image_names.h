@@ -1,8 +1,10 @@
 #pragma once
 
-#include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
+
+#include "gallery/km_list_element.h"
 
 namespace kelmora {
 
@@ -10,10 +12,8 @@ namespace kelmora {
 // or .tiff in any ASCII letter case.
 bool IsImageFile(std::string_view name);
 
-// kImageKindJpeg, kImageKindBmp or kImageKindTiff by extension; -1 for other names.
-int32_t ImageKindOf(std::string_view name);
-
-class KM_ListElement;
+// The kind of picture a name's extension promises; nullopt for other names.
+std::optional<PictureKind> ImageKindOf(std::string_view name);
 
 // Names the three output files of an entry after a base name: "b_", "t_" and "n_" + base +
 // ".jpg".

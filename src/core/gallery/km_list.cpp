@@ -97,14 +97,15 @@ int KM_List::ScanInputFolder() {
   // The separator is added even when InputPath ends in one; a doubled one does no harm.
   const std::string folder = Settings.InputPath + "/";
   for (const FolderFile& file : ListFolderFiles(folder)) {
-    if (!IsImageFile(file.Name)) continue;
+    const std::optional<PictureKind> kind = ImageKindOf(file.Name);
+    if (!kind) continue;  // not a name IsImageFile accepts
     KM_ListElement entry;
     entry.FileName = file.Name;
     std::string base = WithoutLastExtension(file.Name);
     if (Settings.ConvertFileNames) ConvertFileName(base);
     SetOutputNames(entry, base);
     entry.FullPath = folder + file.Name;
-    entry.ImageKind = ImageKindOf(file.Name);
+    entry.ImageKind = *kind;
     entry.FileDate = FileTimeToDayNumber(file.modified_time);
     entry.SortDate = entry.FileDate;
     try {
@@ -135,23 +136,24 @@ void KM_List::SortList() {
     return use_exif ? e.SortDate : e.FileDate;
   };
   switch (Settings.SortingMethodIndex) {
-    case 0:
+    case SortMethod::kDateAscending:
       SortByDate(entries_, date, true);
       break;
-    case 1:
+    case SortMethod::kDateDescending:
       SortByDate(entries_, date, false);
       break;
-    case 2:  // std::string compares bytes as unsigned values, a prefix first
+    case SortMethod::kNameAscending:  // std::string compares bytes as unsigned values, a prefix
+                                      // first
       SortEntries(entries_, [](const KM_ListElement& a, const KM_ListElement& b) {
         return a.FileName < b.FileName;
       });
       break;
-    case 3:
+    case SortMethod::kNameDescending:
       SortEntries(entries_, [](const KM_ListElement& a, const KM_ListElement& b) {
         return a.FileName > b.FileName;
       });
       break;
-    default:
+    default:  // a number no order has
       break;
   }
 }

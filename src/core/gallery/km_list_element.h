@@ -1,14 +1,16 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <string_view>
 
 #include "gallery/capture_details.h"
 
 namespace kelmora {
 
-// The kinds of input image, by extension.
-enum : int32_t { kImageKindJpeg = 0, kImageKindBmp = 1, kImageKindTiff = 2 };
+// The kinds of input image, by the numbers of ImageKind.
+enum class PictureKind : int32_t { kJpeg = 0, kBmp = 1, kTiff = 2 };
 
 // One image of the gallery. Its position in the catalogue plus one is its image number.
 class KM_ListElement {
@@ -18,7 +20,7 @@ class KM_ListElement {
   std::string BigName;     // "b_" + base + ".jpg": full-size copy
   std::string ThumbName;   // "t_" + base + ".jpg": thumbnail
   std::string NormalName;  // "n_" + base + ".jpg": resized image
-  int32_t ImageKind = kImageKindJpeg;
+  PictureKind ImageKind = PictureKind::kJpeg;
   double FileDate = 0;  // last-write time as a day number
   double SortDate = 0;  // EXIF capture date, or FileDate for files without EXIF data
   int32_t Width = 0;    // decoded size, filled by the export

@@ -37,7 +37,7 @@ void PrepareFiles(const KM_Class& settings, const KM_ListElement& entry, OutputS
   prepared.width = source.Width();
   prepared.height = source.Height();
   if (prepared.width < 1 || prepared.height < 1) throw EKelmora("The picture has no pixels");
-  const bool is_jpeg = entry.ImageKind == kImageKindJpeg;
+  const bool is_jpeg = entry.ImageKind == PictureKind::kJpeg;
   const int32_t width = prepared.width;
   const int32_t height = prepared.height;
 
@@ -78,10 +78,10 @@ void PrepareFiles(const KM_Class& settings, const KM_ListElement& entry, OutputS
 
 void DecodeSourceInto(const KM_ListElement& entry, TBitmap& bitmap) {
   switch (entry.ImageKind) {
-    case kImageKindBmp:
+    case PictureKind::kBmp:
       bitmap.LoadFromFile(entry.FullPath);
       break;
-    case kImageKindTiff: {
+    case PictureKind::kTiff: {
       TTIFFFile tiff;
       tiff.LoadFromFile(entry.FullPath);
       bitmap = std::move(tiff.Bitmap());

@@ -74,25 +74,25 @@ int64_t FirstCellPosition(int64_t page, int64_t per_page, int64_t count) {
   return first;
 }
 
-std::string SubtitleLine(const KM_ListElement& entry, int64_t position, int32_t subtitle_index) {
+std::string SubtitleLine(const KM_ListElement& entry, int64_t position, SubtitleKind kind) {
   std::string line = "    ";
-  switch (subtitle_index) {
-    case 1:
+  switch (kind) {
+    case SubtitleKind::kFileName:
       line += "<br>" + HtmlEscape(entry.FileName);
       break;
-    case 2:
+    case SubtitleKind::kFileNameWithoutExtension:
       line += "<br>" + HtmlEscape(WithoutLastExtension(entry.FileName));
       break;
-    case 3:
+    case SubtitleKind::kExifComment:
       line += "<br>" + HtmlEscape(entry.ExifComment);
       break;
-    case 4:  // the position, so the first image is 0
+    case SubtitleKind::kImageNumber:  // the position, so the first image is 0
       line += "<br>" + std::to_string(position);
       break;
-    case 5:
+    case SubtitleKind::kCaptureDate:
       line += "<br>" + CaptureDateText(entry.details.capture_date);
       break;
-    default:  // no subtitle, also for indexes no setting defines
+    default:  // kNone, and numbers no kind has
       break;
   }
   return line;

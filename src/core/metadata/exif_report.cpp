@@ -103,13 +103,13 @@ std::string EscapeControlCharacters(std::string_view text) {
 }
 
 std::string ExifReportText(const std::string& path) {
-  TimgData meta(kDetailAll);
+  TimgData meta(DetailLevel::kAll);
   const bool result = meta.ReadImageFile(path);
   return ReportOf(meta, result, path);
 }
 
 std::string ExifReportTextOfBytes(std::string_view file_name, std::span<const uint8_t> bytes) {
-  TimgData meta(kDetailAll);
+  TimgData meta(DetailLevel::kAll);
   const bool result = meta.ReadImageBytes(file_name, bytes);
   return ReportOf(meta, result, file_name);
 }

@@ -49,13 +49,13 @@ constexpr uint16_t kTagInteropOffset = 0xA005;
 constexpr uint16_t kTypeAscii = 2;
 constexpr uint16_t kTypeUndefined = 7;
 
-bool IsListingMode(int32_t mode) {
-  return mode == kDetailInfoText || mode == kDetailAll;
+bool IsListingMode(DetailLevel mode) {
+  return mode == DetailLevel::kInfoText || mode == DetailLevel::kAll;
 }
 
 }  // namespace
 
-TImageInfo::TImageInfo(int32_t detail_mode) : DetailMode(detail_mode) {
+TImageInfo::TImageInfo(DetailLevel detail_mode) : DetailMode(detail_mode) {
   PrepareDictionaries();
 }
 
@@ -139,7 +139,7 @@ void TImageInfo::ProcessEntry(int64_t entry, int64_t base, int64_t limit, Direct
 
   ApplySpecialTag(tag, type, entry, value_pos, raw, rendered, base, limit);
 
-  if (DetailMode == kDetailAll) {
+  if (DetailMode == DetailLevel::kAll) {
     record.Data = std::move(rendered);
     record.Size = static_cast<int32_t>(raw.size());
     record.Raw = std::move(raw);

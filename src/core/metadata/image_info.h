@@ -10,17 +10,21 @@
 
 namespace kelmora {
 
-// What a TImageInfo (and the maker-note decoder) builds besides the special values.
-inline constexpr int32_t kDetailInfoText = 2;  // the text listing InfoText
-inline constexpr int32_t kDetailTagList = 4;   // the tag records in TagList
-inline constexpr int32_t kDetailAll = 255;     // both
+// What a TImageInfo (and the maker-note decoder) builds besides the special values, by the
+// numbers of DetailMode. Any other value builds neither.
+enum class DetailLevel : int32_t {
+  kNone = 0,
+  kInfoText = 2,  // the text listing InfoText
+  kTagList = 4,   // the tag records in TagList
+  kAll = 255,     // both
+};
 
 // The values read from the TIFF-structured directories of one image's EXIF data. The walk
 // reads bytes it is given and keeps no reference to them afterwards; what the rest of the
 // program needs (capture dates included) is copied into the fields.
 class TImageInfo {
  public:
-  explicit TImageInfo(int32_t detail_mode);
+  explicit TImageInfo(DetailLevel detail_mode);
 
   std::vector<TTagEntry> TagList;
   std::string ExifVersion;   // raw bytes of 0x9000, at most 6
@@ -32,7 +36,7 @@ class TImageInfo {
   int64_t HeightPos = 0;
   int64_t WidthPos = 0;
   int32_t FlashValue = 0;
-  int32_t DetailMode = 0;
+  DetailLevel DetailMode = DetailLevel::kNone;
   std::string MakerNoteRaw;
   bool ReadingTiff = false;
   bool BigEndian = false;  // byte order of the EXIF data

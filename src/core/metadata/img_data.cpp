@@ -74,7 +74,7 @@ class TiffReading {
 
 }  // namespace
 
-TimgData::TimgData(int32_t detail_mode) : DetailMode(detail_mode) {
+TimgData::TimgData(DetailLevel detail_mode) : DetailMode(detail_mode) {
   ResetContainer();
 }
 

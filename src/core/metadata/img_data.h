@@ -29,11 +29,11 @@ class TimgData {
   // A TIFF-type file is read from offset 8 into a buffer of exactly this size.
   static constexpr size_t kTiffBufferSize = 256000;
 
-  explicit TimgData(int32_t detail_mode);
+  explicit TimgData(DetailLevel detail_mode);
 
   std::array<SegmentRecord, kMaxSegments + 1> Segments;  // slot k is Segments[k - 1]
   bool ReadingTiff = false;
-  int32_t DetailMode = 0;
+  DetailLevel DetailMode = DetailLevel::kNone;
   int32_t SegmentCount = 0;
   // Slot numbers (1 ... kMaxSegments) of the kept EXIF, IPTC and comment segments; 0 = none.
   int32_t ExifSegRef = 0;

@@ -133,7 +133,7 @@ std::string TIPTCdata::IptcValueOf(std::string_view name, const std::string& fal
 
 bool TIPTCdata::ReadIptcFile(const std::string& path) {
   ClearIptc();
-  TimgData container(0);  // no EXIF listing or tag list is wanted here
+  TimgData container(DetailLevel::kNone);  // no EXIF listing or tag list is wanted here
   container.ReadImageFile(path);
   ParseIptc(container.SegmentData(container.IptcSegRef));
   return HasIptc();

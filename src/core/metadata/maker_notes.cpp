@@ -62,8 +62,8 @@ const TagRow* LastRowOf(std::span<const TagRow> table, uint16_t tag) {
   return it == table.rend() ? nullptr : &*it;
 }
 
-bool BuildsTagList(int32_t detail_mode) {
-  return detail_mode == kDetailTagList || detail_mode == kDetailAll;
+bool BuildsTagList(DetailLevel detail_mode) {
+  return detail_mode == DetailLevel::kTagList || detail_mode == DetailLevel::kAll;
 }
 
 }  // namespace

@@ -52,6 +52,9 @@ void KM_Class::LoadFromIni(const IniFile& ini) {
             field = ini.ReadString(entry.section, entry.key, entry.default_text);
           } else if constexpr (std::is_same_v<Field, int32_t>) {
             field = ini.ReadInteger(entry.section, entry.key, entry.default_number);
+          } else if constexpr (std::is_enum_v<Field>) {  // stored as its number, whatever it is
+            field =
+                static_cast<Field>(ini.ReadInteger(entry.section, entry.key, entry.default_number));
           } else if constexpr (std::is_same_v<Field, bool>) {
             field = ini.ReadBool(entry.section, entry.key, entry.default_number != 0);
           } else {
@@ -72,6 +75,8 @@ void KM_Class::SaveToIni(IniFile& ini) const {
             ini.WriteString(entry.section, entry.key, field);
           } else if constexpr (std::is_same_v<Field, int32_t>) {
             ini.WriteInteger(entry.section, entry.key, field);
+          } else if constexpr (std::is_enum_v<Field>) {
+            ini.WriteInteger(entry.section, entry.key, static_cast<int32_t>(field));
           } else if constexpr (std::is_same_v<Field, bool>) {
             ini.WriteBool(entry.section, entry.key, field);
           } else {

@@ -12,8 +12,27 @@ using Color = int32_t;
 
 class IniFile;
 
-// Every option of one gallery. A new record is all zero; the defaults come only from
-// loading a settings file. Field names are the settings-file keys.
+// The orders of the catalogue, by the numbers of SortingMethodIndex. A settings file may hold
+// any other number (the window's -1 selects no order); those leave the order as found.
+enum class SortMethod : int32_t {
+  kDateAscending = 0,
+  kDateDescending = 1,
+  kNameAscending = 2,
+  kNameDescending = 3,
+};
+
+// The line under each thumbnail, by the numbers of SubtitleIndex; any other number gives
+// none.
+enum class SubtitleKind : int32_t {
+  kNone = 0,
+  kFileName = 1,  // with extension
+  kFileNameWithoutExtension = 2,
+  kExifComment = 3,
+  kImageNumber = 4,  // the position in the catalogue, so the first image is 0
+  kCaptureDate = 5,
+};
+
+// What loading a settings file found.
 enum class SettingsFileState {
   kLoaded,
   kMissing,     // nothing of that name: every field took its default
@@ -25,6 +44,8 @@ struct SettingsFileStatus {
   std::string reason;  // kUnreadable: why, as the system or the reader says it
 };
 
+// Every option of one gallery. A new record is all zero; the defaults come only from
+// loading a settings file. Field names are the settings-file keys.
 class KM_Class {
  public:
   std::string InputPath;
@@ -42,7 +63,7 @@ class KM_Class {
   int32_t FilterIndex = 0;
   int32_t QualityThumbnails = 0;
   int32_t MaxSizeThumbnails = 0;
-  int32_t SortingMethodIndex = 0;
+  SortMethod SortingMethodIndex = SortMethod::kDateAscending;
   bool UseExif = false;
   bool CreateOnlyWebpages = false;
   bool CopyOrgSizedImages = false;
@@ -57,7 +78,7 @@ class KM_Class {
   int32_t RowsCount = 0;
   int32_t ColsCount = 0;
   std::string Title;
-  int32_t SubtitleIndex = 0;
+  SubtitleKind SubtitleIndex = SubtitleKind::kNone;
   std::vector<std::string> HTMLThumbnails;
   std::vector<std::string> HTMLImages;
   bool AutoBrowserStart = false;

@@ -13,14 +13,16 @@ namespace kelmora {
 // The one table of the settings record's stored fields. Load, save and the window limits
 // all loop over it, so a field is added in exactly one place.
 
-using SettingsField = std::variant<std::string KM_Class::*, int32_t KM_Class::*, bool KM_Class::*,
-                                   std::vector<std::string> KM_Class::*>;
+using SettingsField =
+    std::variant<std::string KM_Class::*, int32_t KM_Class::*, SortMethod KM_Class::*,
+                 SubtitleKind KM_Class::*, bool KM_Class::*, std::vector<std::string> KM_Class::*>;
 
 // What the window's control for a field can hold (see ApplyWindowLimits).
 enum class FieldLimit {
   kNone,           // the control holds any value of the field
   kClamp,          // a number held within low..high
-  kListIndex,      // an entry low..high of a list; anything else selects nothing (-1)
+  kFilterIndex,    // an entry of the window's filter list, which lists the resampling filters;
+                   // anything else selects nothing (-1)
   kPageExtension,  // ".htm" or ".html" in any letter case becomes that entry exactly
 };
 
@@ -32,7 +34,7 @@ struct SettingsKey {
   std::string_view default_text;  // texts
   bool KM_Class::*lock;           // while set, loading leaves the field alone
   FieldLimit limit;
-  int32_t low;
+  int32_t low;  // the range of kClamp
   int32_t high;
 };
 
@@ -50,7 +52,7 @@ inline constexpr SettingsKey kSettingsKeys[] = {
   {"ThumbsNImages",  "QualityImages",      &KM_Class::QualityImages,      90,       "",      nullptr,                   FieldLimit::kClamp,         1,  100},
   {"ThumbsNImages",  "MaxWidthImage",      &KM_Class::MaxWidthImage,      800,      "",      nullptr,                   FieldLimit::kClamp,         0,  9999},
   {"ThumbsNImages",  "MaxHeightImage",     &KM_Class::MaxHeightImage,     600,      "",      nullptr,                   FieldLimit::kClamp,         0,  9999},
-  {"ThumbsNImages",  "FilterIndex",        &KM_Class::FilterIndex,        5,        "",      nullptr,                   FieldLimit::kListIndex,     0,  6},
+  {"ThumbsNImages",  "FilterIndex",        &KM_Class::FilterIndex,        5,        "",      nullptr,                   FieldLimit::kFilterIndex,   0,  0},
   {"ThumbsNImages",  "QualityThumbnails",  &KM_Class::QualityThumbnails,  90,       "",      nullptr,                   FieldLimit::kClamp,         1,  100},
   {"ThumbsNImages",  "MaxSizeThumbnails",  &KM_Class::MaxSizeThumbnails,  160,      "",      nullptr,                   FieldLimit::kClamp,         0,  999},
   {"ThumbsNImages",  "SortingMethodIndex", &KM_Class::SortingMethodIndex, 0,        "",      nullptr,                   FieldLimit::kClamp,         -1, 3},

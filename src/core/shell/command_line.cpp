@@ -2,7 +2,7 @@
 
 #include "common/ascii_text.h"
 #include "localisation/lang_text.h"
-#include "settings/window_limits.h"
+#include "shell/window_limits.h"
 
 namespace kelmora {
 

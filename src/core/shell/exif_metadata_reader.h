@@ -9,10 +9,10 @@
 namespace kelmora {
 
 // The catalogue's metadata reader: the JPEG segment and EXIF reader, with every detail
-// (DetailMode 255), reused for every file of a scan.
+// (DetailLevel::kAll), reused for every file of a scan.
 class ExifMetadataReader final : public ImageMetadataReader {
  public:
-  ExifMetadataReader() : data_(255) {}
+  ExifMetadataReader() : data_(DetailLevel::kAll) {}
 
   bool ReadImageFile(const std::string& path) override { return data_.ReadImageFile(path); }
   bool ExifPresent() const override { return data_.ExifPresent(); }

@@ -15,9 +15,8 @@
 #include "e2e/cli_fixture.h"
 #include "gallery/build_record.h"
 #include "gallery/image_export.h"
-#include "imaging/jpeg_image.h"
-#include "imaging/tiff_file.h"
 #include "metadata/gps_strip.h"
+#include "support/jpeg_reference.h"
 #include "support/test_support.h"
 
 namespace kelmora {
@@ -414,21 +413,8 @@ TEST_F(CliTest, ExifReportGoesOnAfterAValueWithNulBytes) {
 
 // A JPEG of a few hundred bytes whose frame header declares width x height.
 std::string JpegDeclaring(uint16_t width, uint16_t height) {
-  TBitmap bitmap;
-  bitmap.SetPixelFormat(PixelFormat::k24Bit);
-  bitmap.SetSize(8, 8);
-  TJPEGImage jpeg;
-  jpeg.Assign(bitmap);
-  std::vector<uint8_t> bytes = jpeg.SaveToBytes();
-  for (size_t i = 2; i + 9 < bytes.size(); ++i) {
-    if (bytes[i] == 0xFF && bytes[i + 1] == 0xC0) {
-      bytes[i + 5] = static_cast<uint8_t>(height >> 8);
-      bytes[i + 6] = static_cast<uint8_t>(height);
-      bytes[i + 7] = static_cast<uint8_t>(width >> 8);
-      bytes[i + 8] = static_cast<uint8_t>(width);
-      break;
-    }
-  }
+  const std::vector<uint8_t> bytes = test::WithDeclaredSize(
+      test::EncodeReference({8, 8, 3, std::vector<uint8_t>(8 * 8 * 3)}, {}), width, height);
   return std::string(bytes.begin(), bytes.end());
 }
 

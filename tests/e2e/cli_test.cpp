@@ -32,7 +32,7 @@ using test::SettingsText;
 using test::Size;
 using test::SourceSize;
 using test::TempDir;
-using test::WriteNoisyJpeg;
+using test::WriteGrainyJpeg;
 
 // Photos of several cameras and sizes, two TIFFs and awkward names.
 const char* const kPhotos[] = {
@@ -172,7 +172,7 @@ TEST_F(CliTest, CorruptJpegEndsTheRunNamingTheFile) {
   AddNoisyImages(3, 64, 48);
   const fs::path broken = In() / "img04.jpg";
   test::WriteText(broken, "\xFF\xD8 this is not the rest of a picture");
-  WriteNoisyJpeg(In() / "img05.jpg", 64, 48, 5);
+  WriteGrainyJpeg(In() / "img05.jpg", 64, 48, 5);
   const std::string settings = Settings({"SortingMethodIndex=2"});
   const ChildResult result = Run({"--quiet", settings, In().string(), Out().string()});
   EXPECT_EQ(result.exit_code, 1);
@@ -190,7 +190,7 @@ TEST_F(CliTest, FailedChecksExitWithOneAndSayWhy) {
   test::WriteText(dir_.Path() / "a file", "x");
   fs::create_directory(dir_.Path() / "empty");
   test::WriteText(dir_.Path() / "empty" / "notes.txt", "no pictures");
-  WriteNoisyJpeg(In() / "img01.jpg", 64, 48, 1);
+  WriteGrainyJpeg(In() / "img01.jpg", 64, 48, 1);
   const std::string settings = Settings({});
   const std::string missing = (dir_.Path() / "missing").string();
   const std::string file = (dir_.Path() / "a file").string();
@@ -304,7 +304,7 @@ fs::path UnreadableLink(const fs::path& folder, const std::string& name) {
 }
 
 TEST_F(CliTest, SettingsFileThatCannotBeReadEndsTheRunBeforeAnythingIsWritten) {
-  WriteNoisyJpeg(In() / "img01.jpg", 64, 48, 1);
+  WriteGrainyJpeg(In() / "img01.jpg", 64, 48, 1);
   const fs::path folder = dir_.Path() / "folder.km2";
   fs::create_directory(folder);
   const fs::path fifo = dir_.Path() / "fifo.km2";
@@ -336,7 +336,7 @@ TEST_F(CliTest, SettingsFileThatCannotBeReadEndsTheRunBeforeAnythingIsWritten) {
 }
 
 TEST_F(CliTest, MissingSettingsFileAndEmptyTemplatesAreWarnedAbout) {
-  WriteNoisyJpeg(In() / "img01.jpg", 64, 48, 1);
+  WriteGrainyJpeg(In() / "img01.jpg", 64, 48, 1);
   const std::string missing = (dir_.Path() / "missing.km2").string();
   const fs::path no_templates = dir_.Path() / "plain.km2";
   test::WriteText(no_templates, "[MoreLayout]\r\nTitle=Plain\r\n");

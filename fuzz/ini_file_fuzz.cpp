@@ -5,16 +5,15 @@
 #include <cstdlib>
 #include <string_view>
 
+#include "fuzz_check.h"
 #include "settings/ini_file.h"
 #include "settings/km_class.h"
+
+using kelmora::fuzz::Check;
 
 namespace {
 
 constexpr size_t kMaxInput = 1 << 20;
-
-void Check(bool condition) {
-  if (!condition) std::abort();
-}
 
 }  // namespace
 

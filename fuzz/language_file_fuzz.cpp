@@ -6,17 +6,16 @@
 #include <memory>
 #include <string_view>
 
+#include "fuzz_check.h"
 #include "localisation/lang_text.h"
 #include "localisation/language_file.h"
 #include "localisation/message_table.h"
 
+using kelmora::fuzz::Check;
+
 namespace {
 
 constexpr size_t kMaxInput = 1 << 20;
-
-void Check(bool condition) {
-  if (!condition) std::abort();
-}
 
 }  // namespace
 

@@ -6,16 +6,15 @@
 #include <string_view>
 #include <vector>
 
+#include "fuzz_check.h"
 #include "localisation/message_declarations.h"
 #include "settings/ini_file.h"
+
+using kelmora::fuzz::Check;
 
 namespace {
 
 constexpr size_t kMaxInput = 1 << 20;
-
-void Check(bool condition) {
-  if (!condition) std::abort();
-}
 
 }  // namespace
 

@@ -14,6 +14,20 @@ TEST(DayNumber, CountsFromTheEndOf1899) {
   EXPECT_DOUBLE_EQ(EncodeDayNumber(1899, 12, 29, 6, 0, 0), -1.25);
 }
 
+TEST(CivilFromDays, InvertsEncodeDayNumberAcrossCenturiesAndLeapDays) {
+  const struct {
+    int year, month, day;
+  } cases[] = {{1970, 1, 1},  {1969, 12, 31}, {1899, 12, 30}, {1600, 2, 29}, {1900, 3, 1},
+               {2000, 2, 29}, {2100, 2, 28},  {2100, 3, 1},   {1, 1, 1},     {9999, 12, 31}};
+  for (const auto& c : cases) {
+    const auto days = static_cast<long long>(EncodeDayNumber(c.year, c.month, c.day, 0, 0, 0));
+    const CivilDate date = CivilFromDays(days + kDayNumberEpoch);
+    EXPECT_EQ(date.year, c.year) << c.year << "-" << c.month << "-" << c.day;
+    EXPECT_EQ(date.month, c.month) << c.year << "-" << c.month << "-" << c.day;
+    EXPECT_EQ(date.day, c.day) << c.year << "-" << c.month << "-" << c.day;
+  }
+}
+
 TEST(DayNumber, ValidatesCalendarDates) {
   EXPECT_TRUE(IsValidDate(2000, 2, 29));
   EXPECT_FALSE(IsValidDate(1900, 2, 29));

@@ -13,6 +13,7 @@
 #include "imaging/bitmap.h"
 #include "imaging/jpeg_image.h"
 #include "imaging/tiff_file.h"
+#include "support/pictures.h"
 #include "support/test_support.h"
 
 // What the end-to-end tests of kelmora-cli share: the program, settings files made from the
@@ -59,23 +60,6 @@ inline Size SourceSize(const fs::path& path) {
   return JpegFileSize(path);
 }
 
-// Noisy pictures, so that every one takes the program a moment.
-inline void WriteNoisyJpeg(const fs::path& path, int32_t width, int32_t height, uint32_t seed) {
-  TBitmap bitmap;
-  bitmap.SetPixelFormat(PixelFormat::k24Bit);
-  bitmap.SetSize(width, height);
-  for (int32_t y = 0; y < height; ++y) {
-    uint8_t* row = bitmap.ScanLine(y);
-    for (int32_t x = 0; x < 3 * width; ++x) {
-      seed = seed * 1664525u + 1013904223u;
-      row[x] = static_cast<uint8_t>((seed >> 24) / 2 + (x + y) % 128);
-    }
-  }
-  TJPEGImage jpeg;
-  jpeg.Assign(bitmap);
-  jpeg.SaveToFile(path.string());
-}
-
 inline int CountFiles(const fs::path& folder, const std::string& prefix) {
   if (!fs::is_directory(folder)) return 0;
   return static_cast<int>(
@@ -102,7 +86,7 @@ class CliTest : public testing::Test {
   void AddNoisyImages(int count, int32_t width, int32_t height) const {
     for (int i = 1; i <= count; ++i) {
       const std::string name = (i < 10 ? "img0" : "img") + std::to_string(i) + ".jpg";
-      WriteNoisyJpeg(In() / name, width, height, static_cast<uint32_t>(i));
+      WriteGrainyJpeg(In() / name, width, height, static_cast<uint32_t>(i));
     }
   }
 

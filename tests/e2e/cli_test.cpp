@@ -15,9 +15,8 @@
 #include "e2e/cli_fixture.h"
 #include "gallery/build_record.h"
 #include "gallery/image_export.h"
-#include "imaging/jpeg_image.h"
-#include "imaging/tiff_file.h"
 #include "metadata/gps_strip.h"
+#include "support/jpeg_reference.h"
 #include "support/test_support.h"
 
 namespace kelmora {
@@ -33,7 +32,7 @@ using test::SettingsText;
 using test::Size;
 using test::SourceSize;
 using test::TempDir;
-using test::WriteNoisyJpeg;
+using test::WriteGrainyJpeg;
 
 // Photos of several cameras and sizes, two TIFFs and awkward names.
 const char* const kPhotos[] = {
@@ -173,7 +172,7 @@ TEST_F(CliTest, CorruptJpegEndsTheRunNamingTheFile) {
   AddNoisyImages(3, 64, 48);
   const fs::path broken = In() / "img04.jpg";
   test::WriteText(broken, "\xFF\xD8 this is not the rest of a picture");
-  WriteNoisyJpeg(In() / "img05.jpg", 64, 48, 5);
+  WriteGrainyJpeg(In() / "img05.jpg", 64, 48, 5);
   const std::string settings = Settings({"SortingMethodIndex=2"});
   const ChildResult result = Run({"--quiet", settings, In().string(), Out().string()});
   EXPECT_EQ(result.exit_code, 1);
@@ -191,7 +190,7 @@ TEST_F(CliTest, FailedChecksExitWithOneAndSayWhy) {
   test::WriteText(dir_.Path() / "a file", "x");
   fs::create_directory(dir_.Path() / "empty");
   test::WriteText(dir_.Path() / "empty" / "notes.txt", "no pictures");
-  WriteNoisyJpeg(In() / "img01.jpg", 64, 48, 1);
+  WriteGrainyJpeg(In() / "img01.jpg", 64, 48, 1);
   const std::string settings = Settings({});
   const std::string missing = (dir_.Path() / "missing").string();
   const std::string file = (dir_.Path() / "a file").string();
@@ -305,7 +304,7 @@ fs::path UnreadableLink(const fs::path& folder, const std::string& name) {
 }
 
 TEST_F(CliTest, SettingsFileThatCannotBeReadEndsTheRunBeforeAnythingIsWritten) {
-  WriteNoisyJpeg(In() / "img01.jpg", 64, 48, 1);
+  WriteGrainyJpeg(In() / "img01.jpg", 64, 48, 1);
   const fs::path folder = dir_.Path() / "folder.km2";
   fs::create_directory(folder);
   const fs::path fifo = dir_.Path() / "fifo.km2";
@@ -337,7 +336,7 @@ TEST_F(CliTest, SettingsFileThatCannotBeReadEndsTheRunBeforeAnythingIsWritten) {
 }
 
 TEST_F(CliTest, MissingSettingsFileAndEmptyTemplatesAreWarnedAbout) {
-  WriteNoisyJpeg(In() / "img01.jpg", 64, 48, 1);
+  WriteGrainyJpeg(In() / "img01.jpg", 64, 48, 1);
   const std::string missing = (dir_.Path() / "missing.km2").string();
   const fs::path no_templates = dir_.Path() / "plain.km2";
   test::WriteText(no_templates, "[MoreLayout]\r\nTitle=Plain\r\n");
@@ -414,21 +413,8 @@ TEST_F(CliTest, ExifReportGoesOnAfterAValueWithNulBytes) {
 
 // A JPEG of a few hundred bytes whose frame header declares width x height.
 std::string JpegDeclaring(uint16_t width, uint16_t height) {
-  TBitmap bitmap;
-  bitmap.SetPixelFormat(PixelFormat::k24Bit);
-  bitmap.SetSize(8, 8);
-  TJPEGImage jpeg;
-  jpeg.Assign(bitmap);
-  std::vector<uint8_t> bytes = jpeg.SaveToBytes();
-  for (size_t i = 2; i + 9 < bytes.size(); ++i) {
-    if (bytes[i] == 0xFF && bytes[i + 1] == 0xC0) {
-      bytes[i + 5] = static_cast<uint8_t>(height >> 8);
-      bytes[i + 6] = static_cast<uint8_t>(height);
-      bytes[i + 7] = static_cast<uint8_t>(width >> 8);
-      bytes[i + 8] = static_cast<uint8_t>(width);
-      break;
-    }
-  }
+  const std::vector<uint8_t> bytes = test::WithDeclaredSize(
+      test::EncodeReference({8, 8, 3, std::vector<uint8_t>(8 * 8 * 3)}, {}), width, height);
   return std::string(bytes.begin(), bytes.end());
 }
 

@@ -21,7 +21,7 @@ namespace fs = std::filesystem;
 using test::ChildResult;
 using test::CliTest;
 using test::CountFiles;
-using test::WriteNoisyJpeg;
+using test::WriteGrainyJpeg;
 
 using FileContents = std::map<std::string, std::vector<uint8_t>>;
 
@@ -76,7 +76,7 @@ class HostileSettingsTest : public OutputSafetyTest,
                             public testing::WithParamInterface<HostileCase> {};
 
 TEST_P(HostileSettingsTest, EndTheRunBeforeAnythingIsWritten) {
-  WriteNoisyJpeg(In() / "img01.jpg", 64, 48, 1);
+  WriteGrainyJpeg(In() / "img01.jpg", 64, 48, 1);
   const FileContents before = Snapshot(dir_.Path());
   const ChildResult result = RunGallery(GetParam().changes);
   EXPECT_EQ(result.exit_code, 1);
@@ -101,8 +101,8 @@ INSTANTIATE_TEST_SUITE_P(Cases, HostileSettingsTest, testing::Values(
 // clang-format on
 
 TEST_F(OutputSafetyTest, OutputThatWouldReplaceAnInputEndsTheRun) {
-  WriteNoisyJpeg(In() / "a.jpg", 64, 48, 1);
-  WriteNoisyJpeg(In() / "n_a.jpg", 64, 48, 2);
+  WriteGrainyJpeg(In() / "a.jpg", 64, 48, 1);
+  WriteGrainyJpeg(In() / "n_a.jpg", 64, 48, 2);
   const FileContents before = Snapshot(In());
   const ChildResult result = Run({"--quiet", Settings({}), In().string(), In().string()});
   EXPECT_EQ(result.exit_code, 1);
@@ -132,7 +132,7 @@ class CollisionTest : public OutputSafetyTest, public testing::WithParamInterfac
 TEST_P(CollisionTest, LaterPictureGetsANumberedSuffix) {
   const CollisionCase& c = GetParam();
   for (size_t i = 0; i < c.files.size(); ++i) {
-    WriteNoisyJpeg(In() / c.files[i], 64, 48, static_cast<uint32_t>(i + 1));
+    WriteGrainyJpeg(In() / c.files[i], 64, 48, static_cast<uint32_t>(i + 1));
   }
   const ChildResult result = RunGallery({"SortingMethodIndex=2", "ConvertFileNames=" + c.convert});
   ASSERT_EQ(result.exit_code, 0) << result.err;
@@ -155,8 +155,8 @@ INSTANTIATE_TEST_SUITE_P(Cases, CollisionTest, testing::Values(
 // clang-format on
 
 TEST_F(OutputSafetyTest, GalleryWithoutCollisionsSaysNothing) {
-  WriteNoisyJpeg(In() / "pic.jpg", 64, 48, 1);
-  WriteNoisyJpeg(In() / "Pic.jpg", 64, 48, 2);
+  WriteGrainyJpeg(In() / "pic.jpg", 64, 48, 1);
+  WriteGrainyJpeg(In() / "Pic.jpg", 64, 48, 2);
   const ChildResult result = RunGallery({});
   ASSERT_EQ(result.exit_code, 0) << result.err;
   EXPECT_EQ(result.err, "");
@@ -166,8 +166,8 @@ TEST_F(OutputSafetyTest, GalleryWithoutCollisionsSaysNothing) {
 
 TEST_F(OutputSafetyTest, LongNamesAreShortenedInsteadOfEndingTheRun) {
   const std::string base(251, 'p');
-  WriteNoisyJpeg(In() / (base + ".jpg"), 64, 48, 1);
-  WriteNoisyJpeg(In() / "short.jpg", 64, 48, 2);
+  WriteGrainyJpeg(In() / (base + ".jpg"), 64, 48, 1);
+  WriteGrainyJpeg(In() / "short.jpg", 64, 48, 2);
   const ChildResult result = RunGallery({"CopyOrgSizedImages=1"});
   ASSERT_EQ(result.exit_code, 0) << result.err;
   EXPECT_NE(result.err.find("too long for the file system"), std::string::npos) << result.err;
@@ -179,7 +179,7 @@ TEST_F(OutputSafetyTest, LongNamesAreShortenedInsteadOfEndingTheRun) {
 // A link standing in the output folder is replaced by the gallery's file; the file it
 // names is never written.
 TEST_F(OutputSafetyTest, LinksInTheOutputFolderAreReplacedNotWrittenThrough) {
-  WriteNoisyJpeg(In() / "img01.jpg", 64, 48, 1);
+  WriteGrainyJpeg(In() / "img01.jpg", 64, 48, 1);
   fs::create_directory(Out());
   const char* const names[] = {"page1.htm", "image1.htm", "t_img01.jpg", "n_img01.jpg"};
   for (const char* name : names) {
@@ -213,8 +213,8 @@ class FailedWriteTest : public OutputSafetyTest,
                         public testing::WithParamInterface<FailedWriteCase> {};
 
 TEST_P(FailedWriteTest, FailsTheRunNamingTheFile) {
-  WriteNoisyJpeg(In() / "img01.jpg", 1200, 900, 1);
-  WriteNoisyJpeg(In() / "img02.jpg", 64, 48, 2);
+  WriteGrainyJpeg(In() / "img01.jpg", 1200, 900, 1);
+  WriteGrainyJpeg(In() / "img02.jpg", 64, 48, 2);
   fs::create_directories(Out() / GetParam().blocked);
   const ChildResult result = Run({Settings(GetParam().changes), In().string(), Out().string()});
   EXPECT_EQ(result.exit_code, 1);
@@ -237,12 +237,12 @@ INSTANTIATE_TEST_SUITE_P(Cases, FailedWriteTest, testing::Values(
 // signal is ignored, so writes fail as on a full disk.
 TEST_F(OutputSafetyTest, FullDiskNeverLeavesAFileCutShort) {
   for (int i = 1; i <= 3; ++i) {
-    WriteNoisyJpeg(In() / ("img0" + std::to_string(i) + ".jpg"), 640, 480, i);
+    WriteGrainyJpeg(In() / ("img0" + std::to_string(i) + ".jpg"), 640, 480, i);
   }
   ASSERT_EQ(RunGallery({}).exit_code, 0);
   const FileContents before = Snapshot(Out());
   for (int i = 1; i <= 3; ++i) {
-    WriteNoisyJpeg(In() / ("img0" + std::to_string(i) + ".jpg"), 640, 480, 10 + i);
+    WriteGrainyJpeg(In() / ("img0" + std::to_string(i) + ".jpg"), 640, 480, 10 + i);
   }
   const std::string command = "trap '' XFSZ; ulimit -f 64; exec \"$0\" \"$@\"";
   const ChildResult result = test::RunChild({"/bin/sh", "-c", command, test::Cli(), "--quiet",
@@ -267,7 +267,7 @@ TEST_F(OutputSafetyTest, FullDiskNeverLeavesAFileCutShort) {
 }
 
 TEST_F(OutputSafetyTest, DefaultTemplateShowsAPictureNamedDelete) {
-  WriteNoisyJpeg(In() / "delete.jpg", 64, 48, 1);
+  WriteGrainyJpeg(In() / "delete.jpg", 64, 48, 1);
   ASSERT_EQ(RunGallery({}).exit_code, 0);
   const std::string page = test::ReadText(Out() / "image1.htm");
   EXPECT_NE(page.find("<img src=\"n_delete.jpg\""), std::string::npos) << page;

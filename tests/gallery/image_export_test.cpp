@@ -15,6 +15,7 @@
 #include "imaging/jpeg_image.h"
 #include "imaging/resample.h"
 #include "imaging/tiff_file.h"
+#include "support/pictures.h"
 #include "support/test_support.h"
 
 namespace kelmora {
@@ -110,32 +111,6 @@ TEST_P(ResizedImageSizeTest, FitsBothBounds) {
 INSTANTIATE_TEST_SUITE_P(Cases, ResizedImageSizeTest, testing::ValuesIn(kResizedCases),
                          [](const auto& item) { return std::string(item.param.name); });
 
-// A picture with detail in every block, so the encoder and the filters have work to do.
-TBitmap MakePicture(int32_t width, int32_t height) {
-  TBitmap bitmap;
-  bitmap.SetPixelFormat(PixelFormat::k24Bit);
-  bitmap.SetSize(width, height);
-  uint32_t noise = 12345;
-  for (int32_t y = 0; y < height; ++y) {
-    uint8_t* row = bitmap.ScanLine(y);
-    for (int32_t x = 0; x < width; ++x) {
-      noise = noise * 1103515245u + 12345u;
-      const auto grain = static_cast<int>((noise >> 16) & 31);
-      row[3 * x + 0] = static_cast<uint8_t>((x * 255 / width + grain) & 255);
-      row[3 * x + 1] = static_cast<uint8_t>((y * 255 / height + grain) & 255);
-      row[3 * x + 2] = static_cast<uint8_t>(((x ^ y) & 64 ? 200 : 40) + grain);
-    }
-  }
-  return bitmap;
-}
-
-void WriteJpeg(const std::string& path, const TBitmap& bitmap, int quality = 92) {
-  TJPEGImage jpeg;
-  jpeg.compression_quality = quality;
-  jpeg.Assign(bitmap);
-  jpeg.SaveToFile(path);
-}
-
 ImageSize JpegFileSize(const std::string& path) {
   TJPEGImage jpeg;
   jpeg.LoadFromFile(path);
@@ -215,7 +190,7 @@ TEST_F(ImageExportTest, SmallJpegIsCopiedByteForByteAndItsThumbnailReencoded) {
 }
 
 TEST_F(ImageExportTest, TinyJpegKeepsItsSizeButTheThumbnailIsStillResampled) {
-  WriteJpeg(In("tiny.jpg"), MakePicture(120, 90));
+  test::WriteJpeg(In("tiny.jpg"), test::GrainyPicture(120, 90));
   KM_ListElement entry = Entry("tiny.jpg");
   ExportImage(settings_, entry);
   EXPECT_EQ(ReadBytes(Out("n_tiny.jpg")), ReadBytes(In("tiny.jpg")));
@@ -243,7 +218,7 @@ class ScaledExportTest : public ImageExportTest, public testing::WithParamInterf
 
 TEST_P(ScaledExportTest, WritesBothSizesByTheRules) {
   const ScaledCase& c = GetParam();
-  WriteJpeg(In("big.jpg"), MakePicture(c.width, c.height));
+  test::WriteJpeg(In("big.jpg"), test::GrainyPicture(c.width, c.height));
   KM_ListElement entry = Entry("big.jpg");
   ExportImage(settings_, entry);
   EXPECT_EQ((ImageSize{entry.Width, entry.Height}), (ImageSize{c.width, c.height}));
@@ -267,7 +242,7 @@ TEST_P(FilterChoiceTest, ResizedImageUsesTheChosenFilterAndTheThumbnailLanczos3)
   settings_.FilterIndex = GetParam().filter_index;
   settings_.QualityImages = 75;
   settings_.QualityThumbnails = 60;
-  WriteJpeg(In("photo.jpg"), MakePicture(1000, 700));
+  test::WriteJpeg(In("photo.jpg"), test::GrainyPicture(1000, 700));
   KM_ListElement entry = Entry("photo.jpg");
   ExportImage(settings_, entry);
 
@@ -291,7 +266,7 @@ INSTANTIATE_TEST_SUITE_P(
     });
 
 TEST_F(ImageExportTest, BmpThatFitsIsEncodedAtImageQuality) {
-  const TBitmap picture = MakePicture(640, 480);
+  const TBitmap picture = test::GrainyPicture(640, 480);
   test::WriteBytes(In("scan.bmp"), picture.SaveToBmpBytes());
   settings_.QualityImages = 80;
   KM_ListElement entry = Entry("scan.bmp", PictureKind::kBmp);
@@ -323,7 +298,7 @@ TEST_F(ImageExportTest, TiffIsDecodedAndEncoded) {
 }
 
 TEST_F(ImageExportTest, FullSizeCopyOfAJpegIsByteForByte) {
-  WriteJpeg(In("big.jpg"), MakePicture(1200, 900));
+  test::WriteJpeg(In("big.jpg"), test::GrainyPicture(1200, 900));
   settings_.CopyOrgSizedImages = true;
   KM_ListElement entry = Entry("big.jpg");
   ExportImage(settings_, entry);
@@ -332,7 +307,7 @@ TEST_F(ImageExportTest, FullSizeCopyOfAJpegIsByteForByte) {
 }
 
 TEST_F(ImageExportTest, FullSizeCopyOfABmpIsEncodedAtImageQuality) {
-  const TBitmap picture = MakePicture(300, 200);
+  const TBitmap picture = test::GrainyPicture(300, 200);
   test::WriteBytes(In("scan.bmp"), picture.SaveToBmpBytes());
   settings_.CopyOrgSizedImages = true;
   settings_.QualityImages = 70;
@@ -359,7 +334,7 @@ class FailedCopyTest : public ImageExportTest,
 
 TEST_P(FailedCopyTest, RaisesNamingTheCopy) {
   const FailedCopyCase& c = GetParam();
-  WriteJpeg(In("pic.jpg"), MakePicture(c.width, c.height));
+  test::WriteJpeg(In("pic.jpg"), test::GrainyPicture(c.width, c.height));
   settings_.CopyOrgSizedImages = c.full_size_copy;
   fs::create_directory(Out(c.blocked));
   KM_ListElement entry = Entry("pic.jpg");
@@ -406,7 +381,7 @@ TEST_F(ImageExportTest, UndecodableSourceRaisesAndWritesNothing) {
 }
 
 TEST_F(ImageExportTest, OutputThatCannotBeWrittenRaises) {
-  WriteJpeg(In("big.jpg"), MakePicture(1200, 900));
+  test::WriteJpeg(In("big.jpg"), test::GrainyPicture(1200, 900));
   settings_.OutputPath = (dir_.Path() / "no such folder").string();
   KM_ListElement entry = Entry("big.jpg");
   EXPECT_THROW(ExportImage(settings_, entry), EKelmora);

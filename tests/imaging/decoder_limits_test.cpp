@@ -21,6 +21,7 @@
 #include "imaging/jpeg_image.h"
 #include "imaging/pixel_limit.h"
 #include "imaging/tiff_file.h"
+#include "support/jpeg_reference.h"
 #include "support/test_support.h"
 
 namespace kelmora {
@@ -30,44 +31,13 @@ using Bytes = std::vector<uint8_t>;
 
 // A small JPEG made by libjpeg, with 1 (grey) or 3 components.
 Bytes EncodeJpeg(int components) {
-  jpeg_compress_struct info{};
-  jpeg_error_mgr error{};
-  info.err = jpeg_std_error(&error);
-  jpeg_create_compress(&info);
-  unsigned char* buffer = nullptr;
-  unsigned long size = 0;
-  jpeg_mem_dest(&info, &buffer, &size);
-  info.image_width = 16;
-  info.image_height = 16;
-  info.input_components = components;
-  info.in_color_space = components == 1 ? JCS_GRAYSCALE : JCS_RGB;
-  jpeg_set_defaults(&info);
-  jpeg_start_compress(&info, TRUE);
-  std::vector<uint8_t> row(static_cast<size_t>(16 * components), 128);
-  JSAMPROW rows[1] = {row.data()};
-  while (info.next_scanline < info.image_height) jpeg_write_scanlines(&info, rows, 1);
-  jpeg_finish_compress(&info);
-  jpeg_destroy_compress(&info);
-  Bytes bytes(buffer, buffer + size);
-  std::free(buffer);
-  return bytes;
+  const test::Picture flat{16, 16, components, Bytes(size_t{16} * 16 * components, 128)};
+  return test::EncodeReference(flat, {.input = components == 1 ? JCS_GRAYSCALE : JCS_RGB});
 }
 
-// The JPEG with the frame header's size replaced: a small file that declares a huge picture.
+// A small file that declares a huge picture.
 Bytes JpegDeclaring(int components, uint16_t width, uint16_t height) {
-  Bytes bytes = EncodeJpeg(components);
-  for (size_t i = 2; i + 9 < bytes.size(); ++i) {
-    if (bytes[i] == 0xFF && bytes[i + 1] == 0xC0) {
-      // FF C0, length (2), precision (1), height (2), width (2)
-      bytes[i + 5] = static_cast<uint8_t>(height >> 8);
-      bytes[i + 6] = static_cast<uint8_t>(height);
-      bytes[i + 7] = static_cast<uint8_t>(width >> 8);
-      bytes[i + 8] = static_cast<uint8_t>(width);
-      return bytes;
-    }
-  }
-  ADD_FAILURE() << "no frame header";
-  return bytes;
+  return test::WithDeclaredSize(EncodeJpeg(components), width, height);
 }
 
 void Put32(Bytes& bytes, size_t at, uint32_t value) {

@@ -16,6 +16,7 @@
 #include <jerror.h>
 
 #include "common/errors.h"
+#include "support/jpeg_reference.h"
 #include "support/test_support.h"
 
 namespace kelmora {
@@ -25,71 +26,9 @@ using test::ReadBytes;
 using test::SamplesDir;
 using test::TempDir;
 
-// libjpeg used directly is the reference for what the wrapper must do.
-struct Picture {
-  int width = 0;
-  int height = 0;
-  int components = 3;
-  std::vector<uint8_t> pixels = {};  // red, green, blue (or the components given), top row first
-};
-
-struct EncodeOptions {
-  J_COLOR_SPACE input = JCS_RGB;
-  J_COLOR_SPACE stored = JCS_UNKNOWN;  // JCS_UNKNOWN: libjpeg's default for the input
-  int quality = 90;
-  bool progressive = false;
-  bool adobe_marker = true;
-};
-
-std::vector<uint8_t> EncodeReference(const Picture& picture, const EncodeOptions& options) {
-  jpeg_compress_struct info{};
-  jpeg_error_mgr error{};
-  info.err = jpeg_std_error(&error);
-  jpeg_create_compress(&info);
-  unsigned char* buffer = nullptr;
-  unsigned long size = 0;
-  jpeg_mem_dest(&info, &buffer, &size);
-  info.image_width = static_cast<JDIMENSION>(picture.width);
-  info.image_height = static_cast<JDIMENSION>(picture.height);
-  info.input_components = picture.components;
-  info.in_color_space = options.input;
-  jpeg_set_defaults(&info);
-  if (options.stored != JCS_UNKNOWN) jpeg_set_colorspace(&info, options.stored);
-  if (!options.adobe_marker) info.write_Adobe_marker = FALSE;
-  jpeg_set_quality(&info, options.quality, TRUE);
-  if (options.progressive) jpeg_simple_progression(&info);
-  jpeg_start_compress(&info, TRUE);
-  for (int y = 0; y < picture.height; ++y) {
-    auto row = const_cast<JSAMPROW>(picture.pixels.data() +
-                                    static_cast<size_t>(y) * picture.width * picture.components);
-    jpeg_write_scanlines(&info, &row, 1);
-  }
-  jpeg_finish_compress(&info);
-  jpeg_destroy_compress(&info);
-  std::vector<uint8_t> bytes(buffer, buffer + size);
-  std::free(buffer);
-  return bytes;
-}
-
-Picture DecodeReference(const std::vector<uint8_t>& bytes) {
-  jpeg_decompress_struct info{};
-  jpeg_error_mgr error{};
-  info.err = jpeg_std_error(&error);
-  jpeg_create_decompress(&info);
-  jpeg_mem_src(&info, bytes.data(), bytes.size());
-  jpeg_read_header(&info, TRUE);
-  info.out_color_space = JCS_RGB;
-  jpeg_start_decompress(&info);
-  Picture picture{static_cast<int>(info.output_width), static_cast<int>(info.output_height)};
-  picture.pixels.resize(static_cast<size_t>(picture.width) * 3 * picture.height);
-  while (info.output_scanline < info.output_height) {
-    JSAMPROW row = picture.pixels.data() + size_t{info.output_scanline} * 3 * picture.width;
-    jpeg_read_scanlines(&info, &row, 1);
-  }
-  jpeg_finish_decompress(&info);
-  jpeg_destroy_decompress(&info);
-  return picture;
-}
+using test::DecodeReference;
+using test::EncodeReference;
+using test::Picture;
 
 std::vector<uint8_t> RgbOf(const TBitmap& bitmap) {
   std::vector<uint8_t> rgb;

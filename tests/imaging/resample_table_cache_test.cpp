@@ -5,22 +5,10 @@
 
 #include "imaging/filters.h"
 #include "imaging/resample.h"
+#include "support/pictures.h"
 
 namespace kelmora {
 namespace {
-
-TBitmap Noise(int32_t width, int32_t height, uint32_t seed) {
-  TBitmap bitmap;
-  bitmap.SetPixelFormat(PixelFormat::k24Bit);
-  bitmap.SetSize(width, height);
-  for (int32_t y = 0; y < height; ++y) {
-    for (int32_t x = 0; x < width * 3; ++x) {
-      seed = seed * 1664525u + 1013904223u;
-      bitmap.ScanLine(y)[x] = static_cast<uint8_t>(seed >> 24);
-    }
-  }
-  return bitmap;
-}
 
 std::vector<uint8_t> Scaled(TBitmap source, int32_t width, int32_t height, FilterFunction filter) {
   TBitmap dest;
@@ -52,7 +40,7 @@ TEST(ResampleTableCache, RepeatedGeometriesGiveWhatAFreshThreadGives) {
   for (const Call& call : calls) {
     SCOPED_TRACE(std::to_string(call.source_width) + "x" + std::to_string(call.source_height) +
                  " -> " + std::to_string(call.width) + "x" + std::to_string(call.height));
-    const TBitmap source = Noise(call.source_width, call.source_height, ++seed);
+    const TBitmap source = test::GrainyPicture(call.source_width, call.source_height, ++seed);
     const std::vector<uint8_t> here = Scaled(source, call.width, call.height, call.filter);
     std::vector<uint8_t> fresh;
     std::thread([&] { fresh = Scaled(source, call.width, call.height, call.filter); }).join();

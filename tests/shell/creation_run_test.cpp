@@ -16,6 +16,7 @@
 #include "imaging/jpeg_image.h"
 #include "localisation/lang_text.h"
 #include "localisation/language_file.h"
+#include "support/pictures.h"
 #include "support/test_support.h"
 
 namespace kelmora {
@@ -66,17 +67,8 @@ class RecordingHost : public RunHost {
   int process_calls_ = 0;
 };
 
-void WriteSmallJpeg(const fs::path& path, int shade) {
-  TBitmap bitmap;
-  bitmap.SetPixelFormat(PixelFormat::k24Bit);
-  bitmap.SetSize(40, 30);
-  for (int y = 0; y < 30; ++y) {
-    uint8_t* row = bitmap.ScanLine(y);
-    for (int x = 0; x < 120; ++x) row[x] = static_cast<uint8_t>(shade + x + y);
-  }
-  TJPEGImage jpeg;
-  jpeg.Assign(bitmap);
-  jpeg.SaveToFile(path.string());
+void WriteSmallJpeg(const fs::path& path, int seed) {
+  test::WriteGrainyJpeg(path, 40, 30, static_cast<uint32_t>(seed));
 }
 
 class CreationRunTest : public testing::Test {

@@ -12,6 +12,7 @@
 #include "imaging/jpeg_image.h"
 #include "localisation/lang_text.h"
 #include "shell/creation_run.h"
+#include "support/pictures.h"
 #include "support/test_support.h"
 
 namespace kelmora {
@@ -44,20 +45,7 @@ class QuietHost : public RunHost {
 
 // A picture with detail everywhere, larger than the resized image's bounds.
 void WritePhoto(const fs::path& path, int seed, int width = 900, int height = 640) {
-  TBitmap bitmap;
-  bitmap.SetPixelFormat(PixelFormat::k24Bit);
-  bitmap.SetSize(width, height);
-  uint32_t state = static_cast<uint32_t>(seed) * 2654435761u + 1;
-  for (int y = 0; y < height; ++y) {
-    uint8_t* row = bitmap.ScanLine(y);
-    for (int x = 0; x < width * 3; ++x) {
-      state = state * 1664525u + 1013904223u;
-      row[x] = static_cast<uint8_t>((x + y * 2 + seed * 40) / 3 + (state >> 28));
-    }
-  }
-  TJPEGImage jpeg;
-  jpeg.Assign(bitmap);
-  jpeg.SaveToFile(path.string());
+  test::WriteGrainyJpeg(path, width, height, static_cast<uint32_t>(seed));
 }
 
 struct FileState {

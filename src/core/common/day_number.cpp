@@ -16,13 +16,8 @@ long long DaysFromCivil(long long y, unsigned m, unsigned d) {
   return era * 146097 + static_cast<long long>(doe) - 719468;  // days since 1970-01-01
 }
 
-struct CivilDate {
-  long long year;
-  long long month;
-  long long day;
-};
+}  // namespace
 
-// The date of a count of days since 1970-01-01; the inverse of DaysFromCivil.
 CivilDate CivilFromDays(long long days) {
   const long long z = days + 719468;
   const long long era = (z >= 0 ? z : z - 146096) / 146097;
@@ -34,11 +29,6 @@ CivilDate CivilFromDays(long long days) {
   const long long month = mp < 10 ? mp + 3 : mp - 9;
   return {yoe + era * 400 + (month <= 2 ? 1 : 0), month, day};
 }
-
-// Day 0 of the day numbers, 1899-12-30, in days since 1970-01-01.
-constexpr long long kDayNumberEpoch = -25569;
-
-}  // namespace
 
 bool IsValidDate(int year, int month, int day) {
   if (year < 1 || year > 9999 || month < 1 || month > 12 || day < 1) return false;

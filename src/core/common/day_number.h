@@ -16,6 +16,18 @@ double DayNumberFromTm(const std::tm& local);
 // (the two-second resolution of packed file dates).
 double FileTimeToDayNumber(std::time_t mtime);
 
+// Day 0 of the day numbers, 1899-12-30, in days since 1970-01-01.
+inline constexpr long long kDayNumberEpoch = -25569;
+
+struct CivilDate {
+  long long year;
+  long long month;  // 1 ... 12
+  long long day;    // 1 ... 31
+};
+
+// The proleptic Gregorian date of a count of days since 1970-01-01.
+CivilDate CivilFromDays(long long days);
+
 // True when the date exists in the proleptic Gregorian calendar.
 bool IsValidDate(int year, int month, int day);
 

@@ -5,36 +5,14 @@
 #include <string_view>
 #include <vector>
 
+#include "common/day_number.h"
+
 namespace kelmora {
 namespace {
 
 constexpr std::string_view kPartSeparator = " \xC2\xB7 ";  // a middle dot in UTF-8
-// Day numbers count from 1899-12-30, which is this many days before 1970-01-01.
-constexpr int64_t kDayNumberOf1970 = 25569;
 // 9999-12-31 as a day number: no later date is written.
 constexpr double kLastDayNumber = 2958466.0;
-
-struct CivilDate {
-  int64_t year;
-  unsigned month;
-  unsigned day;
-};
-
-// The Gregorian date of a count of days since 1970-01-01.
-CivilDate CivilFromDays(int64_t days) {
-  days += 719468;
-  const int64_t era = (days >= 0 ? days : days - 146096) / 146097;
-  const auto day_of_era = static_cast<unsigned>(days - era * 146097);
-  const unsigned year_of_era =
-      (day_of_era - day_of_era / 1460 + day_of_era / 36524 - day_of_era / 146096) / 365;
-  const unsigned day_of_year =
-      day_of_era - (365 * year_of_era + year_of_era / 4 - year_of_era / 100);
-  const unsigned shifted_month = (5 * day_of_year + 2) / 153;
-  const unsigned day = day_of_year - (153 * shifted_month + 2) / 5 + 1;
-  const unsigned month = shifted_month < 10 ? shifted_month + 3 : shifted_month - 9;
-  const int64_t year = static_cast<int64_t>(year_of_era) + era * 400 + (month <= 2 ? 1 : 0);
-  return {year, month, day};
-}
 
 // A value with at most one decimal, without a trailing ".0": 8 -> "8", 2.8 -> "2.8".
 std::string ShortDecimal(double value) {
@@ -98,11 +76,10 @@ std::string CaptureDateText(double day_number) {
   const auto seconds = static_cast<int64_t>(std::llround(day_number * 86400.0));
   const int64_t days = seconds / 86400;
   const int64_t second_of_day = seconds % 86400;
-  const CivilDate date = CivilFromDays(days - kDayNumberOf1970);
+  const CivilDate date = CivilFromDays(days + kDayNumberEpoch);
   char text[64];
-  std::snprintf(text, sizeof text, "%04lld-%02u-%02u %02lld:%02lld",
-                static_cast<long long>(date.year), date.month, date.day,
-                static_cast<long long>(second_of_day / 3600),
+  std::snprintf(text, sizeof text, "%04lld-%02lld-%02lld %02lld:%02lld", date.year, date.month,
+                date.day, static_cast<long long>(second_of_day / 3600),
                 static_cast<long long>(second_of_day % 3600 / 60));
   return text;
 }

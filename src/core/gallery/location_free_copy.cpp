@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "common/errors.h"
+#include "common/jpeg_markers.h"
 #include "metadata/gps_strip.h"
 #include "platform/atomic_file.h"
 #include "platform/regular_file.h"
@@ -27,7 +28,8 @@ std::vector<uint8_t> ReadJpegHead(const RegularFile& file) {
       ++position;
       continue;
     }
-    if (marker[1] == 0xDA || marker[1] == 0xD9) break;  // scan or end: the metadata is behind
+    if (marker[1] == kMarkerSos || marker[1] == kMarkerEoi)
+      break;  // scan or end: the metadata is behind
     const uint64_t length = uint64_t{marker[2]} << 8 | marker[3];
     if (length < 2) break;
     position += 2 + length;

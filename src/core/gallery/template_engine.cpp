@@ -17,37 +17,11 @@ namespace {
 constexpr std::string_view kThumbTable = MacroText(MacroId::kThumbTable);
 
 // Line directives in the order they are applied.
-enum Directive { kIof, kOof, kIol, kOol, kIgnore, kDirectiveCount };
-constexpr std::string_view kDirectives[] = {MacroText(MacroId::kIof), MacroText(MacroId::kOof),
-                                            MacroText(MacroId::kIol), MacroText(MacroId::kOol),
-                                            MacroText(MacroId::kIgnore)};
-static_assert(std::size(kDirectives) == kDirectiveCount);
+constexpr MacroId kDirectiveIds[] = {MacroId::kIof, MacroId::kOof, MacroId::kIol, MacroId::kOol,
+                                     MacroId::kIgnore};
 
 // Value macros in the order they are applied: a value brings in macros that only the ones
 // after it expand.
-enum ValueMacro {
-  kCp,
-  kTp,
-  kNext,
-  kPrev,
-  kFirst,
-  kLast,
-  kBgColor,
-  kTextColor,
-  kLinkColor,
-  kVlinkColor,
-  kImageSmaller,
-  kImageBig,
-  kImageOrg,
-  kImageOrgExt,
-  kExifComment,
-  kThumbs,
-  kTitle,
-  kCaptureDate,
-  kCamera,
-  kExposure,
-  kValueMacroCount
-};
 constexpr MacroId kValueMacroIds[] = {
     MacroId::kCp,        MacroId::kTp,          MacroId::kNext,         MacroId::kPrev,
     MacroId::kFirst,     MacroId::kLast,        MacroId::kBgColor,      MacroId::kTextColor,
@@ -55,7 +29,27 @@ constexpr MacroId kValueMacroIds[] = {
     MacroId::kImageOrg,  MacroId::kImageOrgExt, MacroId::kExifComment,  MacroId::kThumbs,
     MacroId::kTitle,     MacroId::kCaptureDate, MacroId::kCamera,       MacroId::kExposure,
 };
-static_assert(std::size(kValueMacroIds) == kValueMacroCount);
+
+// What each macro of an order is replaced with, found by the macro's id.
+template <typename Value, const auto& kOrder>
+class MacroValues {
+ public:
+  Value& operator[](MacroId id) { return values_.at(SlotOf(id)); }
+  const Value& At(size_t slot) const { return values_[slot]; }
+  static constexpr size_t kCount = std::size(kOrder);
+
+ private:
+  static constexpr size_t SlotOf(MacroId id) {
+    for (size_t slot = 0; slot < kCount; ++slot) {
+      if (kOrder[slot] == id) return slot;
+    }
+    return kCount;  // not of this order: operator[] raises
+  }
+  std::array<Value, kCount> values_{};
+};
+
+using DirectiveValues = MacroValues<std::string_view, kDirectiveIds>;
+using ValueMacroValues = MacroValues<std::string, kValueMacroIds>;
 
 constexpr std::string_view kDeleteLine = "delete";
 
@@ -130,41 +124,41 @@ std::vector<std::string> ThumbnailTable(const KM_List& list, int page) {
   return lines;
 }
 
-std::array<std::string, kValueMacroCount> ValueMacroValues(const KM_List& list, int total_pages,
-                                                           int current_page,
-                                                           const std::string& page_name) {
+ValueMacroValues ValuesForPage(const KM_List& list, int total_pages, int current_page,
+                               const std::string& page_name) {
   const KM_Class& settings = list.Settings;
   const std::string& extension = settings.WebSiteExtension;
   const int next = current_page < total_pages ? current_page + 1 : 1;
   const int previous = current_page != 1 ? current_page - 1 : total_pages;
-  std::array<std::string, kValueMacroCount> values;
-  values[kCp] = std::to_string(current_page);
-  values[kTp] = std::to_string(total_pages);
-  values[kNext] = PageFileName(page_name, next, extension);
-  values[kPrev] = PageFileName(page_name, previous, extension);
-  values[kFirst] = PageFileName(page_name, 1, extension);
-  values[kLast] = PageFileName(page_name, total_pages, extension);
-  values[kBgColor] = ColorToHtml(settings.BackgroundColor);
-  values[kTextColor] = ColorToHtml(settings.TextColor);
-  values[kLinkColor] = ColorToHtml(settings.LinkColor);
-  values[kVlinkColor] = ColorToHtml(settings.VisitedLinkColor);
+  ValueMacroValues values;
+  values[MacroId::kCp] = std::to_string(current_page);
+  values[MacroId::kTp] = std::to_string(total_pages);
+  values[MacroId::kNext] = PageFileName(page_name, next, extension);
+  values[MacroId::kPrev] = PageFileName(page_name, previous, extension);
+  values[MacroId::kFirst] = PageFileName(page_name, 1, extension);
+  values[MacroId::kLast] = PageFileName(page_name, total_pages, extension);
+  values[MacroId::kBgColor] = ColorToHtml(settings.BackgroundColor);
+  values[MacroId::kTextColor] = ColorToHtml(settings.TextColor);
+  values[MacroId::kLinkColor] = ColorToHtml(settings.LinkColor);
+  values[MacroId::kVlinkColor] = ColorToHtml(settings.VisitedLinkColor);
   // Everything taken from an image file is escaped: a name or comment must not be able to
   // break or inject markup. Title and templates are the user's own HTML and stay raw.
   if (current_page >= 1 && current_page <= list.Count()) {
     const KM_ListElement& entry = list.Entry(current_page - 1);
-    values[kImageSmaller] = HtmlEscape(entry.NormalName);
-    values[kImageBig] = HtmlEscape(entry.BigName);
-    values[kImageOrg] = HtmlEscape(WithoutLastExtension(entry.FileName));
-    values[kImageOrgExt] = HtmlEscape(entry.FileName);
-    values[kExifComment] = HtmlEscape(entry.ExifComment);
-    values[kCaptureDate] = CaptureDateText(entry.details.capture_date);
-    values[kCamera] = HtmlEscape(CameraText(entry.details.camera_make, entry.details.camera_model));
-    values[kExposure] = HtmlEscape(ExposureText(entry.details));
+    values[MacroId::kImageSmaller] = HtmlEscape(entry.NormalName);
+    values[MacroId::kImageBig] = HtmlEscape(entry.BigName);
+    values[MacroId::kImageOrg] = HtmlEscape(WithoutLastExtension(entry.FileName));
+    values[MacroId::kImageOrgExt] = HtmlEscape(entry.FileName);
+    values[MacroId::kExifComment] = HtmlEscape(entry.ExifComment);
+    values[MacroId::kCaptureDate] = CaptureDateText(entry.details.capture_date);
+    values[MacroId::kCamera] =
+        HtmlEscape(CameraText(entry.details.camera_make, entry.details.camera_model));
+    values[MacroId::kExposure] = HtmlEscape(ExposureText(entry.details));
   }
   const int64_t per_page = int64_t{settings.ColsCount} * settings.RowsCount;
-  values[kThumbs] =
+  values[MacroId::kThumbs] =
       PageFileName(settings.ThumbPagesName, ThumbnailPageOf(current_page, per_page), extension);
-  values[kTitle] = settings.Title;
+  values[MacroId::kTitle] = settings.Title;
   return values;
 }
 
@@ -175,13 +169,13 @@ void KM_List::ProcessTemplate(const std::vector<std::string>& template_lines,
                               const std::string& page_name) const {
   page.assign(template_lines.begin(), template_lines.end());
 
-  std::array<std::string_view, kDirectiveCount> directive_values;
-  directive_values[kIof] = current_page == 1 ? kDeleteLine : "";
-  directive_values[kOof] = current_page != 1 ? kDeleteLine : "";
-  directive_values[kIol] = current_page == total_pages ? kDeleteLine : "";
-  directive_values[kOol] = current_page != total_pages ? kDeleteLine : "";
-  directive_values[kIgnore] = kDeleteLine;
-  const auto values = ValueMacroValues(*this, total_pages, current_page, page_name);
+  DirectiveValues directive_values;
+  directive_values[MacroId::kIof] = current_page == 1 ? kDeleteLine : "";
+  directive_values[MacroId::kOof] = current_page != 1 ? kDeleteLine : "";
+  directive_values[MacroId::kIol] = current_page == total_pages ? kDeleteLine : "";
+  directive_values[MacroId::kOol] = current_page != total_pages ? kDeleteLine : "";
+  directive_values[MacroId::kIgnore] = kDeleteLine;
+  const ValueMacroValues values = ValuesForPage(*this, total_pages, current_page, page_name);
 
   // Lines below table_end come from an inserted table: they are expanded like template
   // lines but never start another table.
@@ -189,11 +183,12 @@ void KM_List::ProcessTemplate(const std::vector<std::string>& template_lines,
   for (size_t i = 0; i < page.size(); ++i) {
     std::string& line = page[i];
     if (line.find('@') == std::string::npos) continue;  // no macro can match
-    for (int d = 0; d < kDirectiveCount; ++d) {
-      ReplaceMacro(line, kDirectives[d], directive_values[d]);
+    for (size_t slot = 0; slot < DirectiveValues::kCount; ++slot) {
+      ReplaceMacro(line, MacroText(kDirectiveIds[slot]), directive_values.At(slot));
     }
-    for (int v = 0; v < kValueMacroCount; ++v)
-      ReplaceMacro(line, MacroText(kValueMacroIds[v]), values[v]);
+    for (size_t slot = 0; slot < ValueMacroValues::kCount; ++slot) {
+      ReplaceMacro(line, MacroText(kValueMacroIds[slot]), values.At(slot));
+    }
     if (i < table_end || line.find(kThumbTable) == std::string::npos) continue;
 
     const bool was_last_line = i + 1 == page.size();

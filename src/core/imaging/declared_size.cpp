@@ -5,6 +5,7 @@
 
 #include "common/byte_reader.h"
 #include "common/errors.h"
+#include "common/jpeg_markers.h"
 #include "imaging/tiff_directory.h"
 #include "platform/regular_file.h"
 
@@ -36,7 +37,8 @@ std::optional<DeclaredSize> JpegSize(const ByteSource& source) {
       ++position;
       continue;
     }
-    if (marker == 0xDA || marker == 0xD9) return std::nullopt;  // scan or end before a frame
+    if (marker == kMarkerSos || marker == kMarkerEoi)
+      return std::nullopt;  // scan or end before a frame
     const uint64_t length = uint64_t{bytes[2]} << 8 | bytes[3];
     if (IsFrameMarker(marker)) {
       if (source.ReadAt(position, bytes) != bytes.size()) return std::nullopt;
@@ -74,7 +76,7 @@ std::optional<DeclaredSize> ReadDeclaredSize(const ByteSource& source) {
     std::array<uint8_t, 26> head_bytes{};
     const size_t got = source.ReadAt(0, head_bytes);
     const ByteReader head(std::span<const uint8_t>(head_bytes).first(got));
-    if (got >= 2 && head_bytes[0] == 0xFF && head_bytes[1] == 0xD8) return JpegSize(source);
+    if (got >= 2 && head_bytes[0] == 0xFF && head_bytes[1] == kMarkerSoi) return JpegSize(source);
     if (got >= 2 && head_bytes[0] == 'B' && head_bytes[1] == 'M') return BmpSize(head);
     const bool tiff = got >= 4 && ((head_bytes[0] == 'I' && head_bytes[1] == 'I') ||
                                    (head_bytes[0] == 'M' && head_bytes[1] == 'M'));

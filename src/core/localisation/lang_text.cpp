@@ -2,6 +2,8 @@
 
 #include <mutex>
 
+#include "localisation/line_break_marker.h"
+
 namespace kelmora {
 namespace {
 
@@ -9,8 +11,6 @@ namespace {
 // the lock guards only the swap, and a lookup keeps the file alive through its copy.
 std::mutex current_language_mutex;
 std::shared_ptr<const LanguageFile> current_language;
-
-constexpr std::string_view kLineBreakMarker = "*|*";
 
 }  // namespace
 
@@ -27,16 +27,7 @@ void SetCurrentLanguage(std::shared_ptr<const LanguageFile> language) {
 std::string GetLangText(std::string_view default_text, std::string_view key) {
   const std::shared_ptr<const LanguageFile> language = CurrentLanguage();
   if (!language) return std::string(default_text);
-  const std::string value = language->ReadString("Misc", key, "");
-  std::string text;
-  text.reserve(value.size());
-  size_t start = 0;
-  for (size_t found; (found = value.find(kLineBreakMarker, start)) != std::string::npos;
-       start = found + kLineBreakMarker.size()) {
-    text.append(value, start, found - start).append("\r\n");
-  }
-  text.append(value, start, std::string::npos);
-  return text;
+  return ExpandLineBreakMarkers(language->ReadString("Misc", key, ""), "\r\n");
 }
 
 std::string GetLangText(MessageKey key) {

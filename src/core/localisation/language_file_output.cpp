@@ -1,14 +1,10 @@
 #include "localisation/language_file_output.h"
 
 #include "common/errors.h"
+#include "localisation/line_break_marker.h"
 #include "platform/file_system.h"
 
 namespace kelmora {
-namespace {
-
-constexpr std::string_view kLineBreakMarker = "*|*";
-
-}  // namespace
 
 std::string FormCaptionKey(std::string_view form) {
   return std::string(form) + ".Caption";
@@ -40,15 +36,7 @@ std::string WindowTextToValue(std::string_view text) {
 }
 
 std::string WindowTextFromValue(std::string_view value) {
-  std::string text;
-  text.reserve(value.size());
-  size_t start = 0;
-  for (size_t found; (found = value.find(kLineBreakMarker, start)) != std::string_view::npos;
-       start = found + kLineBreakMarker.size()) {
-    text.append(value, start, found - start).push_back('\n');
-  }
-  text.append(value, start, std::string_view::npos);
-  return text;
+  return ExpandLineBreakMarkers(value, "\n");
 }
 
 IniFile LoadLanguageFileForUpdate(const std::string& path) {

@@ -5,6 +5,7 @@
 #include <unordered_map>
 
 #include "common/ascii_text.h"
+#include "localisation/line_break_marker.h"
 #include "platform/file_system.h"
 #include "platform/program_folders.h"
 #include "settings/ini_file.h"
@@ -14,16 +15,7 @@ namespace {
 
 constexpr std::string_view kDeclarationMark = "='";
 constexpr std::string_view kLiteralJoin = "'+";
-constexpr std::string_view kLineBreakMarker = "*|*";
 constexpr std::string_view kDeclarationExtension = ".pas";
-
-// Trims every control character and blank, as a source line's indentation and line end
-// may hold tabs or stray carriage returns.
-std::string_view TrimLine(std::string_view line) {
-  while (!line.empty() && static_cast<unsigned char>(line.front()) <= ' ') line.remove_prefix(1);
-  while (!line.empty() && static_cast<unsigned char>(line.back()) <= ' ') line.remove_suffix(1);
-  return line;
-}
 
 // Every "'+" ends a literal: from its quote up to the next quote (the opening quote of the
 // next literal) everything goes, and that next quote becomes the marker. With no next
@@ -68,7 +60,8 @@ std::string DeclarationOf(std::string_view name, std::string_view text) {
 
 void CollectDeclarationLines(std::string_view file_text, std::vector<DeclarationLine>& lines) {
   for (std::string_view line : SplitLines(file_text)) {
-    line = TrimLine(line);
+    // a source line's indentation and line end may hold tabs or stray carriage returns
+    line = TrimSpaceAndControls(line);
     if (line.find(kDeclarationMark) != std::string_view::npos) {
       lines.push_back({std::string(line), false});
     }

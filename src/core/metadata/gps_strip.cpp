@@ -6,14 +6,12 @@
 #include <string_view>
 
 #include "common/byte_reader.h"
+#include "common/jpeg_markers.h"
 #include "metadata/value_rendering.h"
 
 namespace kelmora {
 namespace {
 
-constexpr uint8_t kMarkerSos = 0xDA;
-constexpr uint8_t kMarkerEoi = 0xD9;
-constexpr uint8_t kMarkerApp1 = 0xE1;
 constexpr uint16_t kTagGpsInfo = 0x8825;
 constexpr uint16_t kTagGpsVersionId = 0x0000;
 constexpr uint64_t kEntrySize = 12;
@@ -187,7 +185,7 @@ bool StripGpsFromXmp(std::span<uint8_t> xmp) {
 }
 
 bool StripGpsPosition(std::span<uint8_t> jpeg) {
-  if (jpeg.size() < 4 || jpeg[0] != 0xFF || jpeg[1] != 0xD8) return false;
+  if (jpeg.size() < 4 || jpeg[0] != 0xFF || jpeg[1] != kMarkerSoi) return false;
   bool changed = false;
   size_t at = 2;
   while (at < jpeg.size()) {

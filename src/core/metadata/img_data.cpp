@@ -9,6 +9,7 @@
 #include "common/ascii_text.h"
 #include "common/day_number.h"
 #include "common/errors.h"
+#include "common/jpeg_markers.h"
 #include "metadata/end_ind.h"
 #include "metadata/tiff_header.h"
 #include "metadata/value_rendering.h"
@@ -17,11 +18,6 @@
 namespace kelmora {
 namespace {
 
-constexpr int kMarkerSos = 0xDA;
-constexpr int kMarkerEoi = 0xD9;
-constexpr int kMarkerApp1 = 0xE1;
-constexpr int kMarkerApp13 = 0xED;
-constexpr int kMarkerCom = 0xFE;
 // Only the first segments decide whether a file has metadata, and only there is an APP1
 // segment entered.
 constexpr int32_t kMetadataDecisionSlot = 5;
@@ -204,7 +200,7 @@ TimgData::ScanResult TimgData::ScanJpegSegments(std::span<const uint8_t> bytes, 
     return metadata ? ScanResult::kMetadata : ScanResult::kNoMetadata;
   };
 
-  if (next() != 0xFF || next() != 0xD8) return ended(false);
+  if (next() != 0xFF || next() != kMarkerSoi) return ended(false);
   SegmentCount = 0;
   while (SegmentCount < kMaxSegments) {
     int marker = 0;

@@ -20,49 +20,17 @@ repeat=${REPEAT:-3}
 read -r -a cli_options <<<"${CLI_OPTIONS:-}"
 convert=/usr/bin/convert
 
+source "$top/bench/common.sh"
 # The tools of the comparison are needed only here.
-missing=()
-for p in libjpeg-turbo-progs imagemagick time; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  sudo=""
-  [ "$(id -u)" -ne 0 ] && sudo="sudo"
-  $sudo apt-get update
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends "${missing[@]}"
-fi
+install_packages libjpeg-turbo-progs imagemagick time
+build_cli
 
-if [ ! -f "$build/CMakeCache.txt" ]; then
-  cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKELMORA_BUILD_TESTS=OFF \
-    -DKELMORA_BUILD_BENCH=OFF
-fi
-cmake --build "$build" --target kelmora-cli
-cli=$build/bin/kelmora-cli
-settings=$build/bin/default.km2
-
-# The photos: the demo pictures scaled up to 12 megapixels with film grain on top, so that
-# every 8 x 8 block carries detail like a real camera picture; every fourth one upright.
+# Photos of 12 megapixels, every fourth one upright.
 photos=$work/photos
-stamp="$photos/.made-$count-v1"
-if [ ! -f "$stamp" ]; then
-  rm -rf "$photos"
-  mkdir -p "$photos"
-  mapfile -t sources < <(find "$top/examples/photos" -maxdepth 1 -type f \
-    \( -name '*.jpg' -o -name '*.tiff' \) | sort)
-  echo "Making $count photos of 4000 x 3000 pixels in $photos ..."
-  for ((i = 0; i < count; i++)); do
-    source=${sources[$((i % ${#sources[@]}))]}
-    rotate=()
-    [ $((i % 4)) -eq 3 ] && rotate=(-rotate 90)
-    "$convert" "$source" -resize '4000x3000!' "${rotate[@]}" -attenuate 0.35 +noise Gaussian \
-      -quality 92 "$(printf '%s/photo%03d.jpg' "$photos" "$i")"
-  done
-  touch "$stamp"
-fi
+make_grainy_photos "$photos" "$count" 4000x3000 0.35 92 'photo%03d.jpg' 4
 mapfile -t files < <(find "$photos" -maxdepth 1 -name 'photo*.jpg' | sort)
 total_bytes=$(cat "${files[@]}" | wc -c)
 
-now_ms() { echo $(($(date +%s%N) / 1000000)); }
 best=0
 keep_best() {  # elapsed milliseconds
   if [ "$best" -eq 0 ] || [ "$1" -lt "$best" ]; then best=$1; fi

@@ -16,42 +16,15 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 sizes=${1:-"1000 10000"}
 work=${2:-/tmp/kelmora-scale-bench}
 build=${BUILD_DIR:-$top/build-release}
-convert=/usr/bin/convert
 
-missing=()
-for p in imagemagick time; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  sudo=""
-  [ "$(id -u)" -ne 0 ] && sudo="sudo"
-  $sudo apt-get update
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends "${missing[@]}"
-fi
-
-if [ ! -f "$build/CMakeCache.txt" ]; then
-  cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKELMORA_BUILD_TESTS=OFF \
-    -DKELMORA_BUILD_BENCH=OFF
-fi
-cmake --build "$build" --target kelmora-cli
-cli=$build/bin/kelmora-cli
-settings=$build/bin/default.km2
+source "$top/bench/common.sh"
+install_packages imagemagick time
+build_cli
 
 # Ten distinct photos of 1600 x 1200 with grain, so that every block carries detail.
 bases=$work/bases
-if [ ! -f "$bases/.made-v1" ]; then
-  rm -rf "$bases"
-  mkdir -p "$bases"
-  mapfile -t sources < <(find "$top/examples/photos" -maxdepth 1 -type f \
-    \( -name '*.jpg' -o -name '*.tiff' \) | sort)
-  for ((i = 0; i < 10; i++)); do
-    "$convert" "${sources[$((i % ${#sources[@]}))]}" -resize '1600x1200!' -attenuate 0.3 \
-      +noise Gaussian -quality 90 "$bases/base$i.jpg"
-  done
-  touch "$bases/.made-v1"
-fi
+make_grainy_photos "$bases" 10 1600x1200 0.3 90 'base%d.jpg'
 
-now_ms() { echo $(($(date +%s%N) / 1000000)); }
 run_timed() {  # output file for the time report, then the command line options
   local report=$1
   shift

@@ -64,6 +64,17 @@ TEST_F(ShellFiles, CopyReplacesFilesAndMergesFolders) {
   EXPECT_FALSE(ShellCopyFiles(Mask(dir_.Path() / "missing"), out_.string(), false));
 }
 
+TEST_F(ShellFiles, CopyNeverWritesThroughAFolderLinkInTheDestination) {
+  const fs::path elsewhere = dir.Path() / "elsewhere";
+  fs::create_directories(elsewhere);
+  fs::create_directories(out);
+  fs::create_directory_symlink(elsewhere, out / "sub");
+  EXPECT_TRUE(ShellCopyFiles(Mask(src), out.string(), false));
+  EXPECT_FALSE(fs::is_symlink(out / "sub"));
+  EXPECT_EQ(test::ReadText(out / "sub" / "deeper" / "c.txt"), "c");
+  EXPECT_TRUE(fs::is_empty(elsewhere)) << "the linked folder is left alone";
+}
+
 TEST_F(ShellFiles, CopyRenamesOnCollisionWhenAsked) {
   fs::create_directories(out_);
   test::WriteText(out_ / "a.txt", "old a");

@@ -1,5 +1,7 @@
 #include "shell/creation_run.h"
 
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -272,6 +274,21 @@ TEST_F(CreationRunTest, AdditionalElementsAreCopiedOverExistingFiles) {
   EXPECT_EQ(Run(CreationMode::kFirstPage), RunOutcome::kCompleted);
   EXPECT_EQ(test::ReadText(Out() / "style.css"), "new");
   EXPECT_EQ(test::ReadText(Out() / "css" / "more.css"), "more");
+}
+
+TEST_F(CreationRunTest, AdditionalElementsThatCannotBeCopiedAreReportedButMakeNoFailure) {
+  AddImages(1);
+  const fs::path extra = dir_.Path() / "extra";
+  fs::create_directories(extra);
+  test::WriteText(extra / "style.css", "css");
+  ASSERT_EQ(::mkfifo((extra / "pipe").c_str(), 0600), 0);  // no content to copy
+  settings_.AdditionalPath = extra.string();
+  EXPECT_EQ(Run(CreationMode::kAll), RunOutcome::kCompleted);
+  EXPECT_EQ(test::ReadText(Out() / "style.css"), "css");
+  EXPECT_EQ(host_.Only("warning"),
+            (Strings{"warning: Not every additional element of \"" + extra.string() +
+                     "\" could be copied into the output folder"}));
+  EXPECT_TRUE(AllPagesPresent(1, 1));
 }
 
 TEST_F(CreationRunTest, MissingAdditionalElementsFolder) {

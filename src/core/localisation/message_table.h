@@ -70,6 +70,7 @@ enum class MessageKey {
   OutputNamesShared,
   OutputNameShortened,
   PruneError,
+  CopyAdditionalIncomplete,
 };
 
 // Keys from this one on are the program's own additions, which language files made for
@@ -158,6 +159,8 @@ inline constexpr MessageText kMessages[] = {
   {MessageKey::OutputNameShortened,       "OutputNameShortened",       "The output names of \"%s\" are too long for the file system; it is written as \"%s\""},
   // A file of an earlier run that --prune could not delete.
   {MessageKey::PruneError,                "PruneError",                "Could not delete \"%s\", which this gallery no longer uses"},
+  // Some of the additional elements (the folder %s) could not be copied; the gallery is made.
+  {MessageKey::CopyAdditionalIncomplete,  "CopyAdditionalIncomplete",  "Not every additional element of \"%s\" could be copied into the output folder"},
 };
 // clang-format on
 
@@ -169,7 +172,7 @@ constexpr bool MessagesFollowKeyOrder() {
   return true;
 }
 static_assert(MessagesFollowKeyOrder(), "kMessages must list every MessageKey in order");
-static_assert(std::size(kMessages) == static_cast<size_t>(MessageKey::PruneError) + 1,
+static_assert(std::size(kMessages) == static_cast<size_t>(MessageKey::CopyAdditionalIncomplete) + 1,
               "every MessageKey needs its row in kMessages");
 
 constexpr const MessageText& MessageOf(MessageKey key) {

@@ -9,6 +9,9 @@
 #include <utility>
 #include <vector>
 
+#include "common/errors.h"
+#include "platform/atomic_file.h"
+
 namespace kelmora {
 namespace {
 
@@ -111,12 +114,20 @@ class Copier {
     struct stat info {};
     if (::stat(source.c_str(), &info) != 0) return false;
     if (S_ISREG(info.st_mode)) {
-      // A link in the target is replaced, never written through.
       std::error_code error;
+      // A file is not its own copy; a link to it in the target is replaced below.
+      if (!fs::is_symlink(fs::symlink_status(target, error)) &&
+          fs::equivalent(source, target, error)) {
+        return false;
+      }
       if (keep_identical_ && SameBytes(source, target)) return true;
-      if (fs::is_symlink(fs::symlink_status(target, error))) fs::remove(target, error);
-      fs::copy_file(source, target, fs::copy_options::overwrite_existing, error);
-      return !error;
+      // Whole or not at all, and a link in the target is replaced, never written through.
+      try {
+        CopyFileReplacing(source.string(), target.string());
+        return true;
+      } catch (const EFileError&) {
+        return false;
+      }
     }
     if (!S_ISDIR(info.st_mode)) return false;  // devices, pipes and sockets hold no content
     // A link back up the tree would otherwise be followed for ever.
@@ -130,7 +141,13 @@ class Copier {
  private:
   bool CopyFolder(const fs::path& source, const fs::path& target) {
     std::error_code error;
-    if (!fs::is_directory(target, error) && !fs::create_directory(target, error)) return false;
+    // A link in the target is replaced by a folder of its own: merging into what it names
+    // would write outside the destination.
+    if (fs::is_symlink(fs::symlink_status(target, error))) fs::remove(target, error);
+    if (!fs::is_directory(fs::symlink_status(target, error)) &&
+        !fs::create_directory(target, error)) {
+      return false;
+    }
     fs::directory_iterator it(source, error);
     if (error) return false;
     bool ok = true;

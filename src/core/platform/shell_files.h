@@ -18,8 +18,10 @@ bool ShellDeleteFiles(const std::string& mask);
 // Copies everything the mask matches into the destination folder (created when missing),
 // folders with all they hold. Existing files of the same name are replaced, existing folders
 // are merged into; with rename_on_collision a matched item whose name is taken is copied
-// under a free name instead ("photo (2).jpg"). Links are copied as what they point to; a
-// folder is never copied into itself or into one of its own subfolders. With keep_identical,
+// under a free name instead ("photo (2).jpg"). Each file is written whole or not at all. Links
+// in the source are copied as what they point to; a link in the destination is replaced,
+// never written through. A folder is never copied into itself or into one of its own
+// subfolders. With keep_identical,
 // a file whose target holds the same bytes already is left alone, modification time and all.
 bool ShellCopyFiles(const std::string& source_mask, const std::string& destination,
                     bool rename_on_collision, bool keep_identical = false);

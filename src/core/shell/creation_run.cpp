@@ -273,11 +273,13 @@ RunOutcome CreateGallery(const KM_Class& settings, KM_List& list, RunHost& host,
       host.ShowError(GetLangText(MessageKey::CopyAdditionalError, {settings.AdditionalPath}));
       return RunOutcome::kFailed;
     }
-    // The outcome of the copy is not checked: a file that cannot be copied must not keep
-    // the gallery from being made.
-    // An update leaves the copies that are still the same alone.
-    ShellCopyFiles(PathWithDelimiter(settings.AdditionalPath) + "*.*",
-                   PathWithDelimiter(settings.OutputPath), false, options.only_redo_changed);
+    // A file that cannot be copied must not keep the gallery from being made, but the user
+    // hears of it. An update leaves the copies that are still the same alone.
+    if (!ShellCopyFiles(PathWithDelimiter(settings.AdditionalPath) + "*.*",
+                        PathWithDelimiter(settings.OutputPath), false, options.only_redo_changed)) {
+      host.ShowWarning(
+          GetLangText(MessageKey::CopyAdditionalIncomplete, {settings.AdditionalPath}));
+    }
   }
   try {
     list.CreateWebPages(options.only_redo_changed ? PageWriting::kKeepUnchanged

@@ -14,7 +14,7 @@ namespace fs = std::filesystem;
 
 class ShellFiles : public ::testing::Test {
  protected:
-  // src holds: a.txt, .hidden, sub/b.txt, sub/deeper/c.txt
+  // src_ holds: a.txt, .hidden, sub/b.txt, sub/deeper/c.txt
   void SetUp() override {
     fs::create_directories(src_ / "sub" / "deeper");
     test::WriteText(src_ / "a.txt", "a");
@@ -65,13 +65,13 @@ TEST_F(ShellFiles, CopyReplacesFilesAndMergesFolders) {
 }
 
 TEST_F(ShellFiles, CopyNeverWritesThroughAFolderLinkInTheDestination) {
-  const fs::path elsewhere = dir.Path() / "elsewhere";
+  const fs::path elsewhere = dir_.Path() / "elsewhere";
   fs::create_directories(elsewhere);
-  fs::create_directories(out);
-  fs::create_directory_symlink(elsewhere, out / "sub");
-  EXPECT_TRUE(ShellCopyFiles(Mask(src), out.string(), false));
-  EXPECT_FALSE(fs::is_symlink(out / "sub"));
-  EXPECT_EQ(test::ReadText(out / "sub" / "deeper" / "c.txt"), "c");
+  fs::create_directories(out_);
+  fs::create_directory_symlink(elsewhere, out_ / "sub");
+  EXPECT_TRUE(ShellCopyFiles(Mask(src_), out_.string(), false));
+  EXPECT_FALSE(fs::is_symlink(out_ / "sub"));
+  EXPECT_EQ(test::ReadText(out_ / "sub" / "deeper" / "c.txt"), "c");
   EXPECT_TRUE(fs::is_empty(elsewhere)) << "the linked folder is left alone";
 }
 

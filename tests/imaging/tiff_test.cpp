@@ -16,7 +16,9 @@
 namespace kelmora {
 namespace {
 
-enum : uint16_t { kByte = 1, kShort = 3, kLong = 4 };
+constexpr uint16_t kByte = 1;
+constexpr uint16_t kShort = 3;
+constexpr uint16_t kLong = 4;
 
 // A TIFF of one picture with the given entries; strip data goes right after the header and
 // the StripOffsets entry is filled in with where it landed.

@@ -10,7 +10,9 @@ class Dialogs;
 // Folder when it exists and keeps the last chosen folder for its next use.
 class TFolderBrowser {
  public:
-  enum Option { kFileSystemFoldersOnly = 1, kNewDialogStyle = 2 };
+  // Flags of Options.
+  static constexpr int kFileSystemFoldersOnly = 1;
+  static constexpr int kNewDialogStyle = 2;
 
   explicit TFolderBrowser(Dialogs& dialogs) : dialogs_(dialogs) {}
 

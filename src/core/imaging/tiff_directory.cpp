@@ -8,23 +8,21 @@ namespace {
 constexpr uint16_t kTIFFVersion = 42;
 constexpr uint64_t kEntrySize = 12;
 
-enum : uint16_t {
-  kTypeByte = 1,
-  kTypeAscii = 2,
-  kTypeShort = 3,
-  kTypeLong = 4,
-  kTypeRational = 5,
-  kTypeSByte = 6,
-  kTypeSShort = 8,
-  kTypeSLong = 9,
-  kTypeSRational = 10,
-  kTypeFloat = 11,
-  kTypeDouble = 12,
-  kTypeIFD = 13,
-  kTypeLong8 = 16,
-  kTypeSLong8 = 17,
-  kTypeIFD8 = 18,
-};
+constexpr uint16_t kTypeByte = 1;
+constexpr uint16_t kTypeAscii = 2;
+constexpr uint16_t kTypeShort = 3;
+constexpr uint16_t kTypeLong = 4;
+constexpr uint16_t kTypeRational = 5;
+constexpr uint16_t kTypeSByte = 6;
+constexpr uint16_t kTypeSShort = 8;
+constexpr uint16_t kTypeSLong = 9;
+constexpr uint16_t kTypeSRational = 10;
+constexpr uint16_t kTypeFloat = 11;
+constexpr uint16_t kTypeDouble = 12;
+constexpr uint16_t kTypeIFD = 13;
+constexpr uint16_t kTypeLong8 = 16;
+constexpr uint16_t kTypeSLong8 = 17;
+constexpr uint16_t kTypeIFD8 = 18;
 
 // Bytes per element; needed for every type so that the inline-or-offset decision is the
 // one TIFF makes, even for types whose values this reader does not use.

@@ -19,36 +19,32 @@
 namespace kelmora {
 namespace {
 
-enum : uint16_t {
-  kTagImageWidth = 256,
-  kTagImageLength = 257,
-  kTagBitsPerSample = 258,
-  kTagCompression = 259,
-  kTagPhotometric = 262,
-  kTagFillOrder = 266,
-  kTagStripOffsets = 273,
-  kTagSamplesPerPixel = 277,
-  kTagRowsPerStrip = 278,
-  kTagStripByteCounts = 279,
-  kTagPlanarConfiguration = 284,
-  kTagPredictor = 317,
-  kTagColorMap = 320,
-  kTagTileWidth = 322,
-  kTagTileOffsets = 324,
-  kTagYCbCrCoefficients = 529,
-  kTagYCbCrSubSampling = 530,
-  kTagReferenceBlackWhite = 532,
-};
+constexpr uint16_t kTagImageWidth = 256;
+constexpr uint16_t kTagImageLength = 257;
+constexpr uint16_t kTagBitsPerSample = 258;
+constexpr uint16_t kTagCompression = 259;
+constexpr uint16_t kTagPhotometric = 262;
+constexpr uint16_t kTagFillOrder = 266;
+constexpr uint16_t kTagStripOffsets = 273;
+constexpr uint16_t kTagSamplesPerPixel = 277;
+constexpr uint16_t kTagRowsPerStrip = 278;
+constexpr uint16_t kTagStripByteCounts = 279;
+constexpr uint16_t kTagPlanarConfiguration = 284;
+constexpr uint16_t kTagPredictor = 317;
+constexpr uint16_t kTagColorMap = 320;
+constexpr uint16_t kTagTileWidth = 322;
+constexpr uint16_t kTagTileOffsets = 324;
+constexpr uint16_t kTagYCbCrCoefficients = 529;
+constexpr uint16_t kTagYCbCrSubSampling = 530;
+constexpr uint16_t kTagReferenceBlackWhite = 532;
 
-enum : uint32_t {
-  kWhiteIsZero = 0,
-  kBlackIsZero = 1,
-  kRGB = 2,
-  kPalette = 3,
-  kSeparated = 5,
-  kYCbCr = 6,
-  kCIELab = 8,
-};
+constexpr uint32_t kPhotometricWhiteIsZero = 0;
+constexpr uint32_t kPhotometricBlackIsZero = 1;
+constexpr uint32_t kPhotometricRGB = 2;
+constexpr uint32_t kPhotometricPalette = 3;
+constexpr uint32_t kPhotometricSeparated = 5;
+constexpr uint32_t kPhotometricYCbCr = 6;
+constexpr uint32_t kPhotometricCIELab = 8;
 
 constexpr uint32_t kPredictorHorizontal = 2;
 constexpr uint32_t kPlanarSeparate = 2;
@@ -214,8 +210,8 @@ void TiffDecoder::ChooseLayout() {
   if (samples_ > kMaxSamplesPerPixel) Fail("TIFF: Unsupported samples per pixel");
   if (samples_ == 1) {
     // 16-bit palette indices would need a colour map of 65536 entries per colour.
-    const bool supported =
-        bits_ == 1 || bits_ == 4 || bits_ == 8 || (bits_ == 16 && photometric_ != kPalette);
+    const bool supported = bits_ == 1 || bits_ == 4 || bits_ == 8 ||
+                           (bits_ == 16 && photometric_ != kPhotometricPalette);
     if (!supported) Fail(kUnsupportedBits);
     layout_ = Layout::kRaw;
     format_ = bits_ == 1   ? PixelFormat::k1Bit
@@ -226,16 +222,17 @@ void TiffDecoder::ChooseLayout() {
   // Samples beyond those of the colour space are extra samples (alpha, mostly) and are
   // skipped.
   format_ = PixelFormat::k24Bit;
-  if ((photometric_ == kWhiteIsZero || photometric_ == kBlackIsZero) && samples_ == 2) {
+  if ((photometric_ == kPhotometricWhiteIsZero || photometric_ == kPhotometricBlackIsZero) &&
+      samples_ == 2) {
     layout_ = Layout::kGrey;
     format_ = PixelFormat::k8Bit;
-  } else if (photometric_ == kRGB && samples_ >= 3) {
+  } else if (photometric_ == kPhotometricRGB && samples_ >= 3) {
     layout_ = Layout::kRGB;
-  } else if (photometric_ == kSeparated && samples_ >= 4) {
+  } else if (photometric_ == kPhotometricSeparated && samples_ >= 4) {
     layout_ = Layout::kCMYK;
-  } else if (photometric_ == kCIELab && samples_ >= 3) {
+  } else if (photometric_ == kPhotometricCIELab && samples_ >= 3) {
     layout_ = Layout::kCIELab;
-  } else if (photometric_ == kYCbCr && samples_ == 3) {
+  } else if (photometric_ == kPhotometricYCbCr && samples_ == 3) {
     layout_ = Layout::kYCbCr;
   } else {
     Fail(kUnsupportedPhotometric);
@@ -277,11 +274,11 @@ std::vector<PaletteEntry> TiffDecoder::BuildPalette() const {
   // 4-bit grey steps by 16, so its brightest level is 240.
   const int step = bits_ == 1 ? 255 : bits_ == 4 ? 16 : 1;
   const int top = static_cast<int>(entries) - 1;
-  if (photometric_ == kWhiteIsZero) {
+  if (photometric_ == kPhotometricWhiteIsZero) {
     for (size_t k = 0; k < entries; ++k) palette[k] = grey(step * (top - static_cast<int>(k)));
-  } else if (photometric_ == kBlackIsZero) {
+  } else if (photometric_ == kPhotometricBlackIsZero) {
     for (size_t k = 0; k < entries; ++k) palette[k] = grey(step * static_cast<int>(k));
-  } else if (photometric_ == kPalette) {
+  } else if (photometric_ == kPhotometricPalette) {
     std::vector<uint32_t> map;
     directory_.ReadTagArray(kTagColorMap, map);
     // Three tables, red, green and blue, each as long as a third of the map.

@@ -8,13 +8,11 @@
 namespace kelmora {
 
 // TIFF compression schemes the reader decodes.
-enum : uint32_t {
-  kTIFFCompressionNone = 1,
-  kTIFFCompressionLZW = 5,
-  kTIFFCompressionDeflate = 8,
-  kTIFFCompressionPackBits = 32773,
-  kTIFFCompressionDeflateOld = 32946,
-};
+inline constexpr uint32_t kTIFFCompressionNone = 1;
+inline constexpr uint32_t kTIFFCompressionLZW = 5;
+inline constexpr uint32_t kTIFFCompressionDeflate = 8;
+inline constexpr uint32_t kTIFFCompressionPackBits = 32773;
+inline constexpr uint32_t kTIFFCompressionDeflateOld = 32946;
 
 // Delivers the decoded bytes of one strip piece by piece, so that a strip never has to be
 // held in memory whole: a single-strip picture would otherwise need a second copy of

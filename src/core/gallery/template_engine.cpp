@@ -31,17 +31,17 @@ constexpr MacroId kValueMacroIds[] = {
 };
 
 // What each macro of an order is replaced with, found by the macro's id.
-template <typename Value, const auto& kOrder>
+template <typename Value, const auto& Order>
 class MacroValues {
  public:
   Value& operator[](MacroId id) { return values_.at(SlotOf(id)); }
   const Value& At(size_t slot) const { return values_[slot]; }
-  static constexpr size_t kCount = std::size(kOrder);
+  static constexpr size_t kCount = std::size(Order);
 
  private:
   static constexpr size_t SlotOf(MacroId id) {
     for (size_t slot = 0; slot < kCount; ++slot) {
-      if (kOrder[slot] == id) return slot;
+      if (Order[slot] == id) return slot;
     }
     return kCount;  // not of this order: operator[] raises
   }

@@ -12,16 +12,10 @@
 
 using kelmora::fuzz::Check;
 
-namespace {
-
-constexpr size_t kMaxInput = 1 << 20;
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  if (size > kMaxInput) return 0;
+  if (size > kelmora::fuzz::kMaxTextInput) return 0;
   using namespace kelmora;
-  const std::string_view text(reinterpret_cast<const char*>(data), size);
+  const std::string_view text = kelmora::fuzz::AsText(data, size);
 
   std::vector<DeclarationLine> lines;
   CollectDeclarationLines(text, lines);

@@ -168,12 +168,21 @@ class LanguageFilesTest : public QObject {
     }
   }
 
+  // Both windows, through the window's own language switch.
   void ShippedTranslationsReplaceTheTexts() {
     QFETCH(QString, language);
     Windows windows({}, /*start=*/false);
-    const std::vector<std::string> built_in = TextsOf(*windows.km);
-    TranslateForms({windows.km.get()}, *Open(language.toStdString()));
-    const std::vector<std::string> translated = TextsOf(*windows.km);
+    const auto texts = [&] {
+      std::vector<std::string> all = TextsOf(*windows.km);
+      for (std::string& text : TextsOf(*windows.waiting)) all.push_back("FormWaiting." + text);
+      return all;
+    };
+    const std::vector<std::string> built_in = texts();
+    const std::filesystem::path file(language.toStdString());
+    std::filesystem::copy_file(file, windows.File(file.filename().string()));
+    windows.km->LanguageFile = file.filename().string();
+    windows.km->LoadLanguage();
+    const std::vector<std::string> translated = texts();
     QCOMPARE(translated.size(), built_in.size());
     for (size_t i = 0; i < built_in.size(); ++i) {
       if (translated[i] != built_in[i]) continue;
@@ -181,7 +190,8 @@ class LanguageFilesTest : public QObject {
       const bool same_everywhere = value.empty() || value == "..." || value == "HTML" ||
                                    value.find(" x ") != std::string::npos || value == "85" ||
                                    value == "README.md" || value == "Text" || value == "Link" ||
-                                   built_in[i].starts_with("out");
+                                   built_in[i].starts_with("out") ||
+                                   value == "LabelImageXofY";  // the run fills it
       QVERIFY2(same_everywhere, built_in[i].c_str());
     }
   }

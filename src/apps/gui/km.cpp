@@ -22,6 +22,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 #include <exception>
+#include <vector>
 
 #include "gui/dialogs.h"
 #include "gui/form_waiting.h"
@@ -508,7 +509,10 @@ void TKM::LoadLanguage() {
     ShowError(QStringLiteral("Kelmora"), Q(error.what()));
   }
   if (loaded && CurrentLanguage()) {
-    TranslateForms({this}, *CurrentLanguage());
+    // The progress window too: the generator lists its texts, so translators translate them.
+    std::vector<Form*> forms{this};
+    if (FormWaiting) forms.push_back(FormWaiting);
+    TranslateForms(forms, *CurrentLanguage());
     FitWindowSize();  // a translation may need more room than the built-in texts
   }
 }

@@ -1,18 +1,22 @@
-// Renders every tab of the main window and the progress window into PNG files, on Qt's
-// offscreen platform: kelmora-screenshots OUTPUT_FOLDER [LANGUAGE_FILE]. A language file of
-// the program folder (Deutsch.ln) shows the window in that language, without remembering it.
+// Renders every tab of the main window, the progress window and a message box into PNG
+// files, on Qt's offscreen platform: kelmora-screenshots OUTPUT_FOLDER [LANGUAGE_FILE]. A
+// language file of the program folder (Deutsch.ln) shows the windows in that language,
+// without remembering it.
 #include <QApplication>
 #include <QDir>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPixmap>
 #include <QProgressBar>
 #include <QTabWidget>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 
 #include "gui/dialogs.h"
 #include "gui/form_waiting.h"
 #include "gui/km.h"
+#include "localisation/lang_text.h"
 #include "shell/startup.h"
 
 namespace {
@@ -51,6 +55,7 @@ int main(int argc, char** argv) {
     km.FillMacroGrids();
     km.UpdateColorPreview();
   }
+  km.FillLanguageList();
   bool ok = true;
   const char* const tab_names[] = {"files-and-folders", "thumbnails-and-images",
                                    "more-layout",       "html",
@@ -68,9 +73,20 @@ int main(int argc, char** argv) {
   waiting.show();
   waiting.ProgressBar1->setMaximum(19);
   waiting.ProgressBar1->setValue(6);
-  waiting.LabelImageXofY->setText(QStringLiteral("Image 7 of 20"));
+  waiting.LabelImageXofY->setText(QString::fromStdString(
+      kelmora::GetLangText(kelmora::MessageKey::TextImageXofY, {int64_t{7}, int64_t{20}})));
   app.processEvents();
   ok = Save(&waiting, folder, QStringLiteral("progress-window")) && ok;
   waiting.hide();
+
+  // A message box as the run shows a warning, with the longest message it may show.
+  QMessageBox box(QMessageBox::Warning, QStringLiteral("KM"),
+                  QString::fromStdString(kelmora::GetLangText(
+                      kelmora::MessageKey::CopyAdditionalIncomplete, {"/home/me/Pictures/extras"})),
+                  QMessageBox::Ok, &km);
+  box.show();
+  app.processEvents();
+  ok = Save(&box, folder, QStringLiteral("message-box")) && ok;
+  box.hide();
   return ok ? 0 : 1;
 }

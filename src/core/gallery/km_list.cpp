@@ -142,8 +142,8 @@ void KM_List::SortList() {
     case SortMethod::kDateDescending:
       SortByDate(entries_, date, false);
       break;
-    case SortMethod::kNameAscending:  // std::string compares bytes as unsigned values, a prefix
-                                      // first
+    // std::string compares bytes as unsigned values, a prefix first.
+    case SortMethod::kNameAscending:
       SortEntries(entries_, [](const KM_ListElement& a, const KM_ListElement& b) {
         return a.FileName < b.FileName;
       });

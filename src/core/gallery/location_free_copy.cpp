@@ -28,8 +28,8 @@ std::vector<uint8_t> ReadJpegHead(const RegularFile& file) {
       ++position;
       continue;
     }
-    if (marker[1] == kMarkerSos || marker[1] == kMarkerEoi)
-      break;  // scan or end: the metadata is behind
+    // A scan or the end: the metadata is behind.
+    if (marker[1] == kMarkerSos || marker[1] == kMarkerEoi) break;
     const uint64_t length = uint64_t{marker[2]} << 8 | marker[3];
     if (length < 2) break;
     position += 2 + length;

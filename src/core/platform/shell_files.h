@@ -21,8 +21,8 @@ bool ShellDeleteFiles(const std::string& mask);
 // under a free name instead ("photo (2).jpg"). Each file is written whole or not at all. Links
 // in the source are copied as what they point to; a link in the destination is replaced,
 // never written through. A folder is never copied into itself or into one of its own
-// subfolders. With keep_identical,
-// a file whose target holds the same bytes already is left alone, modification time and all.
+// subfolders. With keep_identical, a file whose target holds the same bytes already is left
+// alone, modification time and all.
 bool ShellCopyFiles(const std::string& source_mask, const std::string& destination,
                     bool rename_on_collision, bool keep_identical = false);
 

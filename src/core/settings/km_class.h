@@ -18,7 +18,7 @@ enum class SortMethod : int32_t {
   kDateAscending = 0,
   kDateDescending = 1,
   kNameAscending = 2,
-  kNameDescending = 3,
+  kNameDescending = 3,  // the last: kLastSortMethod names it
 };
 
 // The line under each thumbnail, by the numbers of SubtitleIndex; any other number gives
@@ -29,7 +29,7 @@ enum class SubtitleKind : int32_t {
   kFileNameWithoutExtension = 2,
   kExifComment = 3,
   kImageNumber = 4,  // the position in the catalogue, so the first image is 0
-  kCaptureDate = 5,
+  kCaptureDate = 5,  // the last: kLastSubtitleKind names it
 };
 
 // What loading a settings file found.

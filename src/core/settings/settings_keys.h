@@ -38,6 +38,10 @@ struct SettingsKey {
   int32_t high;
 };
 
+// The highest number of each numbered choice: its radio group holds one entry per choice.
+inline constexpr int32_t kLastSortMethod = static_cast<int32_t>(SortMethod::kNameDescending);
+inline constexpr int32_t kLastSubtitleKind = static_cast<int32_t>(SubtitleKind::kCaptureDate);
+
 // clang-format off
 // In the order saving writes them, which is the order of a newly created file.
 inline constexpr SettingsKey kSettingsKeys[] = {
@@ -55,7 +59,7 @@ inline constexpr SettingsKey kSettingsKeys[] = {
   {"ThumbsNImages",  "FilterIndex",        &KM_Class::FilterIndex,        5,        "",      nullptr,                   FieldLimit::kFilterIndex,   0,  0},
   {"ThumbsNImages",  "QualityThumbnails",  &KM_Class::QualityThumbnails,  90,       "",      nullptr,                   FieldLimit::kClamp,         1,  100},
   {"ThumbsNImages",  "MaxSizeThumbnails",  &KM_Class::MaxSizeThumbnails,  160,      "",      nullptr,                   FieldLimit::kClamp,         0,  999},
-  {"ThumbsNImages",  "SortingMethodIndex", &KM_Class::SortingMethodIndex, 0,        "",      nullptr,                   FieldLimit::kClamp,         -1, 3},
+  {"ThumbsNImages",  "SortingMethodIndex", &KM_Class::SortingMethodIndex, 0,        "",      nullptr,                   FieldLimit::kClamp,         -1, kLastSortMethod},
   {"ThumbsNImages",  "UseExif",            &KM_Class::UseExif,            1,        "",      nullptr,                   FieldLimit::kNone,          0,  0},
   {"ThumbsNImages",  "CreateOnlyWebpages", &KM_Class::CreateOnlyWebpages, 0,        "",      nullptr,                   FieldLimit::kNone,          0,  0},
   {"ThumbsNImages",  "CopyOrgSizedImages", &KM_Class::CopyOrgSizedImages, 0,        "",      nullptr,                   FieldLimit::kNone,          0,  0},
@@ -68,7 +72,7 @@ inline constexpr SettingsKey kSettingsKeys[] = {
   {"MoreLayout",     "RowsCount",          &KM_Class::RowsCount,          4,        "",      nullptr,                   FieldLimit::kNone,          0,  0},
   {"MoreLayout",     "ColsCount",          &KM_Class::ColsCount,          4,        "",      nullptr,                   FieldLimit::kNone,          0,  0},
   {"MoreLayout",     "Title",              &KM_Class::Title,              0,        "",      nullptr,                   FieldLimit::kNone,          0,  0},
-  {"MoreLayout",     "SubtitleIndex",      &KM_Class::SubtitleIndex,      0,        "",      nullptr,                   FieldLimit::kClamp,         -1, 5},
+  {"MoreLayout",     "SubtitleIndex",      &KM_Class::SubtitleIndex,      0,        "",      nullptr,                   FieldLimit::kClamp,         -1, kLastSubtitleKind},
   {"HTMLThumbnails", "",                   &KM_Class::HTMLThumbnails,     0,        "",      nullptr,                   FieldLimit::kNone,          0,  0},
   {"HTMLImages",     "",                   &KM_Class::HTMLImages,         0,        "",      nullptr,                   FieldLimit::kNone,          0,  0},
   {"GoCreate",       "AutoBrowserStart",   &KM_Class::AutoBrowserStart,   1,        "",      nullptr,                   FieldLimit::kNone,          0,  0},
